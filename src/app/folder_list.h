@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QListWidget>
+
+namespace tarnwell {
+
+// A folder picker in one list: the current folder's ancestors, open, from the
+// root down, then its subfolders. Double-click (or Enter) opens a folder.
+class FolderList final : public QListWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(QString path READ path WRITE setPath NOTIFY pathChanged USER true)
+
+public:
+    explicit FolderList(QWidget *parent = nullptr);
+
+    // The current folder in native form: no trailing separator but at a root.
+    QString path() const { return m_path; }
+
+    // Moves to a folder; returns false, and stays put, if it cannot be read.
+    bool setPath(const QString &path);
+
+signals:
+    void pathChanged(const QString &path);
+
+private:
+    void fill(const QString &path, const QStringList &subfolders);
+
+    QString m_path;
+};
+
+} // namespace tarnwell

@@ -1,0 +1,19 @@
+#include "app/qt_interaction.h"
+#include "app/workspace.h"
+#include "document/session.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tarnwell"));
+    // The backdrop never closes; the program ends by QUIT or Exit Program.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    tarnwell::Session session;
+    tarnwell::QtInteraction interaction;
+    tarnwell::Workspace workspace(session, interaction, [] { QCoreApplication::quit(); });
+    workspace.startUp();
+    return app.exec();
+}

@@ -1,0 +1,108 @@
+#include "qt_interaction.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace tarnwell {
+
+QString programTitle()
+{
+    return QStringLiteral("Tarnwell");
+}
+
+std::unique_ptr<QMessageBox> QtInteraction::makeMessageBox(QWidget *parent, const QString &text,
+                                                           Icon icon, bool question)
+{
+    auto box = std::make_unique<QMessageBox>(parent);
+    box->setWindowTitle(programTitle());
+    box->setText(text);
+    box->setTextFormat(Qt::PlainText);
+    switch (icon) {
+    case Icon::None:
+        box->setIcon(QMessageBox::NoIcon);
+        break;
+    case Icon::Information:
+        box->setIcon(QMessageBox::Information);
+        break;
+    case Icon::Critical:
+        box->setIcon(QMessageBox::Critical);
+        break;
+    }
+    if (question) {
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box->setDefaultButton(QMessageBox::Yes);
+    } else {
+        box->setStandardButtons(QMessageBox::Ok);
+    }
+    return box;
+}
+
+std::unique_ptr<QFileDialog> QtInteraction::makeOpenDialog(QWidget *parent,
+                                                           const QString &presetName)
+{
+    auto dialog = std::make_unique<QFileDialog>(parent);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    // A wildcard preset is the "show everything" of the old dialogs, not a name.
+    if (!presetName.contains(QLatin1Char('*')))
+        dialog->selectFile(presetName);
+    return dialog;
+}
+
+std::unique_ptr<QFileDialog> QtInteraction::makeSaveDialog(QWidget *parent, const QString &title,
+                                                           const QString &startFolder,
+                                                           const QString &filter)
+{
+    auto dialog = std::make_unique<QFileDialog>(parent, title, startFolder);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setNameFilter(filter);
+    // The program asks its own overwrite question.
+    dialog->setOption(QFileDialog::DontConfirmOverwrite, true);
+    return dialog;
+}
+
+std::unique_ptr<QColorDialog> QtInteraction::makeColourDialog(QWidget *parent, qint32 current)
+{
+    auto dialog = std::make_unique<QColorDialog>(colourFromNumber(current), parent);
+    dialog->setWindowTitle(QStringLiteral("Select a Colour"));
+    return dialog;
+}
+
+void QtInteraction::showMessage(QWidget *parent, const QString &text, Icon icon)
+{
+    makeMessageBox(parent, text, icon, false)->exec();
+}
+
+bool QtInteraction::askYesNo(QWidget *parent, const QString &text)
+{
+    return makeMessageBox(parent, text, Icon::None, true)->exec() == QMessageBox::Yes;
+}
+
+QString QtInteraction::chooseFileToOpen(QWidget *parent, const QString &presetName)
+{
+    auto dialog = makeOpenDialog(parent, presetName);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return {};
+    return QDir::toNativeSeparators(dialog->selectedFiles().constFirst());
+}
+
+QString QtInteraction::chooseFileToSave(QWidget *parent, const QString &title,
+                                        const QString &startFolder, const QString &filter)
+{
+    auto dialog = makeSaveDialog(parent, title, startFolder, filter);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return {};
+    return QDir::toNativeSeparators(dialog->selectedFiles().constFirst());
+}
+
+std::optional<qint32> QtInteraction::chooseColour(QWidget *parent, qint32 current)
+{
+    auto dialog = makeColourDialog(parent, current);
+    if (dialog->exec() != QDialog::Accepted)
+        return std::nullopt;
+    return numberFromColour(dialog->selectedColor());
+}
+
+} // namespace tarnwell

@@ -1,0 +1,88 @@
+#include "start_screen.h"
+
+#include "controls.h"
+#include "document/session.h"
+#include "select_directory_screen.h"
+#include "workspace.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tarnwell {
+
+StartScreen::StartScreen(Workspace &workspace, QWidget *parent)
+    : QWidget(parent), m_workspace(workspace)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Tarnwell"));
+
+    auto *layout = new QVBoxLayout(this);
+
+    auto *banner = named(new QLabel(QStringLiteral("Tarnwell - HTML writer"), this), "Label1");
+    QFont bannerFont = banner->font();
+    bannerFont.setPointSizeF(bannerFont.pointSizeF() * 1.8);
+    bannerFont.setBold(true);
+    banner->setFont(bannerFont);
+    layout->addWidget(banner);
+
+    auto *instructions = named(new QLabel(
+        QStringLiteral("Make a folder for this session or open an existing folder. This folder "
+                       "will be used to copy files and for the PREVIEW of your page. Photos need "
+                       "to be no wider than 500 pixels to fit the page (300 if two side by side). "
+                       "Before you start, be sure to have pre-sized photos and buttons ready to "
+                       "load into the page."),
+        this), "Label2");
+    instructions->setWordWrap(true);
+    layout->addWidget(instructions);
+
+    m_makeFolder = makeButton(this, "Command5", QStringLiteral("Make a session folder"));
+    m_useExisting = makeButton(this, "Command1", QStringLiteral("Use an existing folder"));
+    // Loading a page and the advice arrive with their own screens.
+    QPushButton *load = makeButton(this, "Command6", QStringLiteral("     Load      existing file"));
+    QPushButton *advice = makeButton(this, "Command3", QStringLiteral("Advice "));
+    QPushButton *quit = makeButton(this, "Command2", QStringLiteral("QUIT"));
+    for (QPushButton *button : {m_makeFolder, m_useExisting, load, advice, quit})
+        layout->addWidget(button);
+
+    auto *version = named(new QLabel(QStringLiteral("Version 2b"), this), "Label5");
+    layout->addWidget(version);
+
+    connect(m_makeFolder, &QPushButton::clicked, this, &StartScreen::makeFolder);
+    connect(m_useExisting, &QPushButton::clicked, this, &StartScreen::useExistingFolder);
+    connect(quit, &QPushButton::clicked, this, [this] { m_workspace.quit(); });
+
+    resize(460, 420);
+}
+
+void StartScreen::focusMakeFolder()
+{
+    m_makeFolder->setFocus();
+}
+
+void StartScreen::focusUseExistingFolder()
+{
+    m_useExisting->setFocus();
+}
+
+void StartScreen::makeFolder()
+{
+    m_workspace.session().setFolderMode(FolderMode::MakeNew);
+    m_workspace.selectDirectory()->openToMakeFolder();
+}
+
+void StartScreen::useExistingFolder()
+{
+    m_workspace.session().setFolderMode(FolderMode::UseExisting);
+    m_workspace.selectDirectory()->openToChooseFolder();
+}
+
+void StartScreen::closeEvent(QCloseEvent *event)
+{
+    // The close box is QUIT.
+    event->ignore();
+    m_workspace.quit();
+}
+
+} // namespace tarnwell

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QWidget>
+
+class QPushButton;
+
+namespace tarnwell {
+
+class Workspace;
+
+// Where every session begins: make or choose the session folder.
+class StartScreen final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit StartScreen(Workspace &workspace, QWidget *parent = nullptr);
+
+    void focusMakeFolder();
+    void focusUseExistingFolder();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void makeFolder();
+    void useExistingFolder();
+
+    Workspace &m_workspace;
+    QPushButton *m_makeFolder = nullptr;
+    QPushButton *m_useExisting = nullptr;
+};
+
+} // namespace tarnwell

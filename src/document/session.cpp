@@ -1,0 +1,55 @@
+#include "session.h"
+
+#include "paths.h"
+
+namespace tarnwell {
+
+Session::Session(QObject *parent) : QObject(parent) {}
+
+void Session::setSessionFolder(const QString &folder)
+{
+    m_sessionFolder = folder;
+    emit foldersChanged();
+}
+
+QString Session::previewFilePath() const
+{
+    return derivedPath(m_sessionFolder, previewFileName());
+}
+
+void Session::setHeadFolder(const QString &text)
+{
+    m_headFolder = text;
+    emit foldersChanged();
+}
+
+void Session::setSelectionFolder(const QString &caption, const QString &saveFolder)
+{
+    m_selectionFolderCaption = caption;
+    m_saveFolder = saveFolder;
+    emit foldersChanged();
+}
+
+void Session::setHead(const QString &title, const HeadingFragment &heading)
+{
+    m_pageTitle = title;
+    m_heading = heading;
+}
+
+void Session::beginPage(const QString &start)
+{
+    m_pageEncoding = PageEncoding::Windows1252;
+    m_page.replace(start);
+}
+
+bool Session::writePreview() const
+{
+    return writePreviewFile(previewFilePath(), m_page.text(), m_pageEncoding);
+}
+
+bool Session::savePage(const QString &fileName, QString *error) const
+{
+    return SaveFile(fileName, m_page.text(), m_pageEncoding, error);
+}
+
+} // namespace tarnwell

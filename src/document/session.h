@@ -1,0 +1,81 @@
+#pragma once
+
+#include "html/head.h"
+#include "page_body.h"
+#include "page_file.h"
+
+#include <QObject>
+#include <QString>
+
+namespace tarnwell {
+
+// Whether the Select Directory screen makes a new folder or takes one that exists.
+enum class FolderMode { MakeNew, UseExisting };
+
+// The values that several screens share, for the life of the program.
+class Session final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Session(QObject *parent = nullptr);
+
+    PageBody &page() { return m_page; }
+    const PageBody &page() const { return m_page; }
+
+    // The folder that holds the preview file and every copied picture,
+    // in the platform's native form.
+    QString sessionFolder() const { return m_sessionFolder; }
+    void setSessionFolder(const QString &folder);
+    QString previewFilePath() const;
+
+    // The folder as the HEAD screen shows it.
+    QString headFolder() const { return m_headFolder; }
+    void setHeadFolder(const QString &text);
+
+    // The Selection screen's folder caption and the save dialog's start folder.
+    QString selectionFolderCaption() const { return m_selectionFolderCaption; }
+    QString saveFolder() const { return m_saveFolder; }
+    void setSelectionFolder(const QString &caption, const QString &saveFolder);
+
+    FolderMode folderMode() const { return m_folderMode; }
+    void setFolderMode(FolderMode mode) { m_folderMode = mode; }
+
+    // 0 begins a new page after the folder choice, 1 goes on with a loaded one.
+    int ExistingFileMode() const { return m_existingFileMode; }
+    void setExistingFileMode(int mode) { m_existingFileMode = mode; }
+
+    // The page title and main heading as the HEAD screen last built them.
+    QString pageTitle() const { return m_pageTitle; }
+    HeadingFragment heading() const { return m_heading; }
+    void setHead(const QString &title, const HeadingFragment &heading);
+
+    PageEncoding pageEncoding() const { return m_pageEncoding; }
+    void setPageEncoding(PageEncoding encoding) { m_pageEncoding = encoding; }
+
+    // Starts a new page with the given text, in the encoding new pages get.
+    void beginPage(const QString &start);
+
+    // Writes the preview file from the page body; failure is harmless.
+    bool writePreview() const;
+
+    // Writes the page to a file of the user's choice.
+    bool savePage(const QString &fileName, QString *error) const;
+
+signals:
+    void foldersChanged();
+
+private:
+    PageBody m_page;
+    QString m_sessionFolder;
+    QString m_headFolder = QStringLiteral("Session folder");
+    QString m_selectionFolderCaption = QStringLiteral(" ");
+    QString m_saveFolder;
+    FolderMode m_folderMode = FolderMode::UseExisting;
+    int m_existingFileMode = 0;
+    QString m_pageTitle;
+    HeadingFragment m_heading;
+    PageEncoding m_pageEncoding = PageEncoding::Windows1252;
+};
+
+} // namespace tarnwell

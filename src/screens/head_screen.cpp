@@ -1,0 +1,175 @@
+#include "head_screen.h"
+
+#include "app/controls.h"
+#include "app/interaction.h"
+#include "app/start_screen.h"
+#include "app/workspace.h"
+#include "document/session.h"
+#include "html/colour.h"
+#include "html/head.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace tarnwell {
+
+namespace {
+QGroupBox *optionGroup(QWidget *parent, const QString &caption,
+                       std::initializer_list<QRadioButton *> options)
+{
+    auto *group = new QGroupBox(caption, parent);
+    auto *layout = new QVBoxLayout(group);
+    for (QRadioButton *option : options) {
+        option->setParent(group);
+        layout->addWidget(option);
+    }
+    return group;
+}
+
+QLabel *wrappedLabel(QWidget *parent, const char *name, const QString &text)
+{
+    auto *label = named(new QLabel(text, parent), name);
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+// Colours that read well on a light page, as a hint.
+QGroupBox *colourSamples(QWidget *parent)
+{
+    auto *group = new QGroupBox(QStringLiteral("Choose colours like these that can be seen!"),
+                                parent);
+    auto *layout = new QHBoxLayout(group);
+    for (const char *colour : {"#000080", "#800000", "#006400", "#000000", "#4B0082"}) {
+        auto *sample = new QLabel(group);
+        sample->setFixedSize(25, 25);
+        sample->setStyleSheet(QStringLiteral("background-color: %1;").arg(QLatin1String(colour)));
+        layout->addWidget(sample);
+    }
+    layout->addStretch();
+    return group;
+}
+} // namespace
+
+HeadScreen::HeadScreen(Workspace &workspace, QWidget *parent)
+    : QWidget(parent), m_workspace(workspace)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("HEAD"));
+
+    auto *titleLabel = wrappedLabel(
+        this, "Label1",
+        QStringLiteral("Type the short Title here It will look like this on your page"));
+    m_title = named(new QLineEdit(this), "Text1");
+    m_title->setFont(QFont(QStringLiteral("Arial"), m_title->font().pointSize()));
+    setTextColour(m_title, m_colourNumber);
+    titleLabel->setBuddy(m_title);
+
+    auto *headingLabel = wrappedLabel(
+        this, "Label2", QStringLiteral("Type Main Heading e.g. Welcome to my Science pages"));
+    m_heading = named(new QPlainTextEdit(this), "Text2");
+    m_heading->setFont(QFont(QStringLiteral("Times New Roman"), m_heading->font().pointSize() + 4));
+    m_heading->setTabChangesFocus(true);
+    m_heading->setFixedHeight(m_heading->fontMetrics().lineSpacing() * 3);
+    setTextColour(m_heading, m_colourNumber);
+    headingLabel->setBuddy(m_heading);
+
+    auto *optionsLabel = wrappedLabel(this, "Label3",
+                                      QStringLiteral("Then choose size, font and colour from the options"));
+
+    m_h1 = makeOption(this, "Option1", QStringLiteral("H1 size"));
+    m_h2 = makeOption(this, "Option2", QStringLiteral("H2 size"));
+    m_h3 = makeOption(this, "Option3", QStringLiteral(" H3 size"));
+    QRadioButton *times = makeOption(this, "Option4", QStringLiteral("Times Roman"));
+    m_arial = makeOption(this, "Option5", QStringLiteral("Arial, Helvetica"));
+    m_centred = makeOption(this, "Option6", QStringLiteral("Centered"));
+    QRadioButton *notCentred = makeOption(this, "Option7", QStringLiteral("Not"));
+    auto *options = new QHBoxLayout;
+    options->addWidget(optionGroup(this, QStringLiteral("Size of Heading Font"), {m_h1, m_h2, m_h3}));
+    options->addWidget(optionGroup(this, QStringLiteral("Font"), {times, m_arial}));
+    options->addWidget(optionGroup(this, QStringLiteral("Centered Heading?"), {m_centred, notCentred}));
+    // Checked once grouped: options are exclusive among their siblings.
+    m_h1->setChecked(true);
+    times->setChecked(true);
+    notCentred->setChecked(true);
+
+    QPushButton *colour = makeButton(this, "Command2", QStringLiteral("Choose text colour"));
+    QPushButton *next = makeButton(this, "Command1", QStringLiteral("Next"));
+    QPushButton *back = makeButton(this, "Command3", QStringLiteral("Back"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(colour);
+    buttons->addStretch();
+    buttons->addWidget(back);
+    buttons->addWidget(next);
+
+    m_folder = named(new QLabel(this), "Label8");
+    m_folder->setTextFormat(Qt::PlainText);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(titleLabel);
+    layout->addWidget(m_title);
+    layout->addWidget(headingLabel);
+    layout->addWidget(m_heading);
+    layout->addWidget(optionsLabel);
+    layout->addLayout(options);
+    layout->addWidget(colourSamples(this));
+    layout->addLayout(buttons);
+    layout->addWidget(m_folder);
+
+    connect(colour, &QPushButton::clicked, this, &HeadScreen::chooseColour);
+    connect(next, &QPushButton::clicked, this, &HeadScreen::next);
+    connect(back, &QPushButton::clicked, this, &HeadScreen::back);
+    connect(&m_workspace.session(), &Session::foldersChanged, this, &HeadScreen::showFolder);
+    showFolder();
+    resize(560, 520);
+}
+
+void HeadScreen::chooseColour()
+{
+    const std::optional<qint32> chosen = m_workspace.interaction().chooseColour(this, m_colourNumber);
+    if (!chosen)
+        return; // cancelled: the heading keeps its colour
+    m_colourNumber = *chosen;
+    m_hexColour = hexColourOf(m_colourNumber);
+    setTextColour(m_heading, m_colourNumber);
+}
+
+void HeadScreen::next()
+{
+    const int size = m_h1->isChecked() ? 1 : m_h2->isChecked() ? 2 : 3;
+    const HeadingFont font =
+        m_arial->isChecked() ? HeadingFont::ArialHelvetica : HeadingFont::TimesRoman;
+    m_workspace.session().setHead(
+        m_title->text(),
+        buildHeading(typedText(m_heading), size, m_hexColour, font, m_centred->isChecked()));
+    hide();
+    bringToFront(m_workspace.background());
+}
+
+void HeadScreen::back()
+{
+    hide();
+    bringToFront(m_workspace.start());
+}
+
+void HeadScreen::showFolder()
+{
+    m_folder->setText(m_workspace.session().headFolder());
+}
+
+void HeadScreen::closeEvent(QCloseEvent *event)
+{
+    // The close box is "Back".
+    event->ignore();
+    back();
+}
+
+} // namespace tarnwell

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QRadioButton;
+
+namespace tarnwell {
+
+class Workspace;
+
+// Page title and main heading: size, font, colour and centring.
+class HeadScreen final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit HeadScreen(Workspace &workspace, QWidget *parent = nullptr);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void chooseColour();
+    void next();
+    void back();
+    void showFolder();
+
+    Workspace &m_workspace;
+    QLineEdit *m_title = nullptr;
+    QPlainTextEdit *m_heading = nullptr;
+    QRadioButton *m_h1 = nullptr;
+    QRadioButton *m_h2 = nullptr;
+    QRadioButton *m_h3 = nullptr;
+    QRadioButton *m_arial = nullptr;
+    QRadioButton *m_centred = nullptr;
+    QLabel *m_folder = nullptr;
+    qint32 m_colourNumber = 0xFF0000; // blue, with red in the low byte
+    QString m_hexColour = QStringLiteral("0000FF");
+};
+
+} // namespace tarnwell
