@@ -1,9 +1,18 @@
 #include "colour.h"
 
-#include <QStringList>
 #include <cmath>
 
 namespace tarnwell {
+
+namespace {
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+void appendHexPair(QString &hex, int value)
+{
+    hex += QLatin1Char(kHexDigits[(value >> 4) & 15]);
+    hex += QLatin1Char(kHexDigits[value & 15]);
+}
+} // namespace
 
 QString ColorToRGB(qint32 colourNumber, const QString &separator)
 {
@@ -13,36 +22,45 @@ QString ColorToRGB(qint32 colourNumber, const QString &separator)
     const double blue = std::trunc(n / 256.0 / 256.0);
     const double green = std::trunc((n - blue * 65536.0) / 256.0);
     const double red = std::trunc(n - blue * 65536.0 - green * 256.0);
-    return QString::number(static_cast<qint64>(red)) + separator +
-           QString::number(static_cast<qint64>(green)) + separator +
-           QString::number(static_cast<qint64>(blue));
+    QString rgb;
+    rgb.reserve(11 + 2 * separator.size());
+    rgb += QString::number(static_cast<qint64>(red));
+    rgb += separator;
+    rgb += QString::number(static_cast<qint64>(green));
+    rgb += separator;
+    rgb += QString::number(static_cast<qint64>(blue));
+    return rgb;
 }
 
 QString RGBToHex(const QString &rgb, const QString &separator)
 {
-    const QStringList parts = rgb.split(separator);
     QString hex;
     hex.reserve(6);
-    for (int i = 0; i < 3; ++i) {
-        // A missing or unreadable part counts as 0 rather than failing.
-        const int value = i < parts.size() ? parts.at(i).trimmed().toInt() : 0;
-        hex += QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
+    int parts = 0;
+    for (const QStringView part : QStringView(rgb).tokenize(separator)) {
+        // Values above 255 would need more digits; the callers never pass them.
+        appendHexPair(hex, part.trimmed().toInt());
+        if (++parts == 3)
+            break;
     }
+    // A missing part counts as 0 rather than failing.
+    for (; parts < 3; ++parts)
+        appendHexPair(hex, 0);
     return hex;
 }
 
 QString ConvertColor(qint32 colourNumber)
 {
-    static constexpr char digits[] = "0123456789ABCDEF";
     const int components[3] = {
         colourNumber & 255, // same as mod 256 in range, and never negative
         (colourNumber & 65280) / 256,
         (colourNumber & 16711680) / 65536,
     };
-    QString hex(6, QLatin1Char('0'));
-    for (int i = 0; i < 3; ++i) {
-        hex[2 * i] = QLatin1Char(digits[components[i] / 16]);
-        hex[2 * i + 1] = QLatin1Char(digits[components[i] % 16]);
+    QString hex;
+    hex.reserve(6);
+    for (const int c : components) {
+        hex += QLatin1Char(kHexDigits[c / 16]);
+        hex += QLatin1Char(kHexDigits[c % 16]);
     }
     return hex;
 }
