@@ -60,8 +60,8 @@ void FolderList::fill(const QString &path, const QStringList &subfolders)
     const QStringList chain = ancestorsOf(path);
     int depth = 0;
     for (const QString &folder : chain) {
-        auto *item = new QListWidgetItem(open, indentUnit.repeated(depth++) + folderNameOf(folder),
-                                         this);
+        auto *item =
+            new QListWidgetItem(open, indentUnit.repeated(depth++) + folderNameOf(folder), this);
         item->setData(kPathRole, folder);
         item->setToolTip(folder);
     }

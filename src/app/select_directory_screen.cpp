@@ -182,9 +182,9 @@ void SelectDirectoryScreen::makeFolder()
     const QString path = subfolderPath(m_folders->path(), name);
     // A name with a separator, "." or ".." would make or name a folder elsewhere.
     if (!isPlainFolderName(name) || !QDir().mkdir(QDir::fromNativeSeparators(path))) {
-        ui.showMessage(this,
-                       QStringLiteral("Directory already exists! Type another name or click Cancel"),
-                       Interaction::Icon::Information);
+        ui.showMessage(
+            this, QStringLiteral("Directory already exists! Type another name or click Cancel"),
+            Interaction::Icon::Information);
         return;
     }
     m_madePath = path;

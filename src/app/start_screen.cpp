@@ -27,20 +27,23 @@ StartScreen::StartScreen(Workspace &workspace, QWidget *parent)
     banner->setFont(bannerFont);
     layout->addWidget(banner);
 
-    auto *instructions = named(new QLabel(
-        QStringLiteral("Make a folder for this session or open an existing folder. This folder "
+    auto *instructions = named(
+        new QLabel(QStringLiteral(
+                       "Make a folder for this session or open an existing folder. This folder "
                        "will be used to copy files and for the PREVIEW of your page. Photos need "
                        "to be no wider than 500 pixels to fit the page (300 if two side by side). "
                        "Before you start, be sure to have pre-sized photos and buttons ready to "
                        "load into the page."),
-        this), "Label2");
+                   this),
+        "Label2");
     instructions->setWordWrap(true);
     layout->addWidget(instructions);
 
     m_makeFolder = makeButton(this, "Command5", QStringLiteral("Make a session folder"));
     m_useExisting = makeButton(this, "Command1", QStringLiteral("Use an existing folder"));
     // Loading a page and the advice arrive with their own screens.
-    QPushButton *load = makeButton(this, "Command6", QStringLiteral("     Load      existing file"));
+    QPushButton *load =
+        makeButton(this, "Command6", QStringLiteral("     Load      existing file"));
     QPushButton *advice = makeButton(this, "Command3", QStringLiteral("Advice "));
     QPushButton *quit = makeButton(this, "Command2", QStringLiteral("QUIT"));
     for (QPushButton *button : {m_makeFolder, m_useExisting, load, advice, quit})

@@ -27,8 +27,7 @@ std::unique_ptr<QWidget> makeComingScreen(const QString &formName, const QString
 
 Workspace::Workspace(Session &session, Interaction &interaction, QuitHandler quit)
     : m_session(session), m_interaction(interaction), m_quit(std::move(quit))
-{
-}
+{}
 
 Workspace::~Workspace()
 {

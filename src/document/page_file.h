@@ -38,8 +38,9 @@ struct LoadedPage
 };
 
 // The loader's rules. The bytes are UTF-8 when they begin with the byte-order
-// mark, or are valid UTF-8 holding a multi-byte sequence; else Windows-1252. Every line end (LF, CR LF, lone CR) ends a line; a line
-// is kept unless it is empty or holds "/BODY>" or "/HTML>" (case-sensitive).
+// mark, or are valid UTF-8 holding a multi-byte sequence; else Windows-1252. Every line end (LF, CR
+// LF, lone CR) ends a line; a line is kept unless it is empty or holds "/BODY>" or "/HTML>"
+// (case-sensitive).
 LoadedPage readPageBytes(const QByteArray &bytes);
 
 // Reads a whole page file. Returns false and the reason when it cannot be read.

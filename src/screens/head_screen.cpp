@@ -45,8 +45,8 @@ QLabel *wrappedLabel(QWidget *parent, const char *name, const QString &text)
 // Colours that read well on a light page, as a hint.
 QGroupBox *colourSamples(QWidget *parent)
 {
-    auto *group = new QGroupBox(QStringLiteral("Choose colours like these that can be seen!"),
-                                parent);
+    auto *group =
+        new QGroupBox(QStringLiteral("Choose colours like these that can be seen!"), parent);
     auto *layout = new QHBoxLayout(group);
     for (const char *colour : {"#000080", "#800000", "#006400", "#000000", "#4B0082"}) {
         auto *sample = new QLabel(group);
@@ -82,8 +82,8 @@ HeadScreen::HeadScreen(Workspace &workspace, QWidget *parent)
     setTextColour(m_heading, m_colourNumber);
     headingLabel->setBuddy(m_heading);
 
-    auto *optionsLabel = wrappedLabel(this, "Label3",
-                                      QStringLiteral("Then choose size, font and colour from the options"));
+    auto *optionsLabel = wrappedLabel(
+        this, "Label3", QStringLiteral("Then choose size, font and colour from the options"));
 
     m_h1 = makeOption(this, "Option1", QStringLiteral("H1 size"));
     m_h2 = makeOption(this, "Option2", QStringLiteral("H2 size"));
@@ -93,9 +93,11 @@ HeadScreen::HeadScreen(Workspace &workspace, QWidget *parent)
     m_centred = makeOption(this, "Option6", QStringLiteral("Centered"));
     QRadioButton *notCentred = makeOption(this, "Option7", QStringLiteral("Not"));
     auto *options = new QHBoxLayout;
-    options->addWidget(optionGroup(this, QStringLiteral("Size of Heading Font"), {m_h1, m_h2, m_h3}));
+    options->addWidget(
+        optionGroup(this, QStringLiteral("Size of Heading Font"), {m_h1, m_h2, m_h3}));
     options->addWidget(optionGroup(this, QStringLiteral("Font"), {times, m_arial}));
-    options->addWidget(optionGroup(this, QStringLiteral("Centered Heading?"), {m_centred, notCentred}));
+    options->addWidget(
+        optionGroup(this, QStringLiteral("Centered Heading?"), {m_centred, notCentred}));
     // Checked once grouped: options are exclusive among their siblings.
     m_h1->setChecked(true);
     times->setChecked(true);
@@ -134,7 +136,8 @@ HeadScreen::HeadScreen(Workspace &workspace, QWidget *parent)
 
 void HeadScreen::chooseColour()
 {
-    const std::optional<qint32> chosen = m_workspace.interaction().chooseColour(this, m_colourNumber);
+    const std::optional<qint32> chosen =
+        m_workspace.interaction().chooseColour(this, m_colourNumber);
     if (!chosen)
         return; // cancelled: the heading keeps its colour
     m_colourNumber = *chosen;

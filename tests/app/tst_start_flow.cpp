@@ -1,8 +1,9 @@
-#include "app/folder_list.h"
 #include "app/drive_list.h"
+#include "app/folder_list.h"
 #include "support/fixture.h"
 #include "support/gui.h"
 
+#include <QAbstractItemView>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,7 +11,6 @@
 #include <QPushButton>
 #include <QStorageInfo>
 #include <QTemporaryDir>
-#include <QAbstractItemView>
 #include <QTest>
 
 using namespace tarnwell;
@@ -27,8 +27,7 @@ QString native(const QString &path)
 bool setFolderList(const QString &path)
 {
     auto *folders = findControl<FolderList>(QStringLiteral("nonComdlg"), "Dir1");
-    return folders && folders->setProperty("path", native(path)) &&
-           folders->path() == native(path);
+    return folders && folders->setProperty("path", native(path)) && folders->path() == native(path);
 }
 
 QString folderListPath()
@@ -109,11 +108,13 @@ void TestStartFlow::startUpShowsBackdropAndStart()
     QVERIFY(start && start->isVisible());
     QCOMPARE(start->windowTitle(), QStringLiteral("Tarnwell"));
     QVERIFY(QTest::qWaitForWindowActive(start));
-    QCOMPARE(QApplication::focusWidget(), findControl<QWidget>(QStringLiteral("Form1"), "Command5"));
+    QCOMPARE(QApplication::focusWidget(),
+             findControl<QWidget>(QStringLiteral("Form1"), "Command5"));
     QCOMPARE(m_program->session.ExistingFileMode(), 0);
 
     QCOMPARE(caption("Form1", "Label1"), QStringLiteral("Tarnwell - HTML writer"));
-    QVERIFY(caption("Form1", "Label2").startsWith(QStringLiteral("Make a folder for this session")));
+    QVERIFY(
+        caption("Form1", "Label2").startsWith(QStringLiteral("Make a folder for this session")));
     QCOMPARE(caption("Form1", "Label5"), QStringLiteral("Version 2b"));
     QCOMPARE(caption("Form1", "Command5"), QStringLiteral("Make a session folder"));
     QCOMPARE(caption("Form1", "Command1"), QStringLiteral("Use an existing folder"));
@@ -144,7 +145,8 @@ void TestStartFlow::makeFolderAndContinueToHead()
     QVERIFY(QFileInfo(made).isDir());
     QCOMPARE(m_program->session.sessionFolder(), made);
     QVERIFY(visible("nonComdlg", "Command1"));
-    for (const char *hidden : {"CmdUseFile", "CmdCancelSetFileToNull", "Label2", "Text1", "Label1", "Label6"})
+    for (const char *hidden :
+         {"CmdUseFile", "CmdCancelSetFileToNull", "Label2", "Text1", "Label1", "Label6"})
         QVERIFY2(!visible("nonComdlg", hidden), hidden);
     for (const char *shown : {"Image1", "Label3", "Label4"})
         QVERIFY2(visible("nonComdlg", shown), shown);
@@ -167,9 +169,10 @@ void TestStartFlow::makeFolderRefusals()
     QVERIFY(QDir(m_place.path()).mkdir(QStringLiteral("taken")));
     QVERIFY(clickButton(QStringLiteral("Form1"), "Command5"));
     QVERIFY(setFolderList(m_place.path()));
-    const QStringList before = QDir(m_place.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-    const QStringList parentBefore =
-        QDir(m_place.path() + QStringLiteral("/..")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    const QStringList before =
+        QDir(m_place.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    const QStringList parentBefore = QDir(m_place.path() + QStringLiteral("/.."))
+                                         .entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
 
     QVERIFY(clickButton(QStringLiteral("nonComdlg"), "CmdUseFile"));
     QCOMPARE(m_program->dialogs.messages.size(), 1);
@@ -179,9 +182,9 @@ void TestStartFlow::makeFolderRefusals()
 
     const QString exists =
         QStringLiteral("Directory already exists! Type another name or click Cancel");
-    const QStringList refused = {QStringLiteral("taken"), QStringLiteral("a/b"),
+    const QStringList refused = {QStringLiteral("taken"),  QStringLiteral("a/b"),
                                  QStringLiteral("..\\up"), QStringLiteral(".."),
-                                 QStringLiteral("."), QStringLiteral("../escape")};
+                                 QStringLiteral("."),      QStringLiteral("../escape")};
     for (const QString &name : refused) {
         m_program->dialogs.messages.clear();
         QVERIFY(typeInto(QStringLiteral("nonComdlg"), "Text1", name));
@@ -195,7 +198,8 @@ void TestStartFlow::makeFolderRefusals()
         QVERIFY(visible("nonComdlg", "CmdUseFile") && !visible("nonComdlg", "Command1"));
     }
     QCOMPARE(QDir(m_place.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
-    QCOMPARE(QDir(m_place.path() + QStringLiteral("/..")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+    QCOMPARE(QDir(m_place.path() + QStringLiteral("/.."))
+                 .entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              parentBefore);
     QCOMPARE(m_program->session.sessionFolder(), QString());
 
@@ -213,7 +217,8 @@ void TestStartFlow::makeFolderRefusals()
     QVERIFY(setFolderList(m_place.path()));
     QVERIFY(typeInto(QStringLiteral("nonComdlg"), "Text1", QStringLiteral("мой сайт")));
     QVERIFY(clickButton(QStringLiteral("nonComdlg"), "CmdUseFile"));
-    QCOMPARE(m_program->session.sessionFolder(), native(m_place.filePath(QStringLiteral("мой сайт"))));
+    QCOMPARE(m_program->session.sessionFolder(),
+             native(m_place.filePath(QStringLiteral("мой сайт"))));
 }
 
 void TestStartFlow::useExistingDriveRoot()
@@ -235,7 +240,8 @@ void TestStartFlow::useExistingDriveRoot()
     QVERIFY(clickButton(QStringLiteral("nonComdlg"), "CmdUseFile"));
 
     QCOMPARE(m_program->session.sessionFolder(), root);
-    QCOMPARE(m_program->session.previewFilePath(), root + QDir::separator() + QStringLiteral("viewtmp.html"));
+    QCOMPARE(m_program->session.previewFilePath(),
+             root + QDir::separator() + QStringLiteral("viewtmp.html"));
     QTRY_VERIFY(!findScreen(QStringLiteral("nonComdlg")));
     QVERIFY(isShown(QStringLiteral("Form2")));
     QVERIFY(isShown(QStringLiteral("Form1"))); // stays open beneath

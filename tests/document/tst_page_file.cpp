@@ -130,21 +130,22 @@ void TestPageFile::loaderKeepsAndDropsLines_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("body");
-    QTest::newRow("saved page")
-        << QByteArray("<HTML>\r\n<BODY>\r\nhello\r\n</BODY>\r\n</HTML>\r\n\r\n")
-        << QStringLiteral("<HTML>\r\n<BODY>\r\nhello\r\n");
+    QTest::newRow("saved page") << QByteArray(
+                                       "<HTML>\r\n<BODY>\r\nhello\r\n</BODY>\r\n</HTML>\r\n\r\n")
+                                << QStringLiteral("<HTML>\r\n<BODY>\r\nhello\r\n");
     QTest::newRow("closing on a text line")
         << QByteArray("<HTML>\r\nlast words</BODY></HTML>\r\n") << QStringLiteral("<HTML>\r\n");
     QTest::newRow("empty lines") << QByteArray("a\r\n\r\n\r\nb") << QStringLiteral("a\r\nb\r\n");
-    QTest::newRow("lower case kept")
-        << QByteArray("x\r\n</body>\r\n</html>\r\n") << QStringLiteral("x\r\n</body>\r\n</html>\r\n");
-    QTest::newRow("LF alone")
-        << QByteArray("<HTML>\n<BODY>\nhello\n</BODY>\n</HTML>\n")
-        << QStringLiteral("<HTML>\r\n<BODY>\r\nhello\r\n");
+    QTest::newRow("lower case kept") << QByteArray("x\r\n</body>\r\n</html>\r\n")
+                                     << QStringLiteral("x\r\n</body>\r\n</html>\r\n");
+    QTest::newRow("LF alone") << QByteArray("<HTML>\n<BODY>\nhello\n</BODY>\n</HTML>\n")
+                              << QStringLiteral("<HTML>\r\n<BODY>\r\nhello\r\n");
     QTest::newRow("lone CR") << QByteArray("a\rb\r") << QStringLiteral("a\r\nb\r\n");
-    QTest::newRow("mixed") << QByteArray("a\r\n\nb\r\rc\n\rd") << QStringLiteral("a\r\nb\r\nc\r\nd\r\n");
+    QTest::newRow("mixed") << QByteArray("a\r\n\nb\r\rc\n\rd")
+                           << QStringLiteral("a\r\nb\r\nc\r\nd\r\n");
     QTest::newRow("nothing") << QByteArray() << QString();
-    QTest::newRow("windows-1252") << QByteArray("caf\xE9 \x80") << QStringLiteral("caf\u00E9 \u20AC\r\n");
+    QTest::newRow("windows-1252") << QByteArray("caf\xE9 \x80")
+                                  << QStringLiteral("caf\u00E9 \u20AC\r\n");
     QTest::newRow("not valid UTF-8") << QByteArray("\xC3(") << QStringLiteral("\u00C3(\r\n");
 }
 
@@ -206,8 +207,8 @@ void TestPageFile::saveFailureKeepsEarlierFile()
     QVERIFY(writeBytes(path, earlier));
 
     QString error;
-    QVERIFY(!SaveFile(dir.filePath(QStringLiteral("no/such/folder/page.html")),
-                      QStringLiteral("x"), PageEncoding::Windows1252, &error));
+    QVERIFY(!SaveFile(dir.filePath(QStringLiteral("no/such/folder/page.html")), QStringLiteral("x"),
+                      PageEncoding::Windows1252, &error));
     QVERIFY(!error.isEmpty());
 
 #ifdef Q_OS_UNIX

@@ -41,16 +41,16 @@ void TestHead::headTextKeepsTitleAsTyped()
 
 void TestHead::headingOfWorkedExample()
 {
-    const HeadingFragment heading = buildHeading(QStringLiteral("Welcome"), 1,
-                                                 QStringLiteral("0000FF"),
-                                                 HeadingFont::TimesRoman, false);
+    const HeadingFragment heading = buildHeading(
+        QStringLiteral("Welcome"), 1, QStringLiteral("0000FF"), HeadingFont::TimesRoman, false);
     QCOMPARE(heading.before, QString());
     QCOMPARE(heading.opening,
              QStringLiteral("<H1><FONT COLOR=\"#0000FF\" FACE=\"Times New Roman\">Welcome"));
     QCOMPARE(heading.closing, QStringLiteral("</FONT></H1>"));
     QCOMPARE(heading.after, QString());
-    QCOMPARE(heading.text(),
-             QStringLiteral("<H1><FONT COLOR=\"#0000FF\" FACE=\"Times New Roman\">Welcome</FONT></H1>"));
+    QCOMPARE(
+        heading.text(),
+        QStringLiteral("<H1><FONT COLOR=\"#0000FF\" FACE=\"Times New Roman\">Welcome</FONT></H1>"));
 }
 
 void TestHead::headingSizesFontsAndCentring_data()

@@ -31,5 +31,4 @@ bool typeInto(const QString &formName, const char *name, const QString &text);
 // Reads a whole file.
 QByteArray readAll(const QString &path);
 
-
 } // namespace tarnwell::test
