@@ -32,7 +32,7 @@ case "$action" in
 run)
     install_missing
     build
-    exec "$build_dir/src/tarnwell"
+    exec "$build_dir/bin/tarnwell"
     ;;
 test)
     install_missing
