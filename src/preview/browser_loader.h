@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QUrl>
+
+class QWidget;
+
+namespace tarnwell {
+
+// Makes a fresh Browser screen (top-level, object name "Form27") that goes to
+// startingAddress by itself when shown. The viewer lives in a module that is
+// loaded on first use, so the program starts without it. Returns null when
+// the module cannot be loaded.
+QWidget *createBrowserScreen(const QUrl &startingAddress);
+
+} // namespace tarnwell
