@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <initializer_list>
 
+class QGroupBox;
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -19,6 +22,17 @@ T *named(T *widget, const char *name)
 
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption);
 QRadioButton *makeOption(QWidget *parent, const char *name, const QString &caption);
+
+// A frame holding a group of options, one of which is chosen.
+QGroupBox *optionGroup(QWidget *parent, const QString &caption,
+                       std::initializer_list<QRadioButton *> options);
+
+// A plain-text label that wraps.
+QLabel *wrappedLabel(QWidget *parent, const char *name, const QString &text);
+
+// A framed stand-in picture showing where something goes on the page.
+QLabel *samplePicture(QWidget *parent, const char *name, const QString &text, int width,
+                      int height);
 
 // What the user typed, exactly, with each line break as CR LF.
 QString typedText(const QPlainTextEdit *edit);

@@ -6,6 +6,8 @@
 
 int main(int argc, char *argv[])
 {
+    // The preview loads Qt WebEngine later, from a module; it needs this first.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarnwell"));
     // The backdrop never closes; the program ends by QUIT or Exit Program.

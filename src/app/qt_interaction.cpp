@@ -16,7 +16,11 @@ std::unique_ptr<QMessageBox> QtInteraction::makeMessageBox(QWidget *parent, cons
 {
     auto box = std::make_unique<QMessageBox>(parent);
     box->setWindowTitle(programTitle());
-    box->setText(text);
+    // Some messages break their lines with a lone CR, which a label ignores.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    box->setText(shown);
     box->setTextFormat(Qt::PlainText);
     switch (icon) {
     case Icon::None:

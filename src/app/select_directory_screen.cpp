@@ -7,6 +7,7 @@
 #include "folder_list.h"
 #include "interaction.h"
 #include "screens/head_screen.h"
+#include "selection_screen.h"
 #include "start_screen.h"
 #include "workspace.h"
 
@@ -212,11 +213,13 @@ void SelectDirectoryScreen::continueWithMadeFolder()
     if (session.ExistingFileMode() == 1) {
         session.setSelectionFolder(QStringLiteral("Folder for session is  ") + m_madePath,
                                    m_madePath);
-        bringToFront(m_workspace.selection());
+        SelectionScreen *selection = m_workspace.screen<SelectionScreen>();
+        bringToFront(selection);
+        selection->hideBack();
     } else {
-        m_workspace.start()->hide();
+        m_workspace.screen<StartScreen>()->hide();
         session.setHeadFolder(m_madePath);
-        bringToFront(m_workspace.head());
+        bringToFront(m_workspace.screen<HeadScreen>());
     }
     m_finished = true;
     close();
@@ -230,11 +233,13 @@ void SelectDirectoryScreen::takeExistingFolder()
     session.setSessionFolder(folder);
     session.setHeadFolder(shown);
     if (session.ExistingFileMode() == 1) {
-        m_workspace.start()->hide();
+        m_workspace.screen<StartScreen>()->hide();
         session.setSelectionFolder(shown, shown);
-        bringToFront(m_workspace.selection());
+        SelectionScreen *selection = m_workspace.screen<SelectionScreen>();
+        bringToFront(selection);
+        selection->hideBack();
     } else {
-        bringToFront(m_workspace.head());
+        bringToFront(m_workspace.screen<HeadScreen>());
     }
     m_finished = true;
     close();
@@ -249,7 +254,7 @@ void SelectDirectoryScreen::closeEvent(QCloseEvent *event)
 {
     // Cancel, or the close box: back to the Start screen as it was.
     if (!m_finished) {
-        StartScreen *start = m_workspace.start();
+        StartScreen *start = m_workspace.screen<StartScreen>();
         start->activateWindow();
         start->focusUseExistingFolder();
     }

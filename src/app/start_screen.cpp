@@ -2,6 +2,8 @@
 
 #include "controls.h"
 #include "document/session.h"
+#include "load_advice_screen.h"
+#include "screens/start_advice_screen.h"
 #include "select_directory_screen.h"
 #include "workspace.h"
 
@@ -41,7 +43,6 @@ StartScreen::StartScreen(Workspace &workspace, QWidget *parent)
 
     m_makeFolder = makeButton(this, "Command5", QStringLiteral("Make a session folder"));
     m_useExisting = makeButton(this, "Command1", QStringLiteral("Use an existing folder"));
-    // Loading a page and the advice arrive with their own screens.
     QPushButton *load =
         makeButton(this, "Command6", QStringLiteral("     Load      existing file"));
     QPushButton *advice = makeButton(this, "Command3", QStringLiteral("Advice "));
@@ -54,6 +55,12 @@ StartScreen::StartScreen(Workspace &workspace, QWidget *parent)
 
     connect(m_makeFolder, &QPushButton::clicked, this, &StartScreen::makeFolder);
     connect(m_useExisting, &QPushButton::clicked, this, &StartScreen::useExistingFolder);
+    connect(load, &QPushButton::clicked, this, [this] {
+        m_workspace.session().setExistingFileMode(1);
+        bringToFront(m_workspace.screen<LoadAdviceScreen>());
+    });
+    connect(advice, &QPushButton::clicked, this,
+            [this] { bringToFront(m_workspace.screen<StartAdviceScreen>()); });
     connect(quit, &QPushButton::clicked, this, [this] { m_workspace.quit(); });
 
     resize(460, 420);

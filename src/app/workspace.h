@@ -1,15 +1,15 @@
 #pragma once
 
 #include <QPointer>
+#include <QWidget>
 #include <functional>
+#include <map>
 #include <memory>
-
-class QWidget;
+#include <typeindex>
 
 namespace tarnwell {
 
 class BackdropScreen;
-class HeadScreen;
 class Interaction;
 class SelectDirectoryScreen;
 class Session;
@@ -35,10 +35,16 @@ public:
     void startUp();
 
     BackdropScreen *backdrop();
-    StartScreen *start();
-    HeadScreen *head();
-    QWidget *background();
-    QWidget *selection();
+
+    // The one screen of its kind, made on first use.
+    template <class Screen>
+    Screen *screen()
+    {
+        std::unique_ptr<QWidget> &slot = m_screens[std::type_index(typeid(Screen))];
+        if (!slot)
+            slot = std::make_unique<Screen>(*this);
+        return static_cast<Screen *>(slot.get());
+    }
 
     // The open Select Directory screen, or a new one.
     SelectDirectoryScreen *selectDirectory();
@@ -51,10 +57,7 @@ private:
     Interaction &m_interaction;
     QuitHandler m_quit;
     std::unique_ptr<BackdropScreen> m_backdrop;
-    std::unique_ptr<StartScreen> m_start;
-    std::unique_ptr<HeadScreen> m_head;
-    std::unique_ptr<QWidget> m_background;
-    std::unique_ptr<QWidget> m_selection;
+    std::map<std::type_index, std::unique_ptr<QWidget>> m_screens;
     QPointer<SelectDirectoryScreen> m_selectDirectory;
 };
 

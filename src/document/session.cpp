@@ -2,6 +2,8 @@
 
 #include "paths.h"
 
+#include <QDir>
+
 namespace tarnwell {
 
 Session::Session(QObject *parent) : QObject(parent) {}
@@ -15,6 +17,11 @@ void Session::setSessionFolder(const QString &folder)
 QString Session::previewFilePath() const
 {
     return derivedPath(m_sessionFolder, previewFileName());
+}
+
+QUrl Session::previewUrl() const
+{
+    return QUrl::fromLocalFile(QDir::cleanPath(QDir::fromNativeSeparators(previewFilePath())));
 }
 
 void Session::setHeadFolder(const QString &text)
@@ -40,6 +47,18 @@ void Session::beginPage(const QString &start)
 {
     m_pageEncoding = PageEncoding::Windows1252;
     m_page.replace(start);
+}
+
+void Session::clearPage()
+{
+    m_pageEncoding = PageEncoding::Windows1252;
+    m_page.clear();
+}
+
+void Session::takeLoadedPage(const LoadedPage &loaded)
+{
+    m_pageEncoding = loaded.encoding;
+    m_page.replace(loaded.body);
 }
 
 bool Session::writePreview() const

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QUrl>
 
 namespace tarnwell {
 
@@ -28,6 +29,8 @@ public:
     QString sessionFolder() const { return m_sessionFolder; }
     void setSessionFolder(const QString &folder);
     QString previewFilePath() const;
+    // The preview file as the viewer's address, sound even at a drive root.
+    QUrl previewUrl() const;
 
     // The folder as the HEAD screen shows it.
     QString headFolder() const { return m_headFolder; }
@@ -55,6 +58,12 @@ public:
 
     // Starts a new page with the given text, in the encoding new pages get.
     void beginPage(const QString &start);
+
+    // Empties the page; what comes next is a new page.
+    void clearPage();
+
+    // Takes a page read from a file, in that file's encoding.
+    void takeLoadedPage(const LoadedPage &loaded);
 
     // Writes the preview file from the page body; failure is harmless.
     bool writePreview() const;

@@ -1,6 +1,7 @@
 #include "windows1252.h"
 
 #include <array>
+#include <cstring>
 
 namespace tarnwell {
 
@@ -35,31 +36,44 @@ int encodeCodePoint(char32_t cp)
 
 QByteArray toWindows1252(QStringView text)
 {
-    QByteArray out;
-    out.reserve(text.size());
+    // One byte per character but for the rare character reference, so write
+    // straight into the buffer and grow it only for those.
     const qsizetype n = text.size();
+    QByteArray out(n, Qt::Uninitialized);
+    char *data = out.data();
+    qsizetype used = 0;
+    const auto put = [&](const char *bytes, qsizetype count) {
+        if (used + count > out.size()) {
+            out.resize(qMax(used + count, out.size() + out.size() / 4 + 16));
+            data = out.data();
+        }
+        memcpy(data + used, bytes, size_t(count));
+        used += count;
+    };
+    const char16_t *units = text.utf16();
     for (qsizetype i = 0; i < n; ++i) {
-        const char16_t unit = text[i].unicode();
-        if (unit < 0x80) {
-            out.append(char(unit));
+        const char16_t unit = units[i];
+        if (unit < 0x80 && used < out.size()) {
+            data[used++] = char(unit);
             continue;
         }
         char32_t cp = unit;
-        if (QChar::isHighSurrogate(unit) && i + 1 < n && text[i + 1].isLowSurrogate()) {
-            cp = QChar::surrogateToUcs4(unit, text[i + 1].unicode());
+        if (QChar::isHighSurrogate(unit) && i + 1 < n && QChar::isLowSurrogate(units[i + 1])) {
+            cp = QChar::surrogateToUcs4(unit, units[i + 1]);
             ++i;
         } else if (QChar::isSurrogate(unit)) {
             cp = 0xFFFD; // half a pair is no character at all
         }
         const int byte = encodeCodePoint(cp);
         if (byte >= 0) {
-            out.append(char(byte));
+            const char single = char(byte);
+            put(&single, 1);
         } else {
-            out.append("&#");
-            out.append(QByteArray::number(quint32(cp)));
-            out.append(';');
+            const QByteArray reference = "&#" + QByteArray::number(quint32(cp)) + ';';
+            put(reference.constData(), reference.size());
         }
     }
+    out.resize(used);
     return out;
 }
 

@@ -4,8 +4,8 @@
 #include "app/interaction.h"
 #include "app/start_screen.h"
 #include "app/workspace.h"
+#include "background_screen.h"
 #include "document/session.h"
-#include "html/colour.h"
 #include "html/head.h"
 
 #include <QCloseEvent>
@@ -22,26 +22,6 @@
 namespace tarnwell {
 
 namespace {
-QGroupBox *optionGroup(QWidget *parent, const QString &caption,
-                       std::initializer_list<QRadioButton *> options)
-{
-    auto *group = new QGroupBox(caption, parent);
-    auto *layout = new QVBoxLayout(group);
-    for (QRadioButton *option : options) {
-        option->setParent(group);
-        layout->addWidget(option);
-    }
-    return group;
-}
-
-QLabel *wrappedLabel(QWidget *parent, const char *name, const QString &text)
-{
-    auto *label = named(new QLabel(text, parent), name);
-    label->setWordWrap(true);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
 // Colours that read well on a light page, as a hint.
 QGroupBox *colourSamples(QWidget *parent)
 {
@@ -70,7 +50,7 @@ HeadScreen::HeadScreen(Workspace &workspace, QWidget *parent)
         QStringLiteral("Type the short Title here It will look like this on your page"));
     m_title = named(new QLineEdit(this), "Text1");
     m_title->setFont(QFont(QStringLiteral("Arial"), m_title->font().pointSize()));
-    setTextColour(m_title, m_colourNumber);
+    setTextColour(m_title, m_colour.number());
     titleLabel->setBuddy(m_title);
 
     auto *headingLabel = wrappedLabel(
@@ -79,7 +59,7 @@ HeadScreen::HeadScreen(Workspace &workspace, QWidget *parent)
     m_heading->setFont(QFont(QStringLiteral("Times New Roman"), m_heading->font().pointSize() + 4));
     m_heading->setTabChangesFocus(true);
     m_heading->setFixedHeight(m_heading->fontMetrics().lineSpacing() * 3);
-    setTextColour(m_heading, m_colourNumber);
+    setTextColour(m_heading, m_colour.number());
     headingLabel->setBuddy(m_heading);
 
     auto *optionsLabel = wrappedLabel(
@@ -136,13 +116,7 @@ HeadScreen::HeadScreen(Workspace &workspace, QWidget *parent)
 
 void HeadScreen::chooseColour()
 {
-    const std::optional<qint32> chosen =
-        m_workspace.interaction().chooseColour(this, m_colourNumber);
-    if (!chosen)
-        return; // cancelled: the heading keeps its colour
-    m_colourNumber = *chosen;
-    m_hexColour = hexColourOf(m_colourNumber);
-    setTextColour(m_heading, m_colourNumber);
+    m_colour.choose(m_workspace.interaction(), this, m_heading);
 }
 
 void HeadScreen::next()
@@ -152,15 +126,20 @@ void HeadScreen::next()
         m_arial->isChecked() ? HeadingFont::ArialHelvetica : HeadingFont::TimesRoman;
     m_workspace.session().setHead(
         m_title->text(),
-        buildHeading(typedText(m_heading), size, m_hexColour, font, m_centred->isChecked()));
+        buildHeading(typedText(m_heading), size, m_colour.digits(), font, m_centred->isChecked()));
     hide();
-    bringToFront(m_workspace.background());
+    m_workspace.screen<BackgroundScreen>()->showFromHead();
+}
+
+void HeadScreen::clearHeading()
+{
+    m_heading->clear();
 }
 
 void HeadScreen::back()
 {
     hide();
-    bringToFront(m_workspace.start());
+    bringToFront(m_workspace.screen<StartScreen>());
 }
 
 void HeadScreen::showFolder()

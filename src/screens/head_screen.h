@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text_colour.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -19,6 +21,9 @@ class HeadScreen final : public QWidget
 public:
     explicit HeadScreen(Workspace &workspace, QWidget *parent = nullptr);
 
+    // Empties the main heading for a new page; the other choices stay.
+    void clearHeading();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -37,8 +42,7 @@ private:
     QRadioButton *m_arial = nullptr;
     QRadioButton *m_centred = nullptr;
     QLabel *m_folder = nullptr;
-    qint32 m_colourNumber = 0xFF0000; // blue, with red in the low byte
-    QString m_hexColour = QStringLiteral("0000FF");
+    TextColour m_colour{0xFF0000}; // blue, with red in the low byte
 };
 
 } // namespace tarnwell

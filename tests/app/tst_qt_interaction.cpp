@@ -31,6 +31,10 @@ void TestQtInteraction::messageBoxes()
     QCOMPARE(stop->icon(), QMessageBox::Critical);
     QCOMPARE(stop->textFormat(), Qt::PlainText); // typed text never turns into markup
 
+    auto lines = QtInteraction::makeMessageBox(nullptr, QStringLiteral("one\rtwo\r\nthree"),
+                                               Interaction::Icon::Information, false);
+    QCOMPARE(lines->text(), QStringLiteral("one\ntwo\nthree"));
+
     auto question = QtInteraction::makeMessageBox(nullptr, QStringLiteral("Saved your file?"),
                                                   Interaction::Icon::None, true);
     QCOMPARE(question->windowTitle(), QStringLiteral("Tarnwell"));

@@ -64,6 +64,13 @@ bool typeInto(const QString &formName, const char *name, const QString &text)
     return true;
 }
 
+QFileDevice::Permissions ownPermissions(const QString &path)
+{
+    const QFileDevice::Permissions users =
+        QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser;
+    return QFile::permissions(path) & ~users;
+}
+
 QByteArray readAll(const QString &path)
 {
     QFile file(path);

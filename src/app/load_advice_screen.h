@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QWidget>
+
+namespace tarnwell {
+
+class Workspace;
+
+// Explains what loading a page file does, then reads one into the page body.
+class LoadAdviceScreen final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit LoadAdviceScreen(Workspace &workspace, QWidget *parent = nullptr);
+
+private:
+    void load();
+
+    Workspace &m_workspace;
+};
+
+} // namespace tarnwell

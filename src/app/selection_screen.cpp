@@ -1,0 +1,254 @@
+#include "selection_screen.h"
+
+#include "controls.h"
+#include "document/files.h"
+#include "document/session.h"
+#include "html/breaks.h"
+#include "interaction.h"
+#include "load_advice_screen.h"
+#include "preview/browser_loader.h"
+#include "screens/add_picture_screen.h"
+#include "screens/another_heading_screen.h"
+#include "screens/background_screen.h"
+#include "screens/button_advice_screen.h"
+#include "screens/head_screen.h"
+#include "screens/html_editing_screen.h"
+#include "screens/mouseover_pictures_screen.h"
+#include "screens/paragraph_screen.h"
+#include "screens/ruler_screen.h"
+#include "screens/text_picture_screen.h"
+#include "screens/two_images_screen.h"
+#include "start_screen.h"
+#include "workspace.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextDocumentLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+namespace tarnwell {
+
+SelectionScreen::SelectionScreen(Workspace &workspace, QWidget *parent)
+    : QWidget(parent), m_workspace(workspace)
+{
+    setObjectName(QStringLiteral("Form4"));
+    setWindowTitle(QStringLiteral("Selection"));
+
+    // The field edits the page body itself, so every append and every edit by
+    // hand are one and the same text.
+    QTextDocument *document = m_workspace.session().page().document();
+    document->setDocumentLayout(new QPlainTextDocumentLayout(document));
+    m_page = named(new QPlainTextEdit(this), "Text1");
+    m_page->setDocument(document);
+    m_page->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_page->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_page->setMinimumSize(460, 380);
+
+    auto *folderCaption = named(new QLabel(QStringLiteral("FOLDER: "), this), "Label4");
+    m_folder = named(new QLabel(this), "Label2");
+    m_folder->setTextFormat(Qt::PlainText);
+    auto *addThings = named(new QLabel(QStringLiteral("Add things..."), this), "Label1");
+    auto *note =
+        named(new QLabel(QStringLiteral("Max number of words is  9500  approx"), this), "Label3");
+
+    // Element buttons: each opens its own screen. Those that keep this screen
+    // in view hide "Back"; those that hide it leave "Back" as it is.
+    auto *elements = new QVBoxLayout;
+    elements->addWidget(addThings);
+    const auto element = [this, elements](const char *name, const char *caption, auto open) {
+        QPushButton *button = makeButton(this, name, QLatin1String(caption));
+        elements->addWidget(button);
+        connect(button, &QPushButton::clicked, this, open);
+    };
+    element("Command4", "Paragraph", [this] {
+        hideBack();
+        m_workspace.screen<ParagraphScreen>()->open();
+    });
+    element("Command11", "Another Heading", [this] {
+        hideBack();
+        m_workspace.screen<AnotherHeadingScreen>()->open();
+    });
+    element("Command9", "Ruler line", [this] {
+        hideBack();
+        m_workspace.screen<RulerScreen>()->open();
+    });
+    element("Command5", "Pre-sized picture", [this] {
+        hideBack();
+        m_workspace.screen<AddPictureScreen>()->open();
+    });
+    element("Command13", "   Two pre-sized pictures  side by side", [this] {
+        hide();
+        m_workspace.screen<TwoImagesScreen>()->open();
+    });
+    element("Command7", "   Text and Picture          side by side", [this] {
+        hide();
+        m_workspace.screen<TextPictureScreen>()->open();
+    });
+    element("Command6", " 'MouseOver' Pictures/photos", [this] {
+        m_workspace.interaction().showMessage(
+            this, QStringLiteral("Pictures/photos need to be about the same size OK?"),
+            Interaction::Icon::None);
+        hideBack();
+        m_workspace.screen<MouseOverPicturesScreen>()->open();
+    });
+    element("Command8", "Link to another page (includes buttons)", [this] {
+        hideBack();
+        bringToFront(m_workspace.screen<ButtonAdviceScreen>());
+    });
+    QPushButton *lineBreak = makeButton(this, "Command15", QStringLiteral(" <B> (line break)"));
+    QPushButton *paragraphBreak =
+        makeButton(this, "Command12", QStringLiteral("<P> (paragraph break)"));
+    elements->addWidget(lineBreak);
+    elements->addWidget(paragraphBreak);
+    elements->addStretch();
+
+    m_preview = makeButton(this, "Command3", QStringLiteral("PREVIEW"));
+    QPushButton *save = makeButton(this, "Command10", QStringLiteral("SAVE my file"));
+    QPushButton *load = makeButton(this, "Command17", QStringLiteral("Load Existing file"));
+    QPushButton *clear = makeButton(this, "Command16", QStringLiteral("Clear the page (new)"));
+    m_back = makeButton(this, "Command2", QStringLiteral("Back"));
+    QPushButton *advice = makeButton(this, "Command14", QStringLiteral("Editing Advice"));
+    QPushButton *exit = makeButton(this, "Command1", QStringLiteral("Exit Program"));
+    auto *actions = new QHBoxLayout;
+    for (QPushButton *button : {m_preview, save, load, clear, m_back, advice, exit})
+        actions->addWidget(button);
+
+    auto *folderRow = new QHBoxLayout;
+    folderRow->addWidget(folderCaption);
+    folderRow->addWidget(m_folder, 1);
+
+    auto *pageColumn = new QVBoxLayout;
+    pageColumn->addLayout(folderRow);
+    pageColumn->addWidget(m_page, 1);
+    pageColumn->addWidget(note);
+
+    auto *body = new QHBoxLayout;
+    body->addLayout(pageColumn, 1);
+    body->addLayout(elements);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(body, 1);
+    layout->addLayout(actions);
+
+    connect(lineBreak, &QPushButton::clicked, this,
+            [this] { appendToPage(tarnwell::lineBreak()); });
+    connect(paragraphBreak, &QPushButton::clicked, this,
+            [this] { appendToPage(tarnwell::paragraphBreak()); });
+    connect(m_preview, &QPushButton::clicked, this, &SelectionScreen::preview);
+    connect(save, &QPushButton::clicked, this, &SelectionScreen::save);
+    connect(load, &QPushButton::clicked, this, &SelectionScreen::loadExisting);
+    connect(clear, &QPushButton::clicked, this, &SelectionScreen::clearPage);
+    connect(m_back, &QPushButton::clicked, this, &SelectionScreen::back);
+    connect(exit, &QPushButton::clicked, this, &SelectionScreen::exitProgram);
+    connect(advice, &QPushButton::clicked, this,
+            [this] { bringToFront(m_workspace.screen<HtmlEditingScreen>()); });
+    connect(&m_workspace.session(), &Session::foldersChanged, this, &SelectionScreen::showFolder);
+    showFolder();
+    resize(900, 640);
+}
+
+SelectionScreen::~SelectionScreen()
+{
+    delete m_browser.data();
+}
+
+void SelectionScreen::focusPreview()
+{
+    m_preview->setFocus();
+}
+
+void SelectionScreen::hideBack()
+{
+    m_back->hide();
+}
+
+void SelectionScreen::appendToPage(const QString &fragment)
+{
+    m_workspace.session().page().append(fragment);
+    m_page->moveCursor(QTextCursor::End);
+    m_page->ensureCursorVisible();
+}
+
+void SelectionScreen::preview()
+{
+    Session &session = m_workspace.session();
+    session.writePreview(); // a failure shows in the viewer, not as a message
+    delete m_browser.data();
+    m_browser = createBrowserScreen(session.previewUrl());
+    if (m_browser)
+        m_browser->showMaximized();
+}
+
+void SelectionScreen::save()
+{
+    Interaction &ui = m_workspace.interaction();
+    Session &session = m_workspace.session();
+    ui.showMessage(this, QStringLiteral("Make sure you save to your session folder."),
+                   Interaction::Icon::Information);
+    const QString chosen = ui.chooseFileToSave(this, QStringLiteral("Save File"),
+                                               session.saveFolder(), QStringLiteral("*.html"));
+    if (chosen.isEmpty()) {
+        ui.showMessage(this, QStringLiteral("You cancelled."), Interaction::Icon::Information);
+        return;
+    }
+    const QString fileName = withPageExtension(chosen);
+    if (QFileInfo::exists(fileName) &&
+        !ui.askYesNo(this,
+                     QStringLiteral("This file already exists. Do you want to overwrite it?")))
+        return;
+    QString error;
+    if (!session.savePage(fileName, &error))
+        ui.showMessage(this, QStringLiteral("The page was not saved: ") + error,
+                       Interaction::Icon::Critical);
+}
+
+void SelectionScreen::loadExisting()
+{
+    m_workspace.session().setExistingFileMode(1);
+    bringToFront(m_workspace.screen<LoadAdviceScreen>());
+}
+
+void SelectionScreen::clearPage()
+{
+    Session &session = m_workspace.session();
+    session.clearPage();
+    session.setSelectionFolder(session.selectionFolderCaption(), QString());
+    m_back->show();
+    hide();
+    m_workspace.screen<HeadScreen>()->clearHeading();
+    bringToFront(m_workspace.screen<StartScreen>());
+    session.setExistingFileMode(0);
+}
+
+void SelectionScreen::back()
+{
+    m_workspace.session().clearPage();
+    hide();
+    m_workspace.screen<BackgroundScreen>()->showAfterPageCleared();
+}
+
+void SelectionScreen::exitProgram()
+{
+    if (m_workspace.interaction().askYesNo(this, QStringLiteral("Saved your file?")))
+        m_workspace.quit();
+}
+
+void SelectionScreen::showFolder()
+{
+    m_folder->setText(m_workspace.session().selectionFolderCaption());
+}
+
+void SelectionScreen::closeEvent(QCloseEvent *event)
+{
+    // The close box asks as "Exit Program" does.
+    event->ignore();
+    exitProgram();
+}
+
+} // namespace tarnwell

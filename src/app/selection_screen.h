@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace tarnwell {
+
+class Workspace;
+
+// The hub: shows the page body for editing, adds breaks, previews, saves,
+// loads, clears and ends the program; the element buttons open their screens.
+class SelectionScreen final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit SelectionScreen(Workspace &workspace, QWidget *parent = nullptr);
+    ~SelectionScreen() override;
+
+    void focusPreview();
+
+    // Once hidden, "Back" stays hidden until the page is cleared: going back
+    // would throw away what was added.
+    void hideBack();
+
+    // Adds a fragment at the end of the page and shows it.
+    void appendToPage(const QString &fragment);
+
+    QWidget *browser() const { return m_browser; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void preview();
+    void save();
+    void loadExisting();
+    void clearPage();
+    void back();
+    void exitProgram();
+    void showFolder();
+
+    Workspace &m_workspace;
+    QPlainTextEdit *m_page = nullptr;
+    QLabel *m_folder = nullptr;
+    QPushButton *m_back = nullptr;
+    QPushButton *m_preview = nullptr;
+    QPointer<QWidget> m_browser;
+};
+
+} // namespace tarnwell

@@ -1,0 +1,129 @@
+#include "links.h"
+
+#include "text.h"
+
+namespace tarnwell {
+
+namespace {
+QString quoted(const QString &value)
+{
+    return QLatin1Char('"') + value + QLatin1Char('"');
+}
+
+// An image inside a link to "#" whose script swaps the image's source.
+QString mouseOverAnchor(const MouseOverPicture &picture)
+{
+    return CRLF + QStringLiteral("<A HREF=\"#\" ONMOUSEOVER=\"") + picture.name +
+           QStringLiteral(".src='") + picture.overImage + QStringLiteral("'\"") + CRLF +
+           QStringLiteral(" ONMOUSEOUT=\"") + picture.name + QStringLiteral(".src='") +
+           picture.normalImage + QStringLiteral("'\">") + CRLF + QStringLiteral("<IMG SRC=") +
+           quoted(picture.normalImage) + QStringLiteral(" NAME=") + quoted(picture.name) +
+           QStringLiteral(" BORDER=\"0\"></A>");
+}
+
+QString buttonAnchor(const ButtonLink &button)
+{
+    return QStringLiteral("<A HREF=") + quoted(button.link) +
+           QStringLiteral(" TARGET =\"_top\"><IMG SRC=") + quoted(button.file) +
+           QStringLiteral(" BORDER=\"0\"></A>");
+}
+} // namespace
+
+QStringList BuildTextLink(const QString &address, const QString &linkText, LinkFont font, bool bold,
+                          const QString &sizeDigit, const QString &colourDigits, bool centred)
+{
+    const QString face = font == LinkFont::Arial ? QStringLiteral("Arial, Helvetica")
+                                                 : QStringLiteral("Times New Roman");
+    QString link = CRLF + QStringLiteral("<P></P><A HREF=") + quoted(address) + QLatin1Char('>');
+    if (bold)
+        link += QStringLiteral("<B>");
+    link += QStringLiteral("<FONT FACE=") + quoted(face) + QStringLiteral(" COLOR=\"#") +
+            colourDigits + QStringLiteral("\" SIZE=") + quoted(sizeDigit) + QLatin1Char('>') +
+            linkText;
+    if (bold)
+        link += QStringLiteral("</B>"); // before </FONT>, as pages made so far have it
+    link += QStringLiteral("</FONT></A>");
+    if (!centred)
+        return {link};
+    return {CRLF + QStringLiteral("<CENTER>"), link, QStringLiteral("</CENTER>")};
+}
+
+QString buildMouseOverPictures(const MouseOverPicture &first, const MouseOverPicture *second,
+                               bool centred)
+{
+    QString fragment;
+    if (centred)
+        fragment += CRLF + QStringLiteral("<CENTER>");
+    fragment += mouseOverAnchor(first);
+    if (!second) {
+        if (centred)
+            fragment += QStringLiteral("</CENTER>");
+        fragment += QStringLiteral("<P></P>");
+    } else {
+        fragment += QStringLiteral("&nbsp;&nbsp;&nbsp;&nbsp;") + mouseOverAnchor(*second);
+        if (centred)
+            fragment += QStringLiteral("</CENTER>");
+    }
+    return fragment + QStringLiteral("<P></P>");
+}
+
+int buttonCount(ButtonLayout layout)
+{
+    switch (layout) {
+    case ButtonLayout::OneButton:
+        return 1;
+    case ButtonLayout::TwoAcross:
+    case ButtonLayout::TwoDown:
+        return 2;
+    case ButtonLayout::ThreeAcross:
+    case ButtonLayout::ThreeDown:
+        return 3;
+    case ButtonLayout::FourAcross:
+        return 4;
+    case ButtonLayout::FiveAcross:
+        break;
+    }
+    return 5;
+}
+
+bool buttonsDown(ButtonLayout layout)
+{
+    return layout == ButtonLayout::OneButton || layout == ButtonLayout::TwoDown ||
+           layout == ButtonLayout::ThreeDown;
+}
+
+QString BuildMouseOverButton(int number, const QString &link, const QString &firstImage,
+                             const QString &secondImage, bool paragraph)
+{
+    const QString name = QStringLiteral("button") + QString::number(number);
+    const QString handler = name + QStringLiteral(".src='");
+    QString button = CRLF + QStringLiteral("<A HREF=") + quoted(link) +
+                     QStringLiteral(" ONMOUSEOVER=\"") + handler + secondImage +
+                     QStringLiteral("'\"") + CRLF + QStringLiteral(" ONMOUSEOUT=\"") + handler +
+                     firstImage + QStringLiteral("'\">") + CRLF + QStringLiteral("<IMG SRC=") +
+                     quoted(firstImage) + QStringLiteral(" NAME=") + quoted(name) +
+                     QStringLiteral(" BORDER=\"0\"></A>");
+    if (paragraph)
+        button += QStringLiteral("<P></P>");
+    return button;
+}
+
+QString buildButtonLinks(ButtonLayout layout, const QList<ButtonLink> &buttons)
+{
+    const int count = qMin<int>(buttonCount(layout), buttons.size());
+    // "1 button" is written like the across layouts: one paragraph at the end.
+    const bool down = layout == ButtonLayout::TwoDown || layout == ButtonLayout::ThreeDown;
+    QString fragment = CRLF;
+    for (int i = 0; i < count; ++i) {
+        if (i > 0)
+            fragment += CRLF;
+        fragment += buttonAnchor(buttons.at(i));
+        if (down)
+            fragment += QStringLiteral("<P></P>");
+    }
+    if (!down)
+        fragment += QStringLiteral("<P></P>");
+    return fragment;
+}
+
+} // namespace tarnwell

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QUrl>
+#include <QWidget>
+
+class QComboBox;
+class QTimer;
+class QToolBar;
+class QWebEngineView;
+
+namespace tarnwell {
+
+// The program's own little web browser, used to preview the page being made.
+class BrowserScreen final : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(QUrl startingAddress READ startingAddress CONSTANT)
+
+public:
+    explicit BrowserScreen(const QUrl &startingAddress, QWidget *parent = nullptr);
+
+    QUrl startingAddress() const { return m_startingAddress; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void makeToolBar();
+    void firstShown();
+    void tick();
+    void navigate(const QUrl &address);
+    void expectLoad();
+    bool busy() const;
+    void goToTypedAddress();
+    void stop();
+    QString locationName() const;
+
+    QUrl m_startingAddress;
+    QToolBar *m_toolBar = nullptr;
+    QComboBox *m_address = nullptr;
+    QWebEngineView *m_viewer = nullptr;
+    QTimer *m_timer = nullptr;
+    bool m_loading = false;
+    bool m_expectingLoad = false;
+    QElapsedTimer m_expectedSince;
+    bool m_shownBefore = false;
+};
+
+} // namespace tarnwell

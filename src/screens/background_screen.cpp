@@ -1,0 +1,268 @@
+#include "background_screen.h"
+
+#include "app/controls.h"
+#include "app/interaction.h"
+#include "app/selection_screen.h"
+#include "app/workspace.h"
+#include "document/files.h"
+#include "document/gallery.h"
+#include "document/paths.h"
+#include "document/session.h"
+#include "head_screen.h"
+#include "html/colour.h"
+#include "selected_backgrounds_screen.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tarnwell {
+
+namespace {
+QLineEdit *readOnlyField(QWidget *parent, const char *name)
+{
+    auto *field = named(new QLineEdit(parent), name);
+    field->setReadOnly(true);
+    return field;
+}
+
+QLabel *previewBox(QWidget *parent, const char *name, QSize size, const QString &placeholder)
+{
+    auto *box = named(new QLabel(placeholder, parent), name);
+    box->setFixedSize(size);
+    box->setFrameShape(QFrame::Box);
+    box->setAlignment(Qt::AlignCenter);
+    box->setWordWrap(true);
+    return box;
+}
+
+void setSampleColour(QLabel *sample, qint32 colourNumber)
+{
+    sample->setStyleSheet(QStringLiteral("background-color: %1; border: 1px solid gray;")
+                              .arg(colourFromNumber(colourNumber).name()));
+}
+} // namespace
+
+BackgroundScreen::BackgroundScreen(Workspace &workspace, QWidget *parent)
+    : QWidget(parent), m_workspace(workspace)
+{
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("Background"));
+
+    m_caption = named(new QLabel(QStringLiteral("Background"), this), "Label2");
+    QFont big = m_caption->font();
+    big.setPointSizeF(big.pointSizeF() * 1.6);
+    big.setBold(true);
+    m_caption->setFont(big);
+
+    m_colourSample = named(new QLabel(this), "Label1");
+    m_colourSample->setFixedSize(161, 60);
+    setSampleColour(m_colourSample, m_colourNumber);
+    m_colourWords = readOnlyField(this, "Text2");
+    m_ownFileName = readOnlyField(this, "Text1");
+    m_galleryName = readOnlyField(this, "Text3");
+    m_ownPreview =
+        previewBox(this, "Picture1", QSize(161, 161), QStringLiteral("Your own texture picture"));
+    m_galleryPreview =
+        previewBox(this, "Picture2", QSize(200, 150), QStringLiteral("A texture from the gallery"));
+
+    QPushButton *plain = makeButton(this, "Command2", QStringLiteral("Choose a plain Background"));
+    QPushButton *ownFile =
+        makeButton(this, "Command3", QStringLiteral("Choose a textured Background file"));
+    QPushButton *gallery =
+        makeButton(this, "Command4", QStringLiteral("See a selection  of displayed textures"));
+    QPushButton *back = makeButton(this, "Command5", QStringLiteral("Back"));
+    m_next = makeButton(this, "Command1", QStringLiteral("Next"));
+
+    auto *grid = new QGridLayout;
+    grid->addWidget(plain, 0, 0);
+    grid->addWidget(m_colourSample, 1, 0);
+    grid->addWidget(m_colourWords, 2, 0);
+    grid->addWidget(ownFile, 0, 1);
+    grid->addWidget(m_ownPreview, 1, 1);
+    grid->addWidget(m_ownFileName, 2, 1);
+    grid->addWidget(gallery, 0, 2);
+    grid->addWidget(m_galleryPreview, 1, 2);
+    grid->addWidget(m_galleryName, 2, 2);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(back);
+    buttons->addStretch();
+    buttons->addWidget(m_next);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_caption);
+    layout->addLayout(grid);
+    layout->addStretch();
+    layout->addLayout(buttons);
+
+    m_colourWords->hide();
+    m_ownFileName->hide();
+    m_galleryName->hide();
+
+    connect(plain, &QPushButton::clicked, this, &BackgroundScreen::choosePlainColour);
+    connect(ownFile, &QPushButton::clicked, this, &BackgroundScreen::chooseTextureFile);
+    connect(gallery, &QPushButton::clicked, this, &BackgroundScreen::seeGallery);
+    connect(back, &QPushButton::clicked, this, &BackgroundScreen::back);
+    connect(m_next, &QPushButton::clicked, this, &BackgroundScreen::next);
+}
+
+void BackgroundScreen::showFromHead()
+{
+    m_colourSample->show();
+    m_ownPreview->show();
+    m_galleryPreview->show();
+    m_caption->show();
+    m_ownFileName->hide();
+    m_colourWords->hide();
+    m_galleryName->hide();
+    bringToFront(this);
+    m_next->setFocus();
+}
+
+void BackgroundScreen::showAfterPageCleared()
+{
+    bringToFront(this);
+    m_ownFileName->clear();
+    m_colourWords->clear();
+    m_ownFileName->hide();
+    m_colourWords->hide();
+    m_galleryName->hide();
+    m_colourSample->show();
+    m_ownPreview->show();
+    m_galleryPreview->show();
+}
+
+void BackgroundScreen::choosePlainColour()
+{
+    const std::optional<qint32> chosen =
+        m_workspace.interaction().chooseColour(this, m_colourNumber);
+    if (!chosen)
+        return; // cancelled: the background stays as it was
+    m_ownFileName->clear();
+    m_galleryName->clear();
+    m_caption->hide();
+    m_colourSample->clear();
+    m_colourNumber = *chosen;
+    setSampleColour(m_colourSample, m_colourNumber);
+    m_bodyAttributes = plainColourAttributes(ConvertColor(QString::number(m_colourNumber)));
+    m_choice = BackgroundChoice::PlainColour;
+    m_ownFileName->hide();
+    m_galleryName->hide();
+    m_colourWords->setText(QStringLiteral("Background colour"));
+    m_colourWords->show();
+    m_ownPreview->hide();
+    m_galleryPreview->hide();
+    m_colourSample->show();
+}
+
+void BackgroundScreen::chooseTextureFile()
+{
+    m_galleryName->clear();
+    m_caption->hide();
+    m_colourWords->hide();
+    setSampleColour(m_colourSample, 0xFFFFFF);
+    m_choice = BackgroundChoice::OwnFile;
+
+    const QString path = m_workspace.interaction().chooseFileToOpen(this, QStringLiteral("*.*"));
+    if (path.size() < 5)
+        return; // cancelled: the earlier file and BODY attributes stay
+    m_ownFilePath = path;
+    const QString name = bareFileName(path);
+    m_ownFileName->setText(name);
+    m_ownFileName->show();
+    m_colourWords->hide();
+    m_galleryName->hide();
+    m_bodyAttributes = textureFileAttributes(name);
+    showPicture(m_ownPreview, path);
+    m_ownPreview->show();
+    m_colourSample->hide();
+    m_galleryPreview->hide();
+}
+
+void BackgroundScreen::seeGallery()
+{
+    if (m_choice == BackgroundChoice::PlainColour)
+        m_choice = BackgroundChoice::None;
+    m_caption->hide();
+    hide();
+    SelectedBackgroundsScreen *gallery = m_workspace.screen<SelectedBackgroundsScreen>();
+    bringToFront(gallery);
+    gallery->focusChange();
+}
+
+void BackgroundScreen::takeGalleryTexture(const QString &name)
+{
+    bringToFront(this);
+    m_galleryName->setText(name);
+    showPicture(m_galleryPreview, derivedPath(programFolder(), name));
+    m_galleryPreview->show();
+    m_choice = BackgroundChoice::Gallery;
+    m_galleryName->show();
+    m_colourWords->hide();
+    m_ownFileName->hide();
+    m_ownPreview->hide();
+    m_colourSample->hide();
+    m_next->setFocus();
+}
+
+void BackgroundScreen::back()
+{
+    hide();
+    bringToFront(m_workspace.screen<HeadScreen>());
+}
+
+void BackgroundScreen::copyTexture()
+{
+    // Only a texture needs its picture beside the page.
+    QString source;
+    QString name;
+    if (m_choice == BackgroundChoice::Gallery && !m_galleryName->text().isEmpty()) {
+        name = m_galleryName->text();
+        source = derivedPath(programFolder(), name);
+    } else if (m_choice == BackgroundChoice::OwnFile && !m_ownFileName->text().isEmpty()) {
+        name = m_ownFileName->text();
+        source = m_ownFilePath;
+    } else {
+        return;
+    }
+    const QString target = derivedPath(m_workspace.session().sessionFolder(), name);
+    if (copyIntoFolder(source, target) == CopyResult::Failed) {
+        m_workspace.interaction().showMessage(
+            this, QStringLiteral("You may be trying to copy a file to itself. Ignore"),
+            Interaction::Icon::Information);
+    }
+}
+
+void BackgroundScreen::next()
+{
+    Session &session = m_workspace.session();
+    const QString bodyLine = buildBodyLine(m_choice, m_bodyAttributes, m_galleryName->text());
+    copyTexture();
+
+    hide();
+    SelectionScreen *selection = m_workspace.screen<SelectionScreen>();
+    session.setSelectionFolder(session.headFolder(), session.headFolder());
+    session.beginPage(buildPageStart(session.pageTitle(), bodyLine, session.heading()));
+    bringToFront(selection);
+    selection->focusPreview();
+    m_workspace.interaction().showMessage(
+        selection,
+        QStringLiteral("This is your chance to PREVIEW your page so far. The BACK button may\r"
+                       "only be used for choices you just made and is not available when\r"
+                       "you have begun adding things from this page."),
+        Interaction::Icon::Information);
+}
+
+void BackgroundScreen::closeEvent(QCloseEvent *event)
+{
+    // The close box is "Back".
+    event->ignore();
+    back();
+}
+
+} // namespace tarnwell

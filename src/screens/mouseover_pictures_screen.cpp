@@ -1,0 +1,153 @@
+#include "mouseover_pictures_screen.h"
+
+#include "app/controls.h"
+#include "app/interaction.h"
+#include "app/workspace.h"
+#include "html/links.h"
+#include "mouseover_advice_screen.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace tarnwell {
+
+MouseOverPicturesScreen::MouseOverPicturesScreen(Workspace &workspace, QWidget *parent)
+    : ElementScreen(workspace, "Form18", QStringLiteral("MouseOver Pictures"), parent),
+      m_import(workspace)
+{
+    restoreLinksOnCancel();
+    m_one = makeOption(this, "Option1", QStringLiteral("One Mouseover Picture"));
+    m_two = makeOption(this, "Option2", QStringLiteral("Two Mouseovers side by side"));
+    auto *choices = named(optionGroup(this, QStringLiteral("Choices"), {m_one, m_two}), "Frame1");
+    m_notCentred = makeOption(this, "Option3", QStringLiteral("Not centred"));
+    m_centred = makeOption(this, "Option4", QStringLiteral("Centred"));
+    auto *centring =
+        named(optionGroup(this, QStringLiteral("Centred?"), {m_notCentred, m_centred}), "Frame2");
+    m_add = makeButton(this, "Command6", QStringLiteral("Add to page"));
+
+    // Two columns of three rows: normal image, image under the mouse, name.
+    struct Row
+    {
+        const char *label;
+        QString caption;
+        const char *box;
+        const char *find;
+        QString findCaption;
+    };
+    const Row rows[6] = {
+        {"Label1", QStringLiteral("First image"), "Text1", "Command1",
+         QStringLiteral("Find First image")},
+        {"Label2", QStringLiteral("Second image"), "Text2", "Command2",
+         QStringLiteral("Find Second image")},
+        {"Label7",
+         QStringLiteral("New name for the mouseover e.g. stmarksquare"),
+         "Text5",
+         nullptr,
+         {}},
+        {"Label3", QStringLiteral("First image"), "Text3", "Command3",
+         QStringLiteral("Find First image")},
+        {"Label4", QStringLiteral("Second image"), "Text4", "Command4",
+         QStringLiteral("Find Second image")},
+        {"Label6", QStringLiteral("New name for the mousover e.g. gondola5"), "Text6", nullptr, {}},
+    };
+    const int boxIndex[6] = {0, 1, 4, 2, 3, 5}; // Text1, Text2, Text5, Text3, Text4, Text6
+    auto *grid = new QGridLayout;
+    for (int i = 0; i < 6; ++i) {
+        const int column = i < 3 ? 0 : 2;
+        const int row = (i % 3) * 2;
+        auto *label = wrappedLabel(this, rows[i].label, rows[i].caption);
+        QLineEdit *box = named(new QLineEdit(this), rows[i].box);
+        label->setBuddy(box);
+        m_boxes[boxIndex[i]] = box;
+        grid->addWidget(label, row, column, 1, 2);
+        grid->addWidget(box, row + 1, column);
+        if (rows[i].find) {
+            QPushButton *find = makeButton(this, rows[i].find, rows[i].findCaption);
+            grid->addWidget(find, row + 1, column + 1);
+            if (i == 3 || i == 4)
+                m_findSecondPair[i - 3] = find;
+            connect(find, &QPushButton::clicked, this, [this, box] {
+                box->setEnabled(true);
+                box->setText(m_import.find(this, m_add));
+            });
+        }
+    }
+
+    QPushButton *cancelButton = makeButton(this, "Command5", QStringLiteral("Cancel"));
+    QPushButton *advice = makeButton(this, "Command7", QStringLiteral("Advice"));
+    auto *samples = new QHBoxLayout;
+    samples->addWidget(samplePicture(this, "Picture1", QStringLiteral("Picture"), 90, 70));
+    samples->addWidget(samplePicture(this, "Picture2", QStringLiteral("Mouse over it"), 90, 70));
+    samples->addWidget(samplePicture(this, "Picture3", QStringLiteral("It changes"), 90, 70));
+    samples->addStretch();
+    auto *top = new QHBoxLayout;
+    top->addWidget(choices);
+    top->addWidget(wrappedLabel(this, "Label5", QStringLiteral("Max width about 300 pixels each")));
+    top->addLayout(samples);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(advice);
+    buttons->addStretch();
+    buttons->addWidget(cancelButton);
+    buttons->addWidget(m_add);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(grid);
+    layout->addWidget(wrappedLabel(
+        this, "Label8",
+        QStringLiteral("(No spaces in the new name and not a name used already in this page)")));
+    layout->addWidget(centring);
+    layout->addLayout(buttons);
+
+    connect(m_one, &QRadioButton::clicked, this, [this] { showSecondPicture(false); });
+    connect(m_two, &QRadioButton::clicked, this, [this] { showSecondPicture(true); });
+    connect(m_add, &QPushButton::clicked, this, &MouseOverPicturesScreen::addToPage);
+    connect(cancelButton, &QPushButton::clicked, this, &MouseOverPicturesScreen::cancel);
+    connect(advice, &QPushButton::clicked, this,
+            [this] { MouseOverAdviceScreen::open(m_workspace); });
+    m_one->setChecked(true);
+    m_notCentred->setChecked(true);
+    showSecondPicture(false);
+}
+
+void MouseOverPicturesScreen::open()
+{
+    bringToFront(this);
+    showSecondPicture(false);
+    m_one->setChecked(true);
+    m_notCentred->setChecked(true);
+    for (QLineEdit *box : m_boxes)
+        box->clear();
+}
+
+void MouseOverPicturesScreen::showSecondPicture(bool shown)
+{
+    const QWidgetList secondPicture = {m_boxes[2], m_boxes[3], m_boxes[5], m_findSecondPair[0],
+                                       m_findSecondPair[1]};
+    for (QWidget *control : secondPicture)
+        control->setVisible(shown);
+}
+
+void MouseOverPicturesScreen::addToPage()
+{
+    const bool two = m_two->isChecked();
+    const auto empty = [this](int index) { return m_boxes[index]->text().isEmpty(); };
+    if (empty(0) || empty(1) || empty(4) || (two && (empty(2) || empty(3) || empty(5)))) {
+        m_workspace.interaction().showMessage(
+            this, QStringLiteral("You have not filled in all the boxes!"),
+            Interaction::Icon::Critical);
+        return;
+    }
+    const MouseOverPicture first{m_boxes[4]->text(), m_boxes[0]->text(), m_boxes[1]->text()};
+    const MouseOverPicture second{m_boxes[5]->text(), m_boxes[2]->text(), m_boxes[3]->text()};
+    append(buildMouseOverPictures(first, two ? &second : nullptr, m_centred->isChecked()));
+    finish();
+}
+
+} // namespace tarnwell

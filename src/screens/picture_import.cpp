@@ -1,0 +1,45 @@
+#include "picture_import.h"
+
+#include "app/interaction.h"
+#include "app/workspace.h"
+#include "document/files.h"
+#include "document/paths.h"
+#include "document/session.h"
+
+#include <QWidget>
+
+namespace tarnwell {
+
+void PictureImport::Reduce(QWidget *parent)
+{
+    ChosenPath.clear();
+    PathTail.clear();
+    ChosenPath = m_workspace.interaction().chooseFileToOpen(parent, QStringLiteral("*.*"));
+    SourcePath = ChosenPath;
+    PathTail.clear();
+    if (ChosenPath.size() < 5) {
+        PictureName.clear(); // cancelled
+        return;
+    }
+    PictureName = PathTail = bareFileName(ChosenPath);
+}
+
+void PictureImport::FileSave(QWidget *finishButton)
+{
+    SourcePath = ChosenPath;
+    TargetPath = derivedPath(m_workspace.session().sessionFolder(), PictureName);
+    if (finishButton)
+        finishButton->setFocus();
+    if (PictureName.isEmpty())
+        return;
+    copyIntoFolder(SourcePath, TargetPath);
+}
+
+QString PictureImport::find(QWidget *parent, QWidget *finishButton)
+{
+    Reduce(parent);
+    FileSave(finishButton);
+    return PictureName;
+}
+
+} // namespace tarnwell
