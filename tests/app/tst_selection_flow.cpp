@@ -1,4 +1,5 @@
 #include "document/gallery.h"
+#include "document/page_file.h"
 #include "document/paths.h"
 #include "support/fixture.h"
 #include "support/gui.h"
@@ -411,6 +412,21 @@ void TestSelectionFlow::loadReadsOtherEditorsFiles()
     QCOMPARE(m_program->session.pageEncoding(), PageEncoding::Windows1252);
     QVERIFY(loadFromStart(QByteArray()));
     QCOMPARE(pageBody(), QString());
+
+    // A binary file loads as whatever lines it has, NUL bytes and all.
+    QByteArray binary;
+    for (int i = 0; i < 4096; ++i)
+        binary.append(char((i * 7919) % 256));
+    QVERIFY(loadFromStart(binary));
+    QVERIFY(!pageBody().isEmpty());
+    QCOMPARE(pageBody(), readPageBytes(binary).body);
+
+    // A 50 MB page loads whole.
+    const QByteArray line = "<P>A long page, line after line, caf\xE9.</P>\r\n";
+    const QByteArray big = line.repeated(50 * 1024 * 1024 / line.size());
+    QVERIFY(loadFromStart(big + "</BODY>\r\n</HTML>\r\n"));
+    QCOMPARE(pageBody().size(), qsizetype(big.size()));
+    QVERIFY(pageBody().endsWith(QStringLiteral("caf\u00E9.</P>\r\n")));
 }
 
 void TestSelectionFlow::clearBackAndExit()
