@@ -1,13 +1,25 @@
 #!/usr/bin/env bash
 # Installs what is missing from Debian's packages, builds Tarnwell, then
-# starts it ("run") or runs every test ("test").
+# starts it ("run") or runs every test ("test"). "test" then also runs the
+# tests that need no Qt WebEngine under AddressSanitizer and
+# UndefinedBehaviorSanitizer (gcc, in BUILD-asan) and runs each libFuzzer
+# target for a while on a copy of its seed corpus (clang, in BUILD-fuzz).
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
 action="${1:-run}"
 build_dir="${TARNWELL_BUILD_DIR:-build}"
+asan_dir="${build_dir}-asan"
+fuzz_dir="${build_dir}-fuzz"
+fuzz_seconds=30
 
-packages=(cmake ninja-build g++ qt6-base-dev qt6-webengine-dev qt6-image-formats-plugins xvfb)
+packages=(cmake ninja-build g++ qt6-base-dev qt6-webengine-dev qt6-image-formats-plugins xvfb
+    desktop-file-utils appstream dpkg-dev file)
+# The tests' fuzz targets: clang, libFuzzer and clang's sanitizer runtimes, and
+# llvm-symbolizer for readable reports. (gcc's sanitizer runtimes come with g++.)
+if [[ $action == test ]]; then
+    packages+=(clang-14 libclang-rt-14-dev llvm-14)
+fi
 
 install_missing() {
     local missing=() package
@@ -28,6 +40,61 @@ build() {
     cmake --build "$build_dir"
 }
 
+# The tests that need no Qt WebEngine, built with the sanitizers. Any leak,
+# memory error or undefined behaviour fails its test.
+sanitized_tests() {
+    cmake -S . -B "$asan_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON \
+        -DCMAKE_CXX_COMPILER=g++ -DTARNWELL_SANITIZE=ON
+    cmake --build "$asan_dir"
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        ctest --test-dir "$asan_dir" --output-on-failure --parallel 2 -LE webengine
+}
+
+# Each fuzz target runs on a scratch copy of its seed corpus, so what it adds
+# never lands in fuzz/corpus. A crash is kept as BUILD-fuzz/fuzz_NAME-crash-*.
+fuzz() {
+    cmake -S . -B "$fuzz_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
+        -DCMAKE_CXX_COMPILER=clang++-14 -DTARNWELL_SANITIZE=ON -DTARNWELL_FUZZ=ON
+    cmake --build "$fuzz_dir" --target fuzzers
+    local scratch name log
+    scratch="$(mktemp -d)"
+    for name in loader writer; do
+        cp -R "fuzz/corpus/$name" "$scratch/$name"
+        log="$fuzz_dir/fuzz_$name.log"
+        echo "fuzz_$name: ${fuzz_seconds} s on a copy of fuzz/corpus/$name"
+        if ! ASAN_SYMBOLIZER_PATH=/usr/bin/llvm-symbolizer-14 "$fuzz_dir/bin/fuzz_$name" \
+            -max_total_time="$fuzz_seconds" -timeout=20 -rss_limit_mb=2048 \
+            -print_final_stats=1 -artifact_prefix="$fuzz_dir/fuzz_$name-" \
+            "$scratch/$name" >"$log" 2>&1; then
+            tail -n 60 "$log"
+            grep -m 1 -A 1 'PAGE CHECK FAILED' "$log" || true
+            echo "fuzz_$name FAILED; the input is kept in $fuzz_dir/fuzz_$name-crash-*" >&2
+            rm -rf "$scratch"
+            return 1
+        fi
+        echo "fuzz_$name: no crash; $(grep -m 1 '^Done' "$log")"
+    done
+    rm -rf "$scratch"
+}
+
+# Seconds a stage took, for the closing line.
+timed() {
+    local start=$SECONDS
+    stage="$1"
+    shift
+    "$@"
+    times+=("$stage $((SECONDS - start)) s")
+}
+
+report() {
+    local status=$?
+    if ((status != 0)); then
+        echo "dev.sh test: FAILED in stage \"$stage\"" >&2
+    else
+        echo "dev.sh test: all passed (${times[*]/%/;} total $SECONDS s)"
+    fi
+}
+
 case "$action" in
 run)
     install_missing
@@ -35,9 +102,14 @@ run)
     exec "$build_dir/bin/tarnwell"
     ;;
 test)
+    stage="install"
+    times=()
+    trap report EXIT
     install_missing
-    build
-    ctest --test-dir "$build_dir" --output-on-failure --parallel 2
+    timed build build
+    timed tests ctest --test-dir "$build_dir" --output-on-failure --parallel 2
+    timed sanitized sanitized_tests
+    timed fuzz fuzz
     ;;
 *)
     echo "usage: $0 [run|test]" >&2

@@ -3,6 +3,7 @@
 #include "document/page_body.h"
 #include "interaction.h"
 
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -51,6 +52,57 @@ QLabel *samplePicture(QWidget *parent, const char *name, const QString &text, in
     picture->setFrameShape(QFrame::Box);
     picture->setStyleSheet(QStringLiteral("background-color: #dfe8f0;"));
     return picture;
+}
+
+namespace {
+void collectInLayoutOrder(QLayout *layout, QList<QWidget *> &widgets);
+
+void collectWidget(QWidget *widget, QList<QWidget *> &widgets)
+{
+    if (widget->layout())
+        collectInLayoutOrder(widget->layout(), widgets);
+    else if (widget->focusPolicy() & Qt::TabFocus)
+        widgets << widget;
+}
+
+void collectItem(QLayoutItem *item, QList<QWidget *> &widgets)
+{
+    if (QWidget *widget = item->widget())
+        collectWidget(widget, widgets);
+    else if (QLayout *inner = item->layout())
+        collectInLayoutOrder(inner, widgets);
+}
+
+void collectInLayoutOrder(QLayout *layout, QList<QWidget *> &widgets)
+{
+    if (auto *grid = qobject_cast<QGridLayout *>(layout)) {
+        // Row by row, each row left to right.
+        for (int row = 0; row < grid->rowCount(); ++row) {
+            for (int column = 0; column < grid->columnCount(); ++column) {
+                QLayoutItem *item = grid->itemAtPosition(row, column);
+                int index = item ? grid->indexOf(item) : -1;
+                int top = 0, left = 0, rows = 0, columns = 0;
+                if (index >= 0)
+                    grid->getItemPosition(index, &top, &left, &rows, &columns);
+                // A spanning item is taken once, at its top left cell.
+                if (item && top == row && left == column)
+                    collectItem(item, widgets);
+            }
+        }
+        return;
+    }
+    for (int index = 0; index < layout->count(); ++index)
+        collectItem(layout->itemAt(index), widgets);
+}
+} // namespace
+
+void tabInLayoutOrder(QWidget *screen)
+{
+    QList<QWidget *> widgets;
+    if (screen->layout())
+        collectInLayoutOrder(screen->layout(), widgets);
+    for (qsizetype k = 1; k < widgets.size(); ++k)
+        QWidget::setTabOrder(widgets.at(k - 1), widgets.at(k));
 }
 
 QString typedText(const QPlainTextEdit *edit)

@@ -34,6 +34,10 @@ QLabel *wrappedLabel(QWidget *parent, const char *name, const QString &text);
 QLabel *samplePicture(QWidget *parent, const char *name, const QString &text, int width,
                       int height);
 
+// Sets the screen's Tab order to the order of its layouts, which read top to
+// bottom and left to right, whatever order the controls were made in.
+void tabInLayoutOrder(QWidget *screen);
+
 // What the user typed, exactly, with each line break as CR LF.
 QString typedText(const QPlainTextEdit *edit);
 

@@ -52,6 +52,7 @@ SelectDirectoryScreen::SelectDirectoryScreen(Workspace &workspace, QWidget *pare
 
     m_folders = named(new FolderList(frame), "Dir1");
     m_folders->setMinimumSize(260, 220);
+    m_folders->setAccessibleName(QStringLiteral("Folders"));
     grid->addWidget(m_folders, 1, 0, 1, 2);
     m_arrow = named(new QLabel(QStringLiteral("<-"), frame), "Label6");
     m_arrow->setTextFormat(Qt::PlainText);

@@ -49,6 +49,9 @@ SelectionScreen::SelectionScreen(Workspace &workspace, QWidget *parent)
     m_page->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_page->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_page->setMinimumSize(460, 380);
+    m_page->setAccessibleName(QStringLiteral("Your page in HTML"));
+    // Tab would otherwise stay in the page for good, out of reach of the buttons.
+    m_page->setTabChangesFocus(true);
 
     auto *folderCaption = named(new QLabel(QStringLiteral("FOLDER: "), this), "Label4");
     m_folder = named(new QLabel(this), "Label2");

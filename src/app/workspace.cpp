@@ -1,6 +1,7 @@
 #include "workspace.h"
 
 #include "backdrop_screen.h"
+#include "controls.h"
 #include "document/session.h"
 #include "select_directory_screen.h"
 #include "start_screen.h"
@@ -47,6 +48,7 @@ void Workspace::quit()
 
 void bringToFront(QWidget *screen)
 {
+    tabInLayoutOrder(screen);
     screen->show();
     screen->raise();
     screen->activateWindow();

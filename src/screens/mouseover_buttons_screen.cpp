@@ -60,6 +60,10 @@ ButtonFilesScreen::ButtonFilesScreen(Workspace &workspace, QWidget *parent)
         row.link = named(new QLineEdit(QStringLiteral(".html"), this),
                          controlName("Text", 3 * r + 3).constData());
         row.label->setBuddy(row.link);
+        // The column captions sit above the first row only.
+        row.first->setAccessibleName(QStringLiteral("Button%1 first image").arg(n));
+        row.second->setAccessibleName(QStringLiteral("Button%1 second image").arg(n));
+        row.link->setAccessibleName(QStringLiteral("Button%1 link to").arg(n));
         const bool last = n == 5;
         row.findFirst =
             makeButton(this, controlName("Command", 2 * r + 3).constData(),

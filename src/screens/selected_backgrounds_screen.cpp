@@ -41,6 +41,7 @@ SelectedBackgroundsScreen::SelectedBackgroundsScreen(Workspace &workspace, QWidg
     m_picture->setAlignment(Qt::AlignCenter);
     m_name = named(new QLineEdit(QStringLiteral("bckgrnd20.jpg"), this), "Text1");
     m_name->setReadOnly(true);
+    m_name->setAccessibleName(QStringLiteral("Background shown"));
     m_change = makeButton(this, "Command1", QStringLiteral("Click to change"));
     QPushButton *take = makeButton(this, "Command2", QStringLiteral("This one!"));
 

@@ -22,6 +22,8 @@ TwoImagesScreen::TwoImagesScreen(Workspace &workspace, QWidget *parent)
     QPushButton *findSecond = makeButton(this, "Command2", QStringLiteral("Find second picture"));
     m_first = named(new QLineEdit(this), "Text1");
     m_second = named(new QLineEdit(this), "Text2");
+    m_first->setAccessibleName(QStringLiteral("First picture filename"));
+    m_second->setAccessibleName(QStringLiteral("Second picture filename"));
     m_centred = makeOption(this, "Option1", QStringLiteral("Centred"));
     QRadioButton *notCentred = makeOption(this, "Option2", QStringLiteral("Not centred"));
     auto *layoutFrame =

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QList>
+#include <QString>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+namespace tarnwell::bench {
+
+// Monotonic clock in milliseconds; the same clock in every process, so a time
+// taken in one process can be compared with a time taken in another.
+inline double nowMs()
+{
+    // steady_clock is CLOCK_MONOTONIC on Linux.
+    return std::chrono::duration<double, std::milli>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+inline double median(QList<double> values)
+{
+    if (values.isEmpty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const qsizetype n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// A field of /proc/<pid>/status in kB ("VmHWM", "VmRSS"), or -1.
+inline long statusKb(const QString &pid, const char *field)
+{
+    QFile file(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray key = QByteArray(field) + ':';
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+inline double toMb(long kb)
+{
+    return double(kb) / 1024.0;
+}
+
+// One table row: figure, its median, the reference and its median, the
+// ratio and the target. A target of 0 means there is none to meet.
+inline void printRow(const char *figure, double value, const char *unit, const char *reference,
+                     double referenceValue, double target)
+{
+    const double ratio = referenceValue > 0 ? value / referenceValue : 0;
+    char targetText[32] = "-";
+    const char *met = "-";
+    if (target > 0) {
+        std::snprintf(targetText, sizeof targetText, "<= %.1fx", target);
+        met = ratio <= target ? "yes" : "NO";
+    }
+    std::printf("| %s | %.1f %s | %s | %.1f %s | %.2fx | %s | %s |\n", figure, value, unit,
+                reference, referenceValue, unit, ratio, targetText, met);
+    std::fflush(stdout);
+}
+
+} // namespace tarnwell::bench

@@ -1,0 +1,534 @@
+// Append, SAVE, load, PREVIEW and memory, driven through the program's own
+// screens with dialogs answered in code. Every figure is a median over
+// repeated runs with its reference measured in the same run, interleaved.
+//
+//   tarnwell_bench_page append
+//   tarnwell_bench_page saveload DIR
+//   tarnwell_bench_page make-page FILE BYTES
+//   tarnwell_bench_page memory-series FILE RUNS
+//   tarnwell_bench_page preview-series DIR RUNS
+
+#include "app/interaction.h"
+#include "app/load_advice_screen.h"
+#include "app/selection_screen.h"
+#include "app/workspace.h"
+#include "bench_util.h"
+#include "document/page_file.h"
+#include "document/session.h"
+#include "document/windows1252.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QMetaMethod>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QTimer>
+#include <cstdlib>
+
+using namespace tarnwell;
+using namespace tarnwell::bench;
+
+namespace {
+
+// Answers every dialog at once: Yes, and the file named beforehand.
+class BenchInteraction final : public Interaction
+{
+public:
+    QString openAnswer;
+    QString saveAnswer;
+
+    void showMessage(QWidget *, const QString &, Icon) override {}
+    bool askYesNo(QWidget *, const QString &) override { return true; }
+    QString chooseFileToOpen(QWidget *, const QString &) override { return openAnswer; }
+    QString chooseFileToSave(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return saveAnswer;
+    }
+    std::optional<qint32> chooseColour(QWidget *, qint32) override { return std::nullopt; }
+};
+
+// A page body of about the given size in Windows-1252 bytes: short HTML lines
+// with CR LF, one in a hundred holding a character outside ASCII.
+QString makePage(qsizetype bytes)
+{
+    QString text;
+    text.reserve(bytes + 200);
+    for (int line = 0; text.size() < bytes; ++line) {
+        if (line % 100 == 99)
+            text += QStringLiteral("<P>Le caf\u00e9 du coin, ligne %1.</P>").arg(line);
+        else
+            text += QStringLiteral("<P>Paragraph %1 of the page, a few words to fill it.</P>")
+                        .arg(line);
+        text += QStringLiteral("\r\n");
+    }
+    return text;
+}
+
+// A fragment of exactly 100 characters, as an element screen appends one.
+QString fragment100()
+{
+    QString text = QStringLiteral("<P>An appended paragraph");
+    while (text.size() < 100 - 6)
+        text += QLatin1Char('.');
+    return text + QStringLiteral("</P>\r\n");
+}
+
+// Lets pending events run, paints and layout among them.
+void settle()
+{
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+}
+
+template <class Function>
+double timed(Function &&run)
+{
+    const double start = nowMs();
+    run();
+    return nowMs() - start;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Keeps a result alive so the work that made it is not optimised away.
+volatile qsizetype g_sink = 0;
+
+double copyWithCp(const QString &from, const QString &to)
+{
+    const double start = nowMs();
+    const int code = QProcess::execute(QStringLiteral("cp"), {from, to});
+    const double ms = nowMs() - start;
+    if (code != 0)
+        std::fprintf(stderr, "cp failed\n");
+    return ms;
+}
+
+struct Program
+{
+    Session session;
+    BenchInteraction dialogs;
+    Workspace workspace{session, dialogs, [] {}};
+
+    SelectionScreen *showSelection()
+    {
+        SelectionScreen *selection = workspace.screen<SelectionScreen>();
+        bringToFront(selection);
+        settle();
+        return selection;
+    }
+    QPlainTextEdit *field()
+    {
+        return workspace.screen<SelectionScreen>()->findChild<QPlainTextEdit *>(
+            QStringLiteral("Text1"));
+    }
+    QPushButton *button(QWidget *screen, const char *name)
+    {
+        return screen->findChild<QPushButton *>(QLatin1String(name));
+    }
+};
+
+int benchAppend()
+{
+    constexpr int runs = 41;
+    Program small, big;
+    small.session.beginPage(makePage(10 * 1024));
+    big.session.beginPage(makePage(10 * 1024 * 1024));
+    SelectionScreen *smallScreen = small.showSelection();
+    SelectionScreen *bigScreen = big.showSelection();
+    const QString fragment = fragment100();
+    for (int i = 0; i < 3; ++i) {
+        smallScreen->appendToPage(fragment);
+        bigScreen->appendToPage(fragment);
+        settle();
+    }
+    QList<double> smallMs, bigMs;
+    for (int i = 0; i < runs; ++i) {
+        const auto appendTo = [&](SelectionScreen *screen) {
+            return timed([&] {
+                screen->appendToPage(fragment);
+                settle();
+            });
+        };
+        // Alternate which goes first, so neither always follows the other.
+        if (i % 2) {
+            bigMs.append(appendTo(bigScreen));
+            smallMs.append(appendTo(smallScreen));
+        } else {
+            smallMs.append(appendTo(smallScreen));
+            bigMs.append(appendTo(bigScreen));
+        }
+    }
+    printRow("Append: 100 B to a 10 MB page, shown", median(bigMs), "ms",
+             "same append to a 10 KB page", median(smallMs), 2.0);
+    return 0;
+}
+
+int benchSaveLoad(const QString &dir)
+{
+    constexpr int runs = 11;
+    QDir().mkpath(dir);
+    Program program;
+    program.workspace.startUp();
+    program.session.setSessionFolder(dir);
+    program.session.beginPage(makePage(10 * 1024 * 1024));
+    SelectionScreen *selection = program.showSelection();
+    QPlainTextEdit *field = program.field();
+    QPushButton *save = program.button(selection, "Command10");
+    QPushButton *loadExisting = program.button(selection, "Command17");
+    QPushButton *loadContinue =
+        program.button(program.workspace.screen<LoadAdviceScreen>(), "Command1");
+    const QString pagePath = QDir(dir).filePath(QStringLiteral("bench-page.html"));
+    const QString copyPath = QDir(dir).filePath(QStringLiteral("bench-copy.html"));
+    program.dialogs.saveAnswer = pagePath;
+    program.dialogs.openAnswer = pagePath;
+    save->click();
+    const QByteArray savedBytes = readFile(pagePath);
+    const QString loadedBody = readPageBytes(savedBytes).body;
+    std::printf("Note: the SAVE and load page file is %.2f MB, %lld lines.\n",
+                double(savedBytes.size()) / 1048576.0,
+                static_cast<long long>(savedBytes.count('\n')));
+
+    QList<double> saveMs, toPlainMs, cpMs, loadMs, setPlainMs, parseMs;
+    QList<double> textMs, encodeMs, writeMs, readMs, rawEncodeMs, plainWriteMs, utf8Ms, latinMs;
+    for (int i = 0; i < runs; ++i) {
+        saveMs.append(timed([&] {
+            save->click();
+            settle();
+        }));
+        toPlainMs.append(timed([&] { g_sink = field->toPlainText().size(); }));
+        cpMs.append(copyWithCp(pagePath, copyPath));
+
+        loadExisting->click();
+        settle();
+        loadMs.append(timed([&] {
+            loadContinue->click();
+            settle();
+        }));
+        bringToFront(selection);
+        settle();
+
+        setPlainMs.append(timed([&] {
+            field->setPlainText(loadedBody);
+            settle();
+        }));
+        parseMs.append(timed([&] { g_sink = readPageBytes(savedBytes).body.size(); }));
+
+        // Where SAVE's time goes.
+        QString text;
+        QByteArray bytes;
+        textMs.append(timed([&] { text = program.session.page().text(); }));
+        encodeMs.append(
+            timed([&] { bytes = savedPageBytes(text, program.session.pageEncoding()); }));
+        rawEncodeMs.append(timed([&] { g_sink = toWindows1252(text).size(); }));
+        utf8Ms.append(timed([&] {
+            QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+            g_sink = QString(decoder.decode(savedBytes)).size();
+        }));
+        latinMs.append(timed([&] { g_sink = fromWindows1252(savedBytes).size(); }));
+        writeMs.append(timed([&] {
+            QSaveFile file(pagePath);
+            file.open(QIODevice::WriteOnly);
+            file.write(bytes);
+            file.commit();
+        }));
+        // The same bytes without QSaveFile's flush to disk, which cp does not do.
+        plainWriteMs.append(timed([&] {
+            QFile file(copyPath);
+            file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+            file.write(bytes);
+        }));
+        readMs.append(timed([&] { g_sink = readFile(pagePath).size(); }));
+    }
+    const double cp = median(cpMs);
+    printRow("SAVE: 10 MB page, button to file written", median(saveMs), "ms",
+             "field toPlainText + cp", median(toPlainMs) + cp, 2.0);
+    printRow("Load: 10 MB file read and shown in the field", median(loadMs), "ms",
+             "cp + field setPlainText", cp + median(setPlainMs), 1.5);
+    printRow("Load: readPageBytes on the 10 MB file", median(parseMs), "ms", "cp", cp, 5.0);
+    std::printf(
+        "Note: parts, medians in ms: cp %.1f; field toPlainText %.1f; field setPlainText and "
+        "paint %.1f; SAVE = page text %.1f + encoding %.1f + QSaveFile write %.1f "
+        "(a plain QFile write, not flushed to disk: %.1f); "
+        "file read %.1f; toWindows1252 alone %.1f; a whole UTF-8 decode %.1f and "
+        "fromWindows1252 %.1f (readPageBytes now skips the former for this page).\n",
+        cp, median(toPlainMs), median(setPlainMs), median(textMs), median(encodeMs),
+        median(writeMs), median(plainWriteMs), median(readMs), median(rawEncodeMs), median(utf8Ms),
+        median(latinMs));
+    QFile::remove(copyPath);
+    return 0;
+}
+
+int makePageFile(const QString &path, qsizetype bytes)
+{
+    QString error;
+    if (!SaveFile(path, makePage(bytes), PageEncoding::Windows1252, &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    return 0;
+}
+
+// One process: the program at its Start screen, then the page loaded and
+// shown in the Selection screen's field.
+int memoryProgram(const QString &path)
+{
+    Program program;
+    program.workspace.startUp();
+    settle();
+    const long atStart = statusKb(QStringLiteral("self"), "VmHWM");
+    SelectionScreen *selection = program.showSelection();
+    program.dialogs.openAnswer = path;
+    program.button(selection, "Command17")->click();
+    settle();
+    program.button(program.workspace.screen<LoadAdviceScreen>(), "Command1")->click();
+    bringToFront(selection);
+    settle();
+    std::printf("MEMORY start=%ld loaded=%ld\n", atStart,
+                statusKb(QStringLiteral("self"), "VmHWM"));
+    return 0;
+}
+
+// The reference: one bare plain-text field showing the same file's text.
+int memoryReference(const QString &path)
+{
+    QPlainTextEdit field;
+    field.resize(460, 380);
+    field.show();
+    settle();
+    const long atStart = statusKb(QStringLiteral("self"), "VmHWM");
+    {
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        field.setPlainText(QString::fromLatin1(file.readAll()));
+    }
+    settle();
+    std::printf("MEMORY start=%ld loaded=%ld\n", atStart,
+                statusKb(QStringLiteral("self"), "VmHWM"));
+    return 0;
+}
+
+// Runs a process and returns the fields of its line that begins with tag.
+QMap<QString, double> runAndRead(const QString &program, const QStringList &arguments,
+                                 const char *tag, int timeoutMs)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(program, arguments);
+    QMap<QString, double> values;
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return values;
+    }
+    for (const QByteArray &line : process.readAllStandardOutput().split('\n')) {
+        if (!line.startsWith(tag))
+            continue;
+        for (const QByteArray &field : line.split(' ')) {
+            const qsizetype eq = field.indexOf('=');
+            if (eq > 0)
+                values.insert(QString::fromLatin1(field.left(eq)), field.mid(eq + 1).toDouble());
+        }
+    }
+    return values;
+}
+
+int memorySeries(const QString &path, int runs)
+{
+    const QString self = QCoreApplication::applicationFilePath();
+    QList<double> programStart, programLoaded, referenceStart, referenceLoaded;
+    for (int i = 0; i < runs; ++i) {
+        const auto a = runAndRead(self, {QStringLiteral("memory"), path}, "MEMORY", 120000);
+        const auto b =
+            runAndRead(self, {QStringLiteral("memory-reference"), path}, "MEMORY", 120000);
+        if (a.isEmpty() || b.isEmpty())
+            continue;
+        programStart.append(toMb(long(a.value(QStringLiteral("start")))));
+        programLoaded.append(toMb(long(a.value(QStringLiteral("loaded")))));
+        referenceStart.append(toMb(long(b.value(QStringLiteral("start")))));
+        referenceLoaded.append(toMb(long(b.value(QStringLiteral("loaded")))));
+    }
+    printRow("Memory: VmHWM after loading the 10 MB page", median(programLoaded), "MB",
+             "bare QPlainTextEdit given the same file", median(referenceLoaded), 0);
+    std::printf("Note: memory runs: %lld; at the Start screen (or the bare field, empty) the same "
+                "processes peaked at %.1f MB and %.1f MB.\n",
+                static_cast<long long>(programLoaded.size()), median(programStart),
+                median(referenceStart));
+    return 0;
+}
+
+// Collects loadFinished from the viewer, which this program does not link.
+class LoadWaiter final : public QObject
+{
+    Q_OBJECT
+
+public:
+    double finishedAt = -1;
+    QEventLoop loop;
+
+public slots:
+    void finished(bool)
+    {
+        finishedAt = nowMs();
+        loop.quit();
+    }
+};
+
+// The time from the PREVIEW button to the viewer's loadFinished.
+double previewOnce(SelectionScreen *selection, QPushButton *preview)
+{
+    const double start = nowMs();
+    preview->click();
+    QWidget *browser = selection->browser();
+    QObject *viewer =
+        browser ? browser->findChild<QObject *>(QStringLiteral("brwWebBrowser")) : nullptr;
+    if (!viewer)
+        return -1;
+    LoadWaiter waiter;
+    const QMetaObject *meta = viewer->metaObject();
+    QObject::connect(
+        viewer, meta->method(meta->indexOfSignal("loadFinished(bool)")), &waiter,
+        waiter.metaObject()->method(waiter.metaObject()->indexOfSlot("finished(bool)")));
+    QTimer::singleShot(60000, &waiter.loop, &QEventLoop::quit);
+    waiter.loop.exec();
+    return waiter.finishedAt < 0 ? -1 : waiter.finishedAt - start;
+}
+
+// The viewer's own processes: every descendant of this one.
+void childMemory(long *count, long *hwmKb, long *rssKb)
+{
+    QMap<long, long> parentOf;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &entry : entries) {
+        bool number = false;
+        const long pid = entry.toLong(&number);
+        if (!number)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const QByteArrayList fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        parentOf.insert(pid, fields.value(1).toLong());
+    }
+    const long self = long(QCoreApplication::applicationPid());
+    *count = *hwmKb = *rssKb = 0;
+    for (auto it = parentOf.cbegin(); it != parentOf.cend(); ++it) {
+        long up = it.value();
+        while (up > 1 && up != self)
+            up = parentOf.value(up, 0);
+        if (up != self)
+            continue;
+        ++*count;
+        *hwmKb += qMax(0L, statusKb(QString::number(it.key()), "VmHWM"));
+        *rssKb += qMax(0L, statusKb(QString::number(it.key()), "VmRSS"));
+    }
+}
+
+int previewProgram(const QString &dir)
+{
+    QDir().mkpath(dir);
+    Program program;
+    program.workspace.startUp();
+    program.session.setSessionFolder(dir);
+    program.session.beginPage(makePage(1024 * 1024));
+    SelectionScreen *selection = program.showSelection();
+    QPushButton *preview = program.button(selection, "Command3");
+    const double first = previewOnce(selection, preview);
+    settle();
+    const double second = previewOnce(selection, preview);
+    settle();
+    long count = 0, hwm = 0, rss = 0;
+    childMemory(&count, &hwm, &rss);
+    std::printf("PREVIEW first=%.1f second=%.1f hwm=%ld children=%ld childhwm=%ld childrss=%ld\n",
+                first, second, statusKb(QStringLiteral("self"), "VmHWM"), count, hwm, rss);
+    std::fflush(stdout);
+    // Chromium does not always end tidily; the figures are out.
+    std::quick_exit(0);
+}
+
+int previewSeries(const QString &dir, int runs)
+{
+    const QString self = QCoreApplication::applicationFilePath();
+    const QString reference = QDir(QCoreApplication::applicationDirPath())
+                                  .filePath(QStringLiteral("tarnwell_bench_webview"));
+    const QString file = QDir(dir).filePath(QStringLiteral("viewtmp.html"));
+    QList<double> first, second, refFirst, refSecond, hwm, children, childHwm, childRss;
+    QList<double> refHwm, refChildHwm;
+    for (int i = 0; i < runs; ++i) {
+        const auto a = runAndRead(self, {QStringLiteral("preview"), dir}, "PREVIEW", 180000);
+        // The reference shows the preview file the program has just written.
+        const auto b = runAndRead(reference, {file}, "PREVIEW", 180000);
+        if (a.value(QStringLiteral("first"), -1) < 0 || a.value(QStringLiteral("second"), -1) < 0 ||
+            b.value(QStringLiteral("first"), -1) < 0 || b.value(QStringLiteral("second"), -1) < 0)
+            continue;
+        first.append(a.value(QStringLiteral("first")));
+        second.append(a.value(QStringLiteral("second")));
+        refFirst.append(b.value(QStringLiteral("first")));
+        refSecond.append(b.value(QStringLiteral("second")));
+        hwm.append(toMb(long(a.value(QStringLiteral("hwm")))));
+        children.append(a.value(QStringLiteral("children")));
+        childHwm.append(toMb(long(a.value(QStringLiteral("childhwm")))));
+        childRss.append(toMb(long(a.value(QStringLiteral("childrss")))));
+        refHwm.append(toMb(long(b.value(QStringLiteral("hwm")))));
+        refChildHwm.append(toMb(long(b.value(QStringLiteral("childhwm")))));
+    }
+    printRow("PREVIEW: first, button to load finished (1 MB page)", median(first), "ms",
+             "bare QWebEngineView, first load", median(refFirst), 0);
+    printRow("PREVIEW: second", median(second), "ms", "bare QWebEngineView, second load",
+             median(refSecond), 0);
+    printRow("Memory: program VmHWM after two PREVIEWs", median(hwm), "MB",
+             "bare QWebEngineView program", median(refHwm), 0);
+    printRow("Memory: viewer processes, sum of VmHWM", median(childHwm), "MB",
+             "bare QWebEngineView's processes", median(refChildHwm), 0);
+    std::printf("Note: PREVIEW runs: %lld; viewer processes: %.0f, their VmRSS summed %.1f MB "
+                "(shared pages counted in each).\n",
+                static_cast<long long>(first.size()), median(children), median(childRss));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // The viewer needs this before the application exists, as in the program.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    const QString arg2 = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    const int arg3 = argc > 3 ? std::atoi(argv[3]) : 0;
+    if (mode == QLatin1String("memory-series") || mode == QLatin1String("preview-series") ||
+        mode == QLatin1String("make-page")) {
+        QCoreApplication app(argc, argv);
+        if (mode == QLatin1String("make-page"))
+            return makePageFile(arg2, arg3);
+        if (mode == QLatin1String("memory-series"))
+            return memorySeries(arg2, arg3 > 0 ? arg3 : 3);
+        return previewSeries(arg2, arg3 > 0 ? arg3 : 5);
+    }
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (mode == QLatin1String("append"))
+        return benchAppend();
+    if (mode == QLatin1String("saveload"))
+        return benchSaveLoad(arg2);
+    if (mode == QLatin1String("memory"))
+        return memoryProgram(arg2);
+    if (mode == QLatin1String("memory-reference"))
+        return memoryReference(arg2);
+    if (mode == QLatin1String("preview"))
+        return previewProgram(arg2);
+    std::fprintf(stderr, "unknown mode\n");
+    return 2;
+}
+
+#include "page_bench.moc"
