@@ -1,5 +1,5 @@
-// Shows the Start and Selection screens with the worked example and saves a
-// picture of each: tarnwell_screenshots OUTPUT_FOLDER WORK_FOLDER
+// Shows the Start, Selection and Browser screens with the worked example and
+// saves a picture of each: tarnwell_screenshots OUTPUT_FOLDER WORK_FOLDER
 
 #include "app/interaction.h"
 #include "app/workspace.h"
@@ -80,6 +80,8 @@ bool save(QWidget *window, const QString &path)
 
 int main(int argc, char *argv[])
 {
+    // The preview's viewer needs this before the application exists.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     if (argc != 3) {
         std::fprintf(stderr, "usage: %s OUTPUT_FOLDER WORK_FOLDER\n", argv[0]);
@@ -112,5 +114,19 @@ int main(int argc, char *argv[])
     wait(300);
     ok = ok && save(screen("Form4"), out.filePath(QStringLiteral("selection.png")));
 
+    // The preview, once the viewer has named the page.
+    ok = ok && click("Form4", "Command3");
+    QWidget *browser = screen("Form27");
+    QElapsedTimer loading;
+    loading.start();
+    while (browser && browser->windowTitle() != QLatin1String("My page") &&
+           loading.elapsed() < 30000)
+        wait(100);
+    if (!browser || browser->windowTitle() != QLatin1String("My page"))
+        return 1;
+    browser->showNormal();
+    browser->resize(900, 560);
+    wait(1500);
+    ok = ok && save(browser, out.filePath(QStringLiteral("browser.png")));
     return ok ? 0 : 1;
 }
