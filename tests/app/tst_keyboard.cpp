@@ -24,6 +24,7 @@
 #include "screens/two_images_screen.h"
 #include "support/fixture.h"
 #include "support/gui.h"
+#include "support/worked_example.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -267,23 +268,7 @@ void TestKeyboard::workedExampleWithTheKeyboardAlone()
     m_program->dialogs.saveAnswers = {page};
     press(Qt::Key_Space);
     QCOMPARE(m_program->dialogs.saveRequests.size(), 1);
-    const QByteArray expected =
-        "<HTML>\r\n"
-        "<HEAD>\r\n"
-        "<TITLE>My page</TITLE>\r\n"
-        "<META name=\"description\" content=\" Tarnwell - the fast HTML page writer. It's "
-        "FREEWARE and it's fast! Create good-looking pages with simple effects. MouseOver "
-        "pictures and links easily created.\">\r\n"
-        "<META name=\"keywords\" content=\"HTML, Freeware, freeware, web, editor, Internet, "
-        "Education, education, computing\">\r\n"
-        "</HEAD>\r\n"
-        "<BODY  BGCOLOR=\"#FFFFFF\">\r\n"
-        "<H1><FONT COLOR=\"#0000FF\" FACE=\"Times New Roman\">Welcome</FONT></H1>\r\n"
-        "<FONT FACE=\"Times New Roman\" SIZE=\"4\" COLOR=\"#000000\">Hello</FONT><P></P>\r\n"
-        "</BODY>\r\n"
-        "</HTML>\r\n"
-        "\r\n";
-    QCOMPARE(readAll(page + QStringLiteral(".html")), expected);
+    QCOMPARE(readAll(page + QStringLiteral(".html")), kWorkedExampleFile);
 }
 
 void TestKeyboard::tabOrderFollowsReadingOrder()

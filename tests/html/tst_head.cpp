@@ -1,4 +1,5 @@
 #include "html/head.h"
+#include "support/worked_example.h"
 
 #include <QTest>
 
@@ -18,17 +19,10 @@ private slots:
 
 void TestHead::headTextOfWorkedExample()
 {
-    const QByteArray expected =
-        "<HTML>\r\n"
-        "<HEAD>\r\n"
-        "<TITLE>My page</TITLE>\r\n"
-        "<META name=\"description\" content=\" Tarnwell - the fast HTML page writer. It's "
-        "FREEWARE and it's fast! Create good-looking pages with simple effects. MouseOver "
-        "pictures and links easily created.\">\r\n"
-        "<META name=\"keywords\" content=\"HTML, Freeware, freeware, web, editor, Internet, "
-        "Education, education, computing\">\r\n"
-        "</HEAD>\r\n";
-    QCOMPARE(buildHeadText(QStringLiteral("My page")).toLatin1(), expected);
+    // Lines 1 to 6 of the worked example's saved file.
+    const QByteArray file = tarnwell::test::kWorkedExampleFile;
+    QCOMPARE(buildHeadText(QStringLiteral("My page")).toLatin1(),
+             file.left(file.indexOf("</HEAD>\r\n") + 9));
 }
 
 void TestHead::headTextKeepsTitleAsTyped()

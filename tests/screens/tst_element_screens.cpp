@@ -1,6 +1,7 @@
 #include "support/fixture.h"
 #include "support/gui.h"
 #include "support/walks.h"
+#include "support/worked_example.h"
 
 #include <QDir>
 #include <QFile>
@@ -88,7 +89,8 @@ void TestElementScreens::initTestCase()
 void TestElementScreens::init()
 {
     m_program = std::make_unique<Program>();
-    QVERIFY(walkToSelection(m_session.path(), QStringLiteral("My page"), QStringLiteral("Welcome")));
+    QVERIFY(
+        walkToSelection(m_session.path(), QStringLiteral("My page"), QStringLiteral("Welcome")));
     m_program->dialogs.messages.clear();
     mark();
 }
@@ -118,23 +120,7 @@ void TestElementScreens::workedExampleToTheSavedFile()
 
     m_program->dialogs.saveAnswers = {m_session.filePath(QStringLiteral("page"))};
     QVERIFY(clickButton(kSelection, "Command10"));
-    const QByteArray expected =
-        "<HTML>\r\n"
-        "<HEAD>\r\n"
-        "<TITLE>My page</TITLE>\r\n"
-        "<META name=\"description\" content=\" Tarnwell - the fast HTML page writer. It's "
-        "FREEWARE and it's fast! Create good-looking pages with simple effects. MouseOver "
-        "pictures and links easily created.\">\r\n"
-        "<META name=\"keywords\" content=\"HTML, Freeware, freeware, web, editor, Internet, "
-        "Education, education, computing\">\r\n"
-        "</HEAD>\r\n"
-        "<BODY  BGCOLOR=\"#FFFFFF\">\r\n"
-        "<H1><FONT COLOR=\"#0000FF\" FACE=\"Times New Roman\">Welcome</FONT></H1>\r\n"
-        "<FONT FACE=\"Times New Roman\" SIZE=\"4\" COLOR=\"#000000\">Hello</FONT><P></P>\r\n"
-        "</BODY>\r\n"
-        "</HTML>\r\n"
-        "\r\n";
-    QCOMPARE(readAll(m_session.filePath(QStringLiteral("page.html"))), expected);
+    QCOMPARE(readAll(m_session.filePath(QStringLiteral("page.html"))), kWorkedExampleFile);
 }
 
 void TestElementScreens::paragraphQuestionAndColour()
@@ -188,8 +174,9 @@ void TestElementScreens::paragraphTextAsTyped()
     QVERIFY(typeInto(kParagraph, "Text1", typed));
     m_program->dialogs.yesNoAnswers = {true};
     QVERIFY(clickButton(kParagraph, "Command1"));
-    QCOMPARE(added(), QStringLiteral("\r\n<FONT FACE=\"Times New Roman\" SIZE=\"4\" COLOR=\"#000000\">"
-                                     "Fish & <b>chips</b> \"\u0436\"\r\nsecond line</FONT><P></P>"));
+    QCOMPARE(added(),
+             QStringLiteral("\r\n<FONT FACE=\"Times New Roman\" SIZE=\"4\" COLOR=\"#000000\">"
+                            "Fish & <b>chips</b> \"\u0436\"\r\nsecond line</FONT><P></P>"));
 
     // A very long paragraph goes in whole.
     mark();
@@ -198,7 +185,8 @@ void TestElementScreens::paragraphTextAsTyped()
     findControl<QPlainTextEdit>(kParagraph, "Text1")->setPlainText(longText);
     m_program->dialogs.yesNoAnswers = {true};
     QVERIFY(clickButton(kParagraph, "Command1"));
-    QVERIFY(added().contains(QStringLiteral("COLOR=\"#000000\">") + longText + QStringLiteral("</FONT>")));
+    QVERIFY(added().contains(QStringLiteral("COLOR=\"#000000\">") + longText +
+                             QStringLiteral("</FONT>")));
 }
 
 void TestElementScreens::headingColourReturnsToBlack()
@@ -264,14 +252,16 @@ void TestElementScreens::singlePictureImport()
     m_program->dialogs.openAnswers = {photo};
     QVERIFY(clickButton(kPicture, "Command1"));
     QCOMPARE(m_program->dialogs.openPresets.last(), QStringLiteral("*.*"));
-    QCOMPARE(findControl<QLineEdit>(kPicture, "Text1")->text(), QStringLiteral("My Photo \u0436.PNG"));
+    QCOMPARE(findControl<QLineEdit>(kPicture, "Text1")->text(),
+             QStringLiteral("My Photo \u0436.PNG"));
     const QString copy = m_session.filePath(QStringLiteral("My Photo \u0436.PNG"));
     QCOMPARE(readAll(copy), photoBytes);
     QCOMPARE(readAll(photo), photoBytes);
 
     m_program->dialogs.yesNoAnswers = {false, true};
     QVERIFY(clickButton(kPicture, "Command2"));
-    QCOMPARE(m_program->dialogs.questions.last(), QStringLiteral("Did you check CENTERED or LEFT?"));
+    QCOMPARE(m_program->dialogs.questions.last(),
+             QStringLiteral("Did you check CENTERED or LEFT?"));
     QCOMPARE(body(), m_before);
     QVERIFY(isShown(kPicture));
     QVERIFY(clickButton(kPicture, "Command2"));
@@ -311,7 +301,8 @@ void TestElementScreens::singlePictureImport()
     QVERIFY(clickButton(kSelection, "Command5"));
     QVERIFY(clickButton(kPicture, "Command1"));
     QVERIFY(clickButton(kPicture, "Command2"));
-    QVERIFY(added().endsWith(QStringLiteral("<CENTER><IMG SRC=\"My Photo \u0436.PNG\"></CENTER><P></P>")));
+    QVERIFY(added().endsWith(
+        QStringLiteral("<CENTER><IMG SRC=\"My Photo \u0436.PNG\"></CENTER><P></P>")));
     QVERIFY(!QFileInfo::exists(deleted));
     QVERIFY(m_program->dialogs.messages.isEmpty());
 }
@@ -339,7 +330,8 @@ void TestElementScreens::twoImages()
     QVERIFY(choose(kTwoImages, "Option2"));
     QVERIFY(typeInto(kTwoImages, "Text2", QStringLiteral("b.jpg")));
     QVERIFY(clickButton(kTwoImages, "Command3"));
-    QCOMPARE(added(), QStringLiteral("<P></P><IMG SRC=\"\">&nbsp;&nbsp;&nbsp;&nbsp;<IMG SRC=\"b.jpg\">"));
+    QCOMPARE(added(),
+             QStringLiteral("<P></P><IMG SRC=\"\">&nbsp;&nbsp;&nbsp;&nbsp;<IMG SRC=\"b.jpg\">"));
 }
 
 void TestElementScreens::textAndPicture()
@@ -350,11 +342,13 @@ void TestElementScreens::textAndPicture()
     QTRY_COMPARE(QApplication::focusWidget(), findControl<QWidget>(kTextPicture, "Text2"));
     QVERIFY(typeInto(kTextPicture, "Text2", QStringLiteral("Hello")));
     QVERIFY(clickButton(kTextPicture, "Command1"));
-    QCOMPARE(m_program->dialogs.messages.last().text, QStringLiteral("You did not choose a picture"));
+    QCOMPARE(m_program->dialogs.messages.last().text,
+             QStringLiteral("You did not choose a picture"));
     QCOMPARE(m_program->dialogs.messages.last().icon, Interaction::Icon::Information);
     QCOMPARE(body(), m_before);
     QVERIFY(isShown(kTextPicture));
-    QCOMPARE(findControl<QPlainTextEdit>(kTextPicture, "Text2")->toPlainText(), QStringLiteral("Hello"));
+    QCOMPARE(findControl<QPlainTextEdit>(kTextPicture, "Text2")->toPlainText(),
+             QStringLiteral("Hello"));
 
     const QString photo = makePicture(m_pictures.filePath(QStringLiteral("p.jpg")));
     m_program->dialogs.openAnswers = {photo};
