@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <algorithm>
 #include <chrono>
@@ -41,6 +44,37 @@ inline long statusKb(const QString &pid, const char *field)
             return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
     }
     return -1;
+}
+
+// The processes started by this one, at any depth (the viewer's helpers):
+// how many, and the sum of their VmHWM and VmRSS in kB.
+inline void childMemoryKb(long *count, long *hwmKb, long *rssKb)
+{
+    QMap<long, long> parentOf;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &entry : entries) {
+        bool number = false;
+        const long pid = entry.toLong(&number);
+        if (!number)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        parentOf.insert(pid, line.mid(line.lastIndexOf(')') + 2).split(' ').value(1).toLong());
+    }
+    const long self = long(QCoreApplication::applicationPid());
+    *count = *hwmKb = *rssKb = 0;
+    for (auto it = parentOf.cbegin(); it != parentOf.cend(); ++it) {
+        long up = it.value();
+        while (up > 1 && up != self)
+            up = parentOf.value(up, 0);
+        if (up != self)
+            continue;
+        ++*count;
+        *hwmKb += qMax(0L, statusKb(QString::number(it.key()), "VmHWM"));
+        *rssKb += qMax(0L, statusKb(QString::number(it.key()), "VmRSS"));
+    }
 }
 
 inline double toMb(long kb)

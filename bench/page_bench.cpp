@@ -404,37 +404,6 @@ double previewOnce(SelectionScreen *selection, QPushButton *preview)
     return waiter.finishedAt < 0 ? -1 : waiter.finishedAt - start;
 }
 
-// The viewer's own processes: every descendant of this one.
-void childMemory(long *count, long *hwmKb, long *rssKb)
-{
-    QMap<long, long> parentOf;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString &entry : entries) {
-        bool number = false;
-        const long pid = entry.toLong(&number);
-        if (!number)
-            continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = stat.readAll();
-        const QByteArrayList fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        parentOf.insert(pid, fields.value(1).toLong());
-    }
-    const long self = long(QCoreApplication::applicationPid());
-    *count = *hwmKb = *rssKb = 0;
-    for (auto it = parentOf.cbegin(); it != parentOf.cend(); ++it) {
-        long up = it.value();
-        while (up > 1 && up != self)
-            up = parentOf.value(up, 0);
-        if (up != self)
-            continue;
-        ++*count;
-        *hwmKb += qMax(0L, statusKb(QString::number(it.key()), "VmHWM"));
-        *rssKb += qMax(0L, statusKb(QString::number(it.key()), "VmRSS"));
-    }
-}
-
 int previewProgram(const QString &dir)
 {
     QDir().mkpath(dir);
@@ -449,7 +418,7 @@ int previewProgram(const QString &dir)
     const double second = previewOnce(selection, preview);
     settle();
     long count = 0, hwm = 0, rss = 0;
-    childMemory(&count, &hwm, &rss);
+    childMemoryKb(&count, &hwm, &rss);
     std::printf("PREVIEW first=%.1f second=%.1f hwm=%ld children=%ld childhwm=%ld childrss=%ld\n",
                 first, second, statusKb(QStringLiteral("self"), "VmHWM"), count, hwm, rss);
     std::fflush(stdout);

@@ -3,27 +3,18 @@
 // with the monotonic time, whether Qt WebEngine is mapped and the peak
 // resident memory, then ends the process at once.
 
+#include "bench_util.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
-#include <chrono>
 #include <cstdio>
 #include <unistd.h>
 
-namespace {
+using tarnwell::bench::nowMs;
+using tarnwell::bench::statusKb;
 
-long statusKb(const char *field)
-{
-    QFile file(QStringLiteral("/proc/self/status"));
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray key = QByteArray(field) + ':';
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
+namespace {
 
 bool webEngineMapped()
 {
@@ -45,12 +36,10 @@ protected:
         if (event->type() != QEvent::Paint || !watched->isWidgetType() ||
             watched->objectName().toUtf8() != m_widgetName)
             return false;
-        // steady_clock is CLOCK_MONOTONIC on Linux, as in the harness.
-        const double ms = std::chrono::duration<double, std::milli>(
-                              std::chrono::steady_clock::now().time_since_epoch())
-                              .count();
+        const double ms = nowMs(); // the harness's clock
         std::printf("TARNWELL_MARK %.3f webengine=%d vmhwm=%ld vmrss=%ld\n", ms,
-                    webEngineMapped() ? 1 : 0, statusKb("VmHWM"), statusKb("VmRSS"));
+                    webEngineMapped() ? 1 : 0, statusKb(QStringLiteral("self"), "VmHWM"),
+                    statusKb(QStringLiteral("self"), "VmRSS"));
         std::fflush(stdout);
         _exit(0);
     }

@@ -35,35 +35,6 @@ double loadOnce(const QUrl &url, QWebEngineView **view)
     return finishedAt < 0 ? -1 : finishedAt - start;
 }
 
-long descendantsKb(const char *field, long *count)
-{
-    QMap<long, long> parentOf;
-    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool number = false;
-        const long pid = entry.toLong(&number);
-        if (!number)
-            continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = stat.readAll();
-        parentOf.insert(pid, line.mid(line.lastIndexOf(')') + 2).split(' ').value(1).toLong());
-    }
-    const long self = long(QCoreApplication::applicationPid());
-    long sum = 0;
-    *count = 0;
-    for (auto it = parentOf.cbegin(); it != parentOf.cend(); ++it) {
-        long up = it.value();
-        while (up > 1 && up != self)
-            up = parentOf.value(up, 0);
-        if (up == self) {
-            ++*count;
-            sum += qMax(0L, statusKb(QString::number(it.key()), field));
-        }
-    }
-    return sum;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -79,9 +50,8 @@ int main(int argc, char *argv[])
     QWebEngineView *view = nullptr;
     const double first = loadOnce(url, &view);
     const double second = loadOnce(url, &view);
-    long count = 0, rssCount = 0;
-    const long hwm = descendantsKb("VmHWM", &count);
-    const long rss = descendantsKb("VmRSS", &rssCount);
+    long count = 0, hwm = 0, rss = 0;
+    childMemoryKb(&count, &hwm, &rss);
     std::printf("PREVIEW first=%.1f second=%.1f hwm=%ld children=%ld childhwm=%ld childrss=%ld\n",
                 first, second, statusKb(QStringLiteral("self"), "VmHWM"), count, hwm, rss);
     std::fflush(stdout);

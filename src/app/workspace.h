@@ -48,7 +48,6 @@ public:
 
     // The open Select Directory screen, or a new one.
     SelectDirectoryScreen *selectDirectory();
-    bool isSelectDirectoryOpen() const { return !m_selectDirectory.isNull(); }
 
     void quit();
 
