@@ -8,14 +8,15 @@
 //   tarnwell_bench_page memory-series FILE RUNS
 //   tarnwell_bench_page preview-series DIR RUNS
 
-#include "app/interaction.h"
-#include "app/load_advice_screen.h"
-#include "app/selection_screen.h"
-#include "app/workspace.h"
 #include "bench_util.h"
 #include "document/page_file.h"
 #include "document/session.h"
 #include "document/windows1252.h"
+#include "screens/load_advice_screen.h"
+#include "screens/selection_screen.h"
+#include "screens/start_screen.h"
+#include "ui/interaction.h"
+#include "ui/workspace.h"
 
 #include <QApplication>
 #include <QDir>
@@ -178,7 +179,7 @@ int benchSaveLoad(const QString &dir)
     constexpr int runs = 11;
     QDir().mkpath(dir);
     Program program;
-    program.workspace.startUp();
+    tarnwell::showStartScreens(program.workspace);
     program.session.setSessionFolder(dir);
     program.session.beginPage(makePage(10 * 1024 * 1024));
     SelectionScreen *selection = program.showSelection();
@@ -283,7 +284,7 @@ int makePageFile(const QString &path, qsizetype bytes)
 int memoryProgram(const QString &path)
 {
     Program program;
-    program.workspace.startUp();
+    tarnwell::showStartScreens(program.workspace);
     settle();
     const long atStart = statusKb(QStringLiteral("self"), "VmHWM");
     SelectionScreen *selection = program.showSelection();
@@ -408,7 +409,7 @@ int previewProgram(const QString &dir)
 {
     QDir().mkpath(dir);
     Program program;
-    program.workspace.startUp();
+    tarnwell::showStartScreens(program.workspace);
     program.session.setSessionFolder(dir);
     program.session.beginPage(makePage(1024 * 1024));
     SelectionScreen *selection = program.showSelection();

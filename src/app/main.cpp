@@ -1,6 +1,7 @@
-#include "app/qt_interaction.h"
-#include "app/workspace.h"
 #include "document/session.h"
+#include "screens/start_screen.h"
+#include "ui/qt_interaction.h"
+#include "ui/workspace.h"
 
 #include <QApplication>
 
@@ -15,7 +16,7 @@ int main(int argc, char *argv[])
 
     tarnwell::Session session;
     tarnwell::QtInteraction interaction;
-    tarnwell::Workspace workspace(session, interaction, [] { QCoreApplication::quit(); });
-    workspace.startUp();
+    tarnwell::Workspace workspace(session, interaction);
+    tarnwell::showStartScreens(workspace);
     return app.exec();
 }

@@ -1,8 +1,8 @@
 #include "add_picture_screen.h"
 
-#include "app/controls.h"
-#include "app/workspace.h"
 #include "html/pictures.h"
+#include "ui/controls.h"
+#include "ui/workspace.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #include "advice_screen.h"
 
-#include "app/controls.h"
+#include "ui/controls.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,9 +1,9 @@
 #include "another_heading_screen.h"
 
-#include "app/controls.h"
-#include "app/interaction.h"
-#include "app/workspace.h"
 #include "html/elements.h"
+#include "ui/controls.h"
+#include "ui/interaction.h"
+#include "ui/workspace.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

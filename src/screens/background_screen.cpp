@@ -1,9 +1,5 @@
 #include "background_screen.h"
 
-#include "app/controls.h"
-#include "app/interaction.h"
-#include "app/selection_screen.h"
-#include "app/workspace.h"
 #include "document/files.h"
 #include "document/gallery.h"
 #include "document/paths.h"
@@ -11,6 +7,10 @@
 #include "head_screen.h"
 #include "html/colour.h"
 #include "selected_backgrounds_screen.h"
+#include "selection_screen.h"
+#include "ui/controls.h"
+#include "ui/interaction.h"
+#include "ui/workspace.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>

@@ -1,8 +1,8 @@
 #include "button_advice_screen.h"
 
-#include "app/selection_screen.h"
-#include "app/workspace.h"
 #include "links_screen.h"
+#include "selection_screen.h"
+#include "ui/workspace.h"
 
 #include <QCloseEvent>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 #include "button_layout_options.h"
 
-#include "app/controls.h"
+#include "ui/controls.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

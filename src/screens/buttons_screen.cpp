@@ -1,7 +1,7 @@
 #include "buttons_screen.h"
 
-#include "app/controls.h"
-#include "app/workspace.h"
+#include "ui/controls.h"
+#include "ui/workspace.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,9 +1,9 @@
 #include "element_screen.h"
 
-#include "app/interaction.h"
-#include "app/selection_screen.h"
-#include "app/workspace.h"
 #include "links_screen.h"
+#include "selection_screen.h"
+#include "ui/interaction.h"
+#include "ui/workspace.h"
 
 #include <QCloseEvent>
 

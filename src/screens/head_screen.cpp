@@ -1,12 +1,12 @@
 #include "head_screen.h"
 
-#include "app/controls.h"
-#include "app/interaction.h"
-#include "app/start_screen.h"
-#include "app/workspace.h"
 #include "background_screen.h"
 #include "document/session.h"
 #include "html/head.h"
+#include "start_screen.h"
+#include "ui/controls.h"
+#include "ui/interaction.h"
+#include "ui/workspace.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>

@@ -1,9 +1,9 @@
 #include "html_editing_screen.h"
 
-#include "app/controls.h"
-#include "app/selection_screen.h"
-#include "app/workspace.h"
 #include "more_advice_screen.h"
+#include "selection_screen.h"
+#include "ui/controls.h"
+#include "ui/workspace.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

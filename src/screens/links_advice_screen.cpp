@@ -1,6 +1,6 @@
 #include "links_advice_screen.h"
 
-#include "app/workspace.h"
+#include "ui/workspace.h"
 
 #include <QPushButton>
 

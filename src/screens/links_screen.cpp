@@ -1,12 +1,12 @@
 #include "links_screen.h"
 
-#include "app/controls.h"
-#include "app/selection_screen.h"
-#include "app/workspace.h"
 #include "buttons_screen.h"
 #include "links_advice_screen.h"
 #include "mouseover_buttons_screen.h"
+#include "selection_screen.h"
 #include "text_link_screen.h"
+#include "ui/controls.h"
+#include "ui/workspace.h"
 
 #include <QCloseEvent>
 #include <QLabel>

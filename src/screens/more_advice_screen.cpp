@@ -1,7 +1,7 @@
 #include "more_advice_screen.h"
 
-#include "app/selection_screen.h"
-#include "app/workspace.h"
+#include "selection_screen.h"
+#include "ui/workspace.h"
 
 #include <QCloseEvent>
 #include <QPushButton>

@@ -1,8 +1,8 @@
 #include "mouseover_buttons_screen.h"
 
-#include "app/controls.h"
-#include "app/workspace.h"
 #include "links_screen.h"
+#include "ui/controls.h"
+#include "ui/workspace.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

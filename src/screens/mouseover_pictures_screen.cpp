@@ -1,10 +1,10 @@
 #include "mouseover_pictures_screen.h"
 
-#include "app/controls.h"
-#include "app/interaction.h"
-#include "app/workspace.h"
 #include "html/links.h"
 #include "mouseover_advice_screen.h"
+#include "ui/controls.h"
+#include "ui/interaction.h"
+#include "ui/workspace.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,10 +1,10 @@
 #include "picture_import.h"
 
-#include "app/interaction.h"
-#include "app/workspace.h"
 #include "document/files.h"
 #include "document/paths.h"
 #include "document/session.h"
+#include "ui/interaction.h"
+#include "ui/workspace.h"
 
 #include <QWidget>
 

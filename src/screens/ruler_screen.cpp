@@ -1,8 +1,8 @@
 #include "ruler_screen.h"
 
-#include "app/controls.h"
-#include "app/workspace.h"
 #include "html/elements.h"
+#include "ui/controls.h"
+#include "ui/workspace.h"
 
 #include <QFrame>
 #include <QGroupBox>

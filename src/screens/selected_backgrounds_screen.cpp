@@ -1,10 +1,10 @@
 #include "selected_backgrounds_screen.h"
 
-#include "app/controls.h"
-#include "app/workspace.h"
 #include "background_screen.h"
 #include "document/gallery.h"
 #include "document/paths.h"
+#include "ui/controls.h"
+#include "ui/workspace.h"
 
 #include <QCloseEvent>
 #include <QImageReader>

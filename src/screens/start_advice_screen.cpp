@@ -1,7 +1,7 @@
 #include "start_advice_screen.h"
 
-#include "app/start_screen.h"
-#include "app/workspace.h"
+#include "start_screen.h"
+#include "ui/workspace.h"
 
 #include <QCloseEvent>
 #include <QPushButton>

@@ -1,8 +1,8 @@
 #include "text_colour.h"
 
-#include "app/controls.h"
-#include "app/interaction.h"
 #include "html/colour.h"
+#include "ui/controls.h"
+#include "ui/interaction.h"
 
 namespace tarnwell {
 

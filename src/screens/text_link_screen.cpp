@@ -1,10 +1,10 @@
 #include "text_link_screen.h"
 
-#include "app/controls.h"
-#include "app/interaction.h"
-#include "app/workspace.h"
 #include "document/files.h"
 #include "html/links.h"
+#include "ui/controls.h"
+#include "ui/interaction.h"
+#include "ui/workspace.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

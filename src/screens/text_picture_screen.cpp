@@ -1,9 +1,9 @@
 #include "text_picture_screen.h"
 
-#include "app/controls.h"
-#include "app/interaction.h"
-#include "app/workspace.h"
 #include "html/pictures.h"
+#include "ui/controls.h"
+#include "ui/interaction.h"
+#include "ui/workspace.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

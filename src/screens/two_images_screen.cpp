@@ -1,8 +1,8 @@
 #include "two_images_screen.h"
 
-#include "app/controls.h"
-#include "app/workspace.h"
 #include "html/pictures.h"
+#include "ui/controls.h"
+#include "ui/workspace.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,7 +1,3 @@
-#include "app/load_advice_screen.h"
-#include "app/select_directory_screen.h"
-#include "app/selection_screen.h"
-#include "app/start_screen.h"
 #include "screens/add_picture_screen.h"
 #include "screens/another_heading_screen.h"
 #include "screens/background_screen.h"
@@ -11,14 +7,18 @@
 #include "screens/html_editing_screen.h"
 #include "screens/links_advice_screen.h"
 #include "screens/links_screen.h"
+#include "screens/load_advice_screen.h"
 #include "screens/more_advice_screen.h"
 #include "screens/mouseover_advice_screen.h"
 #include "screens/mouseover_buttons_screen.h"
 #include "screens/mouseover_pictures_screen.h"
 #include "screens/paragraph_screen.h"
 #include "screens/ruler_screen.h"
+#include "screens/select_directory_screen.h"
 #include "screens/selected_backgrounds_screen.h"
+#include "screens/selection_screen.h"
 #include "screens/start_advice_screen.h"
+#include "screens/start_screen.h"
 #include "screens/text_link_screen.h"
 #include "screens/text_picture_screen.h"
 #include "screens/two_images_screen.h"
@@ -336,9 +336,9 @@ void TestKeyboard::everyControlHasAnAccessibleName()
     QStringList unnamed = unnamedControls(findScreen(kStart));
     QVERIFY(keysToHead());
     unnamed += unnamedControls(findScreen(kHead));
-    m_program->workspace.selectDirectory()->openToMakeFolder();
+    m_program->workspace.freshScreen<SelectDirectoryScreen>()->openToMakeFolder();
     unnamed += unnamedControls(findScreen(kPicker));
-    m_program->workspace.selectDirectory()->close();
+    m_program->workspace.freshScreen<SelectDirectoryScreen>()->close();
     unnamed += unnamedOn<BackgroundScreen>(program);
     unnamed += unnamedOn<SelectionScreen>(program);
     unnamed += unnamedOn<LoadAdviceScreen>(program);

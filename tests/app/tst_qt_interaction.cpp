@@ -1,4 +1,4 @@
-#include "app/qt_interaction.h"
+#include "ui/qt_interaction.h"
 
 #include <QColorDialog>
 #include <QFileDialog>

@@ -1,7 +1,7 @@
-#include "app/drive_list.h"
-#include "app/folder_list.h"
 #include "support/fixture.h"
 #include "support/gui.h"
+#include "ui/drive_list.h"
+#include "ui/folder_list.h"
 
 #include <QAbstractItemView>
 #include <QDir>

@@ -1,4 +1,3 @@
-#include "app/workspace.h"
 #include "screens/button_advice_screen.h"
 #include "screens/html_editing_screen.h"
 #include "screens/links_advice_screen.h"
@@ -9,6 +8,7 @@
 #include "support/fixture.h"
 #include "support/gui.h"
 #include "support/walks.h"
+#include "ui/workspace.h"
 
 #include <QDir>
 #include <QFontInfo>

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "app/workspace.h"
 #include "document/session.h"
+#include "screens/start_screen.h"
 #include "scripted_interaction.h"
+#include "ui/workspace.h"
 
 #include <memory>
 
@@ -16,7 +17,7 @@ struct Program
     int quitRequests = 0;
     Workspace workspace{session, dialogs, [this] { ++quitRequests; }};
 
-    Program() { workspace.startUp(); }
+    Program() { showStartScreens(workspace); }
 };
 
 } // namespace tarnwell::test

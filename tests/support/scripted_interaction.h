@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/interaction.h"
+#include "ui/interaction.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,9 +1,10 @@
 // Shows the Start, Selection and Browser screens with the worked example and
 // saves a picture of each: tarnwell_screenshots OUTPUT_FOLDER WORK_FOLDER
 
-#include "app/interaction.h"
-#include "app/workspace.h"
 #include "document/session.h"
+#include "screens/start_screen.h"
+#include "ui/interaction.h"
+#include "ui/workspace.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -93,7 +94,7 @@ int main(int argc, char *argv[])
     Session session;
     Yes answers;
     Workspace workspace(session, answers, [] {});
-    workspace.startUp();
+    tarnwell::showStartScreens(workspace);
     wait(300);
     bool ok = save(screen("Form1"), out.filePath(QStringLiteral("start.png")));
 

@@ -1,11 +1,12 @@
 #include "start_screen.h"
 
-#include "controls.h"
+#include "backdrop_screen.h"
 #include "document/session.h"
 #include "load_advice_screen.h"
-#include "screens/start_advice_screen.h"
 #include "select_directory_screen.h"
-#include "workspace.h"
+#include "start_advice_screen.h"
+#include "ui/controls.h"
+#include "ui/workspace.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -79,13 +80,13 @@ void StartScreen::focusUseExistingFolder()
 void StartScreen::makeFolder()
 {
     m_workspace.session().setFolderMode(FolderMode::MakeNew);
-    m_workspace.selectDirectory()->openToMakeFolder();
+    m_workspace.freshScreen<SelectDirectoryScreen>()->openToMakeFolder();
 }
 
 void StartScreen::useExistingFolder()
 {
     m_workspace.session().setFolderMode(FolderMode::UseExisting);
-    m_workspace.selectDirectory()->openToChooseFolder();
+    m_workspace.freshScreen<SelectDirectoryScreen>()->openToChooseFolder();
 }
 
 void StartScreen::closeEvent(QCloseEvent *event)
@@ -93,6 +94,15 @@ void StartScreen::closeEvent(QCloseEvent *event)
     // The close box is QUIT.
     event->ignore();
     m_workspace.quit();
+}
+
+void showStartScreens(Workspace &workspace)
+{
+    workspace.screen<BackdropScreen>()->show();
+    auto *startScreen = workspace.screen<StartScreen>();
+    bringToFront(startScreen);
+    startScreen->focusMakeFolder();
+    workspace.session().setExistingFileMode(0);
 }
 
 } // namespace tarnwell

@@ -1,11 +1,11 @@
 #include "load_advice_screen.h"
 
-#include "controls.h"
 #include "document/page_file.h"
 #include "document/session.h"
-#include "interaction.h"
 #include "start_screen.h"
-#include "workspace.h"
+#include "ui/controls.h"
+#include "ui/interaction.h"
+#include "ui/workspace.h"
 
 #include <QApplication>
 #include <QLabel>

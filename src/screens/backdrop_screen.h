@@ -4,13 +4,15 @@
 
 namespace tarnwell {
 
+class Workspace;
+
 // A plain light grey window behind all the others, for the life of the program.
 class BackdropScreen final : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit BackdropScreen(QWidget *parent = nullptr);
+    explicit BackdropScreen(Workspace &workspace, QWidget *parent = nullptr);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

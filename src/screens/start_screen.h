@@ -31,4 +31,8 @@ private:
     QPushButton *m_useExisting = nullptr;
 };
 
+// Program start: the backdrop, then the Start screen with the focus on making
+// a folder.
+void showStartScreens(Workspace &workspace);
+
 } // namespace tarnwell

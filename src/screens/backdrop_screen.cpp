@@ -4,7 +4,7 @@
 
 namespace tarnwell {
 
-BackdropScreen::BackdropScreen(QWidget *parent)
+BackdropScreen::BackdropScreen(Workspace &, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint)
 {
     setObjectName(QStringLiteral("Form13"));

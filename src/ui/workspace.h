@@ -9,32 +9,25 @@
 
 namespace tarnwell {
 
-class BackdropScreen;
 class Interaction;
-class SelectDirectoryScreen;
 class Session;
-class StartScreen;
 
 // Owns the screens and hands them to one another. Most screens are made on
 // first use and then only hidden and shown, so they keep what the user chose;
-// the Select Directory screen is made afresh each time it is opened.
+// a few are made afresh each time they are opened.
 class Workspace final
 {
 public:
     using QuitHandler = std::function<void()>;
 
-    Workspace(Session &session, Interaction &interaction, QuitHandler quit);
+    // Without a quit handler, quitting ends the event loop with status 0.
+    Workspace(Session &session, Interaction &interaction, QuitHandler quit = {});
     ~Workspace();
     Workspace(const Workspace &) = delete;
     Workspace &operator=(const Workspace &) = delete;
 
     Session &session() const { return m_session; }
     Interaction &interaction() const { return m_interaction; }
-
-    // Backdrop, then the Start screen with the focus on making a folder.
-    void startUp();
-
-    BackdropScreen *backdrop();
 
     // The one screen of its kind, made on first use.
     template <class Screen>
@@ -46,8 +39,16 @@ public:
         return static_cast<Screen *>(slot.get());
     }
 
-    // The open Select Directory screen, or a new one.
-    SelectDirectoryScreen *selectDirectory();
+    // The open screen of its kind, or a new one; such screens delete
+    // themselves on closing.
+    template <class Screen>
+    Screen *freshScreen()
+    {
+        QPointer<QWidget> &slot = m_freshScreens[std::type_index(typeid(Screen))];
+        if (!slot)
+            slot = new Screen(*this);
+        return static_cast<Screen *>(slot.data());
+    }
 
     void quit();
 
@@ -55,9 +56,8 @@ private:
     Session &m_session;
     Interaction &m_interaction;
     QuitHandler m_quit;
-    std::unique_ptr<BackdropScreen> m_backdrop;
     std::map<std::type_index, std::unique_ptr<QWidget>> m_screens;
-    QPointer<SelectDirectoryScreen> m_selectDirectory;
+    std::map<std::type_index, QPointer<QWidget>> m_freshScreens;
 };
 
 // Shows a screen in front of the others and gives it the keyboard.

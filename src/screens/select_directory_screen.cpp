@@ -1,15 +1,15 @@
 #include "select_directory_screen.h"
 
-#include "controls.h"
 #include "document/paths.h"
 #include "document/session.h"
-#include "drive_list.h"
-#include "folder_list.h"
-#include "interaction.h"
-#include "screens/head_screen.h"
+#include "head_screen.h"
 #include "selection_screen.h"
 #include "start_screen.h"
-#include "workspace.h"
+#include "ui/controls.h"
+#include "ui/drive_list.h"
+#include "ui/folder_list.h"
+#include "ui/interaction.h"
+#include "ui/workspace.h"
 
 #include <QApplication>
 #include <QCloseEvent>
