@@ -1,7 +1,7 @@
 // Loaded into the program under test (LD_PRELOAD) and driven by the e2e
-// tests over a local socket: it finds the real screens by object name, reads
-// them, presses their buttons and answers the real dialogs. It does nothing
-// unless TARNWELL_E2E_SOCKET names the tests' socket.
+// tests over a local socket: it carries out their steps (see driver.h) on the
+// real screens and the real dialogs. It does nothing unless
+// TARNWELL_E2E_SOCKET names the tests' socket.
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -10,16 +10,13 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocalSocket>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -32,125 +29,53 @@ QString plain(QString text)
     return text.remove(QLatin1Char('&'));
 }
 
-QWidget *topLevel(const QString &name)
-{
-    QWidget *found = nullptr;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == name && (!found || widget->isVisible()))
-            found = widget;
-    }
-    return found;
-}
-
 // "Form4" is a screen, "Form4/Command10" one of its controls; a toolbar
-// action stands for its button.
+// action stands for its button, an editable drop-down list for its field.
 QWidget *resolve(const QString &path)
 {
-    const QStringList parts = path.split(QLatin1Char('/'));
-    QWidget *screen = topLevel(parts.first());
-    if (!screen || parts.size() == 1)
+    const QString form = path.section(QLatin1Char('/'), 0, 0);
+    const QString control = path.section(QLatin1Char('/'), 1);
+    QWidget *screen = nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == form && (!screen || widget->isVisible()))
+            screen = widget;
+    }
+    if (!screen || control.isEmpty())
         return screen;
-    QObject *object = screen->findChild<QObject *>(parts.at(1));
+    QObject *object = screen->findChild<QObject *>(control);
     if (auto *action = qobject_cast<QAction *>(object)) {
-        for (QObject *user : action->associatedObjects()) {
-            if (auto *button = qobject_cast<QAbstractButton *>(user))
-                return button;
+        const QObjectList users = action->associatedObjects();
+        for (QObject *user : users) {
+            if (qobject_cast<QAbstractButton *>(user))
+                return static_cast<QWidget *>(user);
         }
     }
     return qobject_cast<QWidget *>(object);
 }
 
-QString pathOf(const QWidget *widget)
+QString textOf(QWidget *widget)
 {
-    if (!widget)
-        return {};
-    const QWidget *window = widget->window();
-    return window == widget ? widget->objectName()
-                            : window->objectName() + QLatin1Char('/') + widget->objectName();
-}
-
-QStringList rowsOf(const QAbstractItemView *view)
-{
+    if (auto *label = qobject_cast<QLabel *>(widget))
+        return label->text();
+    if (auto *button = qobject_cast<QAbstractButton *>(widget))
+        return button->text();
+    if (auto *line = qobject_cast<QLineEdit *>(widget))
+        return line->text();
+    if (auto *box = qobject_cast<QPlainTextEdit *>(widget))
+        return box->toPlainText();
+    if (auto *combo = qobject_cast<QComboBox *>(widget))
+        return combo->currentText();
     QStringList rows;
-    const QAbstractItemModel *model = view->model();
-    for (int row = 0; model && row < model->rowCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < model->columnCount(); ++column)
-            cells << model->index(row, column).data().toString();
-        rows << cells.join(QLatin1String(" | "));
+    if (auto *view = qobject_cast<QAbstractItemView *>(widget)) {
+        const QAbstractItemModel *model = view->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < model->columnCount(); ++column)
+                cells << model->index(row, column).data().toString();
+            rows << cells.join(QLatin1String(" | "));
+        }
     }
-    return rows;
-}
-
-QJsonObject describe(QWidget *widget)
-{
-    QJsonObject state{{QStringLiteral("exists"), widget != nullptr}};
-    if (!widget)
-        return state;
-    state[QStringLiteral("visible")] = widget->isVisible();
-    state[QStringLiteral("enabled")] = widget->isEnabled();
-    state[QStringLiteral("title")] = widget->windowTitle();
-    state[QStringLiteral("focus")] = QApplication::focusWidget() == widget;
-    QString text;
-    if (auto *label = qobject_cast<QLabel *>(widget)) {
-        text = label->text();
-        state[QStringLiteral("picture")] = !label->pixmap().isNull();
-    } else if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
-        text = button->text();
-        state[QStringLiteral("checked")] = button->isChecked();
-    } else if (auto *line = qobject_cast<QLineEdit *>(widget)) {
-        text = line->text();
-    } else if (auto *box = qobject_cast<QPlainTextEdit *>(widget)) {
-        text = box->toPlainText();
-        state[QStringLiteral("colour")] = box->palette().color(QPalette::Text).name();
-    } else if (auto *combo = qobject_cast<QComboBox *>(widget)) {
-        text = combo->currentText();
-    } else if (auto *view = qobject_cast<QAbstractItemView *>(widget)) {
-        state[QStringLiteral("rows")] = QJsonArray::fromStringList(rowsOf(view));
-        text = view->currentIndex().data().toString();
-    }
-    state[QStringLiteral("text")] = text;
-    return state;
-}
-
-QJsonObject describeDialog()
-{
-    QWidget *modal = QApplication::activeModalWidget();
-    QJsonObject dialog{{QStringLiteral("open"), modal != nullptr}};
-    if (!modal)
-        return dialog;
-    dialog[QStringLiteral("title")] = modal->windowTitle();
-    if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-        QStringList buttons;
-        for (QAbstractButton *button : box->buttons())
-            buttons << plain(button->text());
-        dialog[QStringLiteral("kind")] = QStringLiteral("message");
-        dialog[QStringLiteral("text")] = box->text();
-        dialog[QStringLiteral("icon")] = int(box->icon());
-        dialog[QStringLiteral("buttons")] = QJsonArray::fromStringList(buttons);
-    } else if (auto *files = qobject_cast<QFileDialog *>(modal)) {
-        dialog[QStringLiteral("kind")] = QStringLiteral("file");
-        dialog[QStringLiteral("folder")] = files->directory().absolutePath();
-        dialog[QStringLiteral("save")] = files->acceptMode() == QFileDialog::AcceptSave;
-    } else if (qobject_cast<QColorDialog *>(modal)) {
-        dialog[QStringLiteral("kind")] = QStringLiteral("colour");
-    } else {
-        dialog[QStringLiteral("kind")] = QStringLiteral("other");
-    }
-    return dialog;
-}
-
-void pressKey(QWidget *target, const QString &key)
-{
-    static const QHash<QString, Qt::Key> keys = {
-        {QStringLiteral("Tab"), Qt::Key_Tab},       {QStringLiteral("Backtab"), Qt::Key_Backtab},
-        {QStringLiteral("Return"), Qt::Key_Return}, {QStringLiteral("Space"), Qt::Key_Space},
-        {QStringLiteral("Escape"), Qt::Key_Escape}, {QStringLiteral("Up"), Qt::Key_Up},
-        {QStringLiteral("Down"), Qt::Key_Down},     {QStringLiteral("Left"), Qt::Key_Left},
-        {QStringLiteral("Right"), Qt::Key_Right},   {QStringLiteral("Home"), Qt::Key_Home},
-        {QStringLiteral("End"), Qt::Key_End},
-    };
-    QTest::keyClick(target, keys.value(key, Qt::Key_unknown));
+    return rows.join(QLatin1Char('\n'));
 }
 
 // Key presses carrying any character, not only Latin-1 ones.
@@ -168,181 +93,229 @@ void typeText(QWidget *field, const QString &text)
     }
 }
 
+void click(QWidget *widget, QPoint at = {})
+{
+    QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+}
+
+// Actions run from the event loop after the reply has gone, because a button
+// may open a dialog whose own loop would hold the reply back.
+template <class Action>
+QString later(QWidget *target, Action action)
+{
+    QTimer::singleShot(0, target, [target, action] { action(target); });
+    return QStringLiteral("ok");
+}
+
+QString wait(const QString &why)
+{
+    return QStringLiteral("wait ") + why;
+}
+
+// The item whose text, without its indent, is the given one.
+QModelIndex itemOf(QAbstractItemView *view, const QString &text)
+{
+    const QAbstractItemModel *model = view->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (model->index(row, 0).data().toString().trimmed() == text)
+            return model->index(row, 0);
+    }
+    return {};
+}
+
+QString answerDialog(QWidget *modal, const QString &verb, const QString &word, const QString &rest)
+{
+    if (verb == QLatin1String("cancel"))
+        return later(modal, [](QWidget *dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
+    if (auto *box = qobject_cast<QMessageBox *>(modal); box && verb == QLatin1String("answer")) {
+        static const QStringList icons = {QString(), QStringLiteral("[info] "), QString(),
+                                          QStringLiteral("[stop] ")};
+        const QString shown = icons.value(int(box->icon())) + box->text();
+        if (!rest.isEmpty() && (shown != rest || box->windowTitle() != QLatin1String("Tarnwell")))
+            return QStringLiteral("fail the message is \"%1\" titled \"%2\"")
+                .arg(shown, box->windowTitle());
+        const QList<QAbstractButton *> buttons = box->buttons();
+        for (QAbstractButton *button : buttons) {
+            if (plain(button->text()) == word)
+                return later(button, [](QWidget *b) { click(b); });
+        }
+        return QStringLiteral("fail the message has no button ") + word;
+    }
+    if (auto *files = qobject_cast<QFileDialog *>(modal); files && verb == QLatin1String("file")) {
+        auto *name = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        const QString path = (word + QLatin1Char(' ') + rest).trimmed();
+        return later(name, [path](QWidget *field) {
+            field->setFocus();
+            static_cast<QLineEdit *>(field)->clear();
+            typeText(field, path);
+            QTest::keyClick(field, Qt::Key_Return);
+        });
+    }
+    if (auto *files = qobject_cast<QFileDialog *>(modal);
+        files && verb == QLatin1String("dialog-folder")) {
+        const QString folder = files->directory().absolutePath();
+        return folder == QDir(word).absolutePath() ? QStringLiteral("ok")
+                                                   : wait(QStringLiteral("it shows ") + folder);
+    }
+    if (qobject_cast<QColorDialog *>(modal) && verb == QLatin1String("colour")) {
+        return later(modal, [word](QWidget *dialog) {
+            static_cast<QColorDialog *>(dialog)->setCurrentColor(QColor(word));
+            click(dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok));
+        });
+    }
+    return wait(QStringLiteral("a dialog for ") + verb);
+}
+
+QString check(const QString &verb, QWidget *widget, const QString &expected)
+{
+    if (verb == QLatin1String("hidden"))
+        return !widget || !widget->isVisible() ? QStringLiteral("ok")
+                                               : wait(QStringLiteral("shown"));
+    if (!widget)
+        return wait(QStringLiteral("it does not exist"));
+    bool holds = false;
+    QString actual;
+    if (verb == QLatin1String("shown")) {
+        holds = widget->isVisible();
+    } else if (verb == QLatin1String("enabled") || verb == QLatin1String("disabled")) {
+        holds = widget->isEnabled() == (verb == QLatin1String("enabled"));
+    } else if (verb == QLatin1String("checked") || verb == QLatin1String("unchecked")) {
+        auto *button = qobject_cast<QAbstractButton *>(widget);
+        holds = button && button->isChecked() == (verb == QLatin1String("checked"));
+    } else if (verb == QLatin1String("focus")) {
+        holds = QApplication::focusWidget() == widget;
+    } else if (verb == QLatin1String("text") || verb == QLatin1String("title") ||
+               verb == QLatin1String("colour-of")) {
+        actual = verb == QLatin1String("title")  ? widget->windowTitle()
+                 : verb == QLatin1String("text") ? textOf(widget)
+                                                 : widget->palette().color(QPalette::Text).name();
+        holds = actual == expected;
+    } else {
+        return QStringLiteral("fail no such step");
+    }
+    return holds ? QStringLiteral("ok") : wait(QStringLiteral("it is \"%1\"").arg(actual));
+}
+
+QString act(const QString &verb, QWidget *widget, const QString &rest)
+{
+    if (verb == QLatin1String("close"))
+        return later(widget, [](QWidget *window) { window->windowHandle()->close(); });
+    if (!widget->isVisible() || !widget->isEnabled())
+        return wait(QStringLiteral("it is hidden or disabled"));
+    if (QWidget *modal = QApplication::activeModalWidget(); modal && widget->window() != modal)
+        return wait(QStringLiteral("a dialog is open: ") + modal->windowTitle());
+    if (verb == QLatin1String("click"))
+        return later(widget, [](QWidget *button) { click(button); });
+    if (verb == QLatin1String("type")) {
+        auto *combo = qobject_cast<QComboBox *>(widget);
+        QWidget *field = combo && combo->lineEdit() ? combo->lineEdit() : widget;
+        return later(field, [rest](QWidget *target) {
+            target->setFocus();
+            if (auto *line = qobject_cast<QLineEdit *>(target))
+                line->clear();
+            else if (auto *box = qobject_cast<QPlainTextEdit *>(target))
+                box->clear();
+            typeText(target, rest);
+        });
+    }
+    auto *combo = qobject_cast<QComboBox *>(widget);
+    auto *view = combo ? combo->view() : qobject_cast<QAbstractItemView *>(widget);
+    const QModelIndex item = view ? itemOf(view, rest) : QModelIndex();
+    if (!item.isValid())
+        return wait(QStringLiteral("no item ") + rest);
+    if (combo) {
+        return later(combo, [row = item.row()](QWidget *box) {
+            auto *list = static_cast<QComboBox *>(box);
+            list->showPopup();
+            list->view()->setCurrentIndex(list->model()->index(row, 0));
+            QTest::keyClick(list->view(), Qt::Key_Return);
+        });
+    }
+    return later(view, [item, verb](QWidget *list) {
+        auto *items = static_cast<QAbstractItemView *>(list);
+        items->scrollTo(item);
+        const QPoint at = items->visualRect(item).center();
+        click(items->viewport(), at);
+        if (verb == QLatin1String("activate"))
+            QTest::mouseDClick(items->viewport(), Qt::LeftButton, {}, at);
+    });
+}
+
+QString perform(const QString &line)
+{
+    const QString verb = line.section(QLatin1Char(' '), 0, 0);
+    const QString name = line.section(QLatin1Char(' '), 1, 1);
+    const QString rest = line.section(QLatin1Char(' '), 2);
+    static const QStringList dialogVerbs = {"answer", "file", "colour", "cancel", "dialog-folder"};
+    if (dialogVerbs.contains(verb)) {
+        QWidget *modal = QApplication::activeModalWidget();
+        return modal ? answerDialog(modal, verb, name, rest) : wait(QStringLiteral("no dialog"));
+    }
+    if (verb == QLatin1String("key")) {
+        static const QHash<QString, Qt::Key> keys = {
+            {"Tab", Qt::Key_Tab}, {"Return", Qt::Key_Return}, {"Space", Qt::Key_Space},
+            {"Up", Qt::Key_Up},   {"Down", Qt::Key_Down},     {"Escape", Qt::Key_Escape},
+            {"End", Qt::Key_End}, {"Home", Qt::Key_Home},     {"Backtab", Qt::Key_Backtab}};
+        QWidget *focus = QApplication::focusWidget();
+        if (!focus)
+            return wait(QStringLiteral("nothing has the keyboard"));
+        return later(focus, [key = keys.value(name)](QWidget *w) { QTest::keyClick(w, key); });
+    }
+    if (verb == QLatin1String("folder")) {
+        auto *list = qobject_cast<QAbstractItemView *>(resolve(QStringLiteral("nonComdlg/Dir1")));
+        // The screen resets the list when it becomes active, so wait for that.
+        if (!list || !list->isVisible() || !list->window()->isActiveWindow())
+            return wait(QStringLiteral("no active folder list"));
+        // From the root down, each folder double-clicked open.
+        QStringList chain = QDir::cleanPath(line.section(QLatin1Char(' '), 1))
+                                .split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        chain.prepend(QStringLiteral("/"));
+        for (const QString &folder : chain) {
+            const QModelIndex item = itemOf(list, folder);
+            if (!item.isValid())
+                return QStringLiteral("fail no folder ") + folder;
+            list->scrollTo(item);
+            const QPoint at = list->visualRect(item).center();
+            click(list->viewport(), at);
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        }
+        return QStringLiteral("ok");
+    }
+    QWidget *widget = resolve(name);
+    if (verb == QLatin1String("get"))
+        return widget ? QStringLiteral("ok ") + textOf(widget) : wait(QStringLiteral("missing"));
+    if (verb == QLatin1String("focused")) {
+        QWidget *focus = QApplication::focusWidget();
+        return QStringLiteral("ok ") +
+               (focus ? focus->window()->objectName() + QLatin1Char('/') + focus->objectName()
+                      : QString());
+    }
+    static const QStringList actions = {"click", "close", "type", "choose", "activate", "select"};
+    if (!actions.contains(verb))
+        return check(verb, widget, rest);
+    return widget ? act(verb, widget, rest) : wait(QStringLiteral("it does not exist"));
+}
+
 class Agent final : public QObject
 {
 public:
     explicit Agent(const QString &server) : QObject(QCoreApplication::instance())
     {
-        connect(&m_socket, &QLocalSocket::readyRead, this, &Agent::readRequests);
+        connect(&m_socket, &QLocalSocket::readyRead, this, [this] {
+            m_buffer += m_socket.readAll();
+            for (qsizetype end; (end = m_buffer.indexOf('\0')) >= 0;) {
+                const QString step = QString::fromUtf8(m_buffer.left(end));
+                m_buffer.remove(0, end + 1);
+                m_socket.write(perform(step).toUtf8() + '\0');
+                m_socket.flush();
+            }
+        });
         m_socket.connectToServer(server);
     }
 
 private:
-    void readRequests()
-    {
-        while (m_socket.canReadLine()) {
-            const QJsonObject request = QJsonDocument::fromJson(m_socket.readLine()).object();
-            QJsonObject reply = handle(request);
-            if (!reply.contains(QStringLiteral("error")))
-                reply[QStringLiteral("ok")] = true;
-            m_socket.write(QJsonDocument(reply).toJson(QJsonDocument::Compact) + '\n');
-            m_socket.flush();
-        }
-    }
-
-    // Actions run from the event loop after the reply has gone, because a
-    // button may open a dialog whose own loop would hold the reply back.
-    template <class Action>
-    static void later(QWidget *target, Action action)
-    {
-        QTimer::singleShot(0, target, [target, action] { action(target); });
-    }
-
-    static QJsonObject error(const QString &text) { return {{QStringLiteral("error"), text}}; }
-
-    QJsonObject handle(const QJsonObject &request)
-    {
-        const QString op = request.value(QStringLiteral("op")).toString();
-        const QString name = request.value(QStringLiteral("name")).toString();
-        const QString text = request.value(QStringLiteral("text")).toString();
-        if (op == QLatin1String("state"))
-            return describe(resolve(name));
-        if (op == QLatin1String("dialog"))
-            return describeDialog();
-        if (op == QLatin1String("focus"))
-            return {{QStringLiteral("text"), pathOf(QApplication::focusWidget())}};
-        if (op == QLatin1String("key")) {
-            QWidget *target = QApplication::focusWidget();
-            if (!target)
-                return error(QStringLiteral("nothing has the keyboard"));
-            later(target, [text](QWidget *widget) { pressKey(widget, text); });
-            return {};
-        }
-        if (op == QLatin1String("answer") || op == QLatin1String("file") ||
-            op == QLatin1String("colour") || op == QLatin1String("cancel"))
-            return answerDialog(op, text);
-
-        QWidget *widget = resolve(name);
-        if (!widget)
-            return error(name + QStringLiteral(" does not exist"));
-        if (op == QLatin1String("close")) {
-            if (!widget->isWindow() || !widget->windowHandle())
-                return error(name + QStringLiteral(" is no open window"));
-            later(widget, [](QWidget *window) { window->windowHandle()->close(); });
-            return {};
-        }
-        if (!widget->isVisible() || !widget->isEnabled())
-            return error(name + QStringLiteral(" is hidden or disabled"));
-        QWidget *modal = QApplication::activeModalWidget();
-        if (modal && widget->window() != modal)
-            return error(name + QStringLiteral(" is behind an open dialog"));
-        if (op == QLatin1String("click")) {
-            later(widget, [](QWidget *button) { QTest::mouseClick(button, Qt::LeftButton); });
-        } else if (op == QLatin1String("type")) {
-            if (!qobject_cast<QLineEdit *>(widget) && !qobject_cast<QPlainTextEdit *>(widget))
-                return error(name + QStringLiteral(" takes no typing"));
-            later(widget, [text](QWidget *field) {
-                field->setFocus();
-                if (auto *line = qobject_cast<QLineEdit *>(field))
-                    line->clear();
-                else
-                    static_cast<QPlainTextEdit *>(field)->clear();
-                typeText(field, text);
-            });
-        } else if (op == QLatin1String("choose") || op == QLatin1String("activate")) {
-            return chooseItem(widget, op, text);
-        } else {
-            return error(QStringLiteral("unknown request ") + op);
-        }
-        return {};
-    }
-
-    // The item whose text, without its indent, is the given one: chosen in a
-    // combo box's list, or double-clicked in a view.
-    QJsonObject chooseItem(QWidget *widget, const QString &op, const QString &text)
-    {
-        auto *combo = qobject_cast<QComboBox *>(widget);
-        auto *view = combo ? combo->view() : qobject_cast<QAbstractItemView *>(widget);
-        if (!view)
-            return error(pathOf(widget) + QStringLiteral(" has no items"));
-        const QAbstractItemModel *model = view->model();
-        for (int row = 0; row < model->rowCount(); ++row) {
-            const QModelIndex index = model->index(row, 0);
-            if (index.data().toString().trimmed() != text)
-                continue;
-            if (combo) {
-                later(combo, [row](QWidget *box) {
-                    auto *list = static_cast<QComboBox *>(box);
-                    list->showPopup();
-                    list->view()->setCurrentIndex(list->model()->index(row, 0));
-                    QTest::keyClick(list->view(), Qt::Key_Return);
-                });
-            } else if (op == QLatin1String("activate")) {
-                later(view, [index](QWidget *list) {
-                    auto *items = static_cast<QAbstractItemView *>(list);
-                    items->scrollTo(index);
-                    const QPoint at = items->visualRect(index).center();
-                    QTest::mouseClick(items->viewport(), Qt::LeftButton, {}, at);
-                    QTest::mouseDClick(items->viewport(), Qt::LeftButton, {}, at);
-                });
-            } else {
-                later(view, [index](QWidget *list) {
-                    auto *items = static_cast<QAbstractItemView *>(list);
-                    items->scrollTo(index);
-                    QTest::mouseClick(items->viewport(), Qt::LeftButton, {},
-                                      items->visualRect(index).center());
-                });
-            }
-            return {};
-        }
-        return error(pathOf(widget) + QStringLiteral(" has no item ") + text);
-    }
-
-    QJsonObject answerDialog(const QString &op, const QString &text)
-    {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal)
-            return error(QStringLiteral("no dialog is open"));
-        if (op == QLatin1String("cancel")) {
-            later(modal, [](QWidget *dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
-            return {};
-        }
-        if (auto *box = qobject_cast<QMessageBox *>(modal); box && op == QLatin1String("answer")) {
-            for (QAbstractButton *button : box->buttons()) {
-                if (plain(button->text()) == text) {
-                    later(button, [](QWidget *b) { QTest::mouseClick(b, Qt::LeftButton); });
-                    return {};
-                }
-            }
-            return error(QStringLiteral("the message has no button ") + text);
-        }
-        if (auto *files = qobject_cast<QFileDialog *>(modal);
-            files && op == QLatin1String("file")) {
-            auto *name = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-            if (!name)
-                return error(QStringLiteral("the file dialog has no name field"));
-            later(name, [text](QWidget *field) {
-                field->setFocus();
-                static_cast<QLineEdit *>(field)->clear();
-                typeText(field, text);
-                QTest::keyClick(field, Qt::Key_Return);
-            });
-            return {};
-        }
-        if (auto *colours = qobject_cast<QColorDialog *>(modal);
-            colours && op == QLatin1String("colour")) {
-            later(colours, [text](QWidget *dialog) {
-                auto *chooser = static_cast<QColorDialog *>(dialog);
-                chooser->setCurrentColor(QColor(text));
-                auto *buttons = chooser->findChild<QDialogButtonBox *>();
-                QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
-            });
-            return {};
-        }
-        return error(QStringLiteral("the open dialog is not for ") + op);
-    }
-
     QLocalSocket m_socket;
+    QByteArray m_buffer;
 };
 
 void startAgent()

@@ -3,8 +3,6 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QLocalSocket>
 #include <QTest>
 #include <QUuid>
@@ -14,16 +12,6 @@ namespace tarnwell::e2e {
 namespace {
 // Long enough for a machine busy with a parallel build.
 constexpr int kWaitMs = 30000;
-
-QString wordAt(const QString &line, int index)
-{
-    return line.section(QLatin1Char(' '), index, index);
-}
-
-QString restAfter(const QString &line, int words)
-{
-    return line.section(QLatin1Char(' '), words);
-}
 } // namespace
 
 QByteArray readAll(const QString &path)
@@ -42,7 +30,6 @@ Program::Program(const QString &home) : m_home(home.isEmpty() ? m_ownHome.path()
 {
     m_serverName = QStringLiteral("tarnwell-e2e-") + QUuid::createUuid().toString(QUuid::Id128);
     m_server.listen(m_serverName);
-
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "DISPLAY"})
         environment.remove(QLatin1String(name));
@@ -55,26 +42,23 @@ Program::Program(const QString &home) : m_home(home.isEmpty() ? m_ownHome.path()
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.setWorkingDirectory(m_home);
     m_process.start(QStringLiteral(TARNWELL_E2E_PROGRAM), {});
-
-    if (!m_server.waitForNewConnection(kWaitMs)) {
+    if (m_server.waitForNewConnection(kWaitMs))
+        m_socket = m_server.nextPendingConnection();
+    else
         fail(QStringLiteral("the program did not start"));
-        return;
-    }
-    m_socket = m_server.nextPendingConnection();
 }
 
 Program::~Program()
+{
+    kill();
+}
+
+void Program::kill()
 {
     if (m_process.state() != QProcess::NotRunning) {
         m_process.kill();
         m_process.waitForFinished(kWaitMs);
     }
-}
-
-void Program::kill()
-{
-    m_process.kill();
-    m_process.waitForFinished(kWaitMs);
 }
 
 bool Program::fail(const QString &why)
@@ -88,190 +72,57 @@ bool Program::fail(const QString &why)
     return false;
 }
 
-QJsonObject Program::call(const QJsonObject &request)
+// The agent's answer: "ok [value]", "wait why" or "fail why".
+QString Program::send(const QString &step)
 {
-    if (!m_socket || m_socket->state() != QLocalSocket::ConnectedState)
-        return {{QStringLiteral("error"), QStringLiteral("the program is not running")}};
-    m_socket->write(QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n');
+    if (!m_socket)
+        return QStringLiteral("fail the program is not running");
+    m_socket->write(step.toUtf8() + '\0');
     m_socket->flush();
     QDeadlineTimer deadline(kWaitMs);
-    while (!m_socket->canReadLine()) {
+    qsizetype end;
+    while ((end = m_buffer.indexOf('\0')) < 0) {
         if (deadline.hasExpired() || m_socket->state() != QLocalSocket::ConnectedState)
-            return {{QStringLiteral("error"), QStringLiteral("the program did not answer")}};
+            return QStringLiteral("fail the program did not answer");
         m_socket->waitForReadyRead(100);
+        m_buffer += m_socket->readAll();
     }
-    return QJsonDocument::fromJson(m_socket->readLine()).object();
+    const QString reply = QString::fromUtf8(m_buffer.left(end));
+    m_buffer.remove(0, end + 1);
+    return reply;
 }
 
-bool Program::act(const QJsonObject &request)
+QString Program::text(const QString &name)
 {
-    const QJsonObject reply = call(request);
-    if (reply.contains(QLatin1String("error")))
-        return fail(reply.value(QLatin1String("error")).toString());
-    return true;
-}
-
-QJsonObject Program::state(const QString &name)
-{
-    return call({{QStringLiteral("op"), QStringLiteral("state")}, {QStringLiteral("name"), name}});
-}
-
-QJsonObject Program::dialog()
-{
-    return call({{QStringLiteral("op"), QStringLiteral("dialog")}});
-}
-
-bool Program::waitFor(const std::function<bool()> &condition, const QString &what)
-{
-    QDeadlineTimer deadline(kWaitMs);
-    while (!condition()) {
-        if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning)
-            return fail(QStringLiteral("waited in vain: ") + what);
-        QTest::qWait(10);
-    }
-    return true;
-}
-
-bool Program::waitForDialog(const QString &kind)
-{
-    return waitFor([&] { return dialog().value(QLatin1String("kind")).toString() == kind; },
-                   QStringLiteral("a ") + kind + QStringLiteral(" dialog"));
+    const QString reply = send(QStringLiteral("get ") + name);
+    return reply.startsWith(QLatin1String("ok ")) ? reply.mid(3) : QString();
 }
 
 bool Program::run(const QStringList &steps)
 {
-    for (const QString &line : steps) {
-        if (!step(line))
-            return fail(QStringLiteral("at step ") + line);
+    for (QString step : steps) {
+        for (auto it = vars.cbegin(); it != vars.cend(); ++it)
+            step.replace(QLatin1Char('{') + it.key() + QLatin1Char('}'), it.value());
+        if (step.startsWith(QLatin1String("exit "))) {
+            if (!m_process.waitForFinished(kWaitMs))
+                return fail(QStringLiteral("the program is still running"));
+            if (m_process.exitStatus() != QProcess::NormalExit ||
+                m_process.exitCode() != step.mid(5).toInt())
+                return fail(QStringLiteral("the program ended with status %1, %2")
+                                .arg(m_process.exitCode())
+                                .arg(m_process.exitStatus() == QProcess::NormalExit
+                                         ? QStringLiteral("normally")
+                                         : QStringLiteral("crashed")));
+            continue;
+        }
+        QDeadlineTimer deadline(kWaitMs);
+        QString reply;
+        while ((reply = send(step)).startsWith(QLatin1String("wait ")) && !deadline.hasExpired())
+            QTest::qWait(10);
+        if (!reply.startsWith(QLatin1String("ok")))
+            return fail(step + QStringLiteral(": ") + reply);
     }
     return true;
-}
-
-bool Program::step(const QString &raw)
-{
-    QString line = raw;
-    for (auto it = vars.cbegin(); it != vars.cend(); ++it)
-        line.replace(QLatin1Char('{') + it.key() + QLatin1Char('}'), it.value());
-    const QString verb = wordAt(line, 0);
-    const QString name = wordAt(line, 1);
-    const QString rest = restAfter(line, 2);
-    const auto request = [&](const QString &op, const QString &text) {
-        return QJsonObject{{QStringLiteral("op"), op},
-                           {QStringLiteral("name"), name},
-                           {QStringLiteral("text"), text}};
-    };
-
-    if (verb == QLatin1String("click") || verb == QLatin1String("close"))
-        return act(request(verb, {}));
-    if (verb == QLatin1String("type") || verb == QLatin1String("choose") ||
-        verb == QLatin1String("activate") || verb == QLatin1String("select"))
-        return act(request(verb, rest));
-    if (verb == QLatin1String("key"))
-        return act({{QStringLiteral("op"), verb}, {QStringLiteral("text"), name}});
-    if (verb == QLatin1String("folder")) {
-        const QString path = restAfter(line, 1);
-        QStringList chain = QDir::cleanPath(path).split(QLatin1Char('/'), Qt::SkipEmptyParts);
-        chain.prepend(QStringLiteral("/"));
-        for (const QString &folder : chain) {
-            if (!act({{QStringLiteral("op"), QStringLiteral("activate")},
-                      {QStringLiteral("name"), QStringLiteral("nonComdlg/Dir1")},
-                      {QStringLiteral("text"), folder}}) ||
-                !waitFor([&] { return text(QStringLiteral("nonComdlg/Dir1")).trimmed() == folder; },
-                         QStringLiteral("the folder list to open ") + folder))
-                return false;
-        }
-        return true;
-    }
-    if (verb == QLatin1String("answer"))
-        return answer(name, rest);
-    if (verb == QLatin1String("file") || verb == QLatin1String("colour"))
-        return waitForDialog(verb == QLatin1String("file") ? QStringLiteral("file") : verb) &&
-               act({{QStringLiteral("op"), verb}, {QStringLiteral("text"), restAfter(line, 1)}});
-    if (verb == QLatin1String("cancel"))
-        return waitFor([&] { return dialog().value(QLatin1String("open")).toBool(); },
-                       QStringLiteral("a dialog")) &&
-               act({{QStringLiteral("op"), verb}});
-    if (verb == QLatin1String("exit")) {
-        if (!m_process.waitForFinished(kWaitMs))
-            return fail(QStringLiteral("the program is still running"));
-        if (m_process.exitStatus() != QProcess::NormalExit || m_process.exitCode() != name.toInt())
-            return fail(QStringLiteral("the program ended with status %1 (%2)")
-                            .arg(m_process.exitCode())
-                            .arg(m_process.exitStatus() == QProcess::NormalExit
-                                     ? QStringLiteral("normal")
-                                     : QStringLiteral("crashed")));
-        return true;
-    }
-    return check(verb, name, rest);
-}
-
-bool Program::check(const QString &verb, const QString &name, const QString &rest)
-{
-    QJsonObject last;
-    const auto is = [&](const char *key) { return last.value(QLatin1String(key)).toBool(); };
-    std::function<bool()> holds;
-    if (verb == QLatin1String("shown"))
-        holds = [&] { return is("visible"); };
-    else if (verb == QLatin1String("hidden"))
-        holds = [&] { return !is("visible"); };
-    else if (verb == QLatin1String("enabled"))
-        holds = [&] { return is("exists") && is("enabled"); };
-    else if (verb == QLatin1String("disabled"))
-        holds = [&] { return is("exists") && !is("enabled"); };
-    else if (verb == QLatin1String("checked"))
-        holds = [&] { return is("checked"); };
-    else if (verb == QLatin1String("focus"))
-        holds = [&] { return is("focus"); };
-    else if (verb == QLatin1String("text") || verb == QLatin1String("title") ||
-             verb == QLatin1String("colour-of")) {
-        const QString key = verb == QLatin1String("text")    ? QStringLiteral("text")
-                            : verb == QLatin1String("title") ? QStringLiteral("title")
-                                                             : QStringLiteral("colour");
-        holds = [&, key] { return last.value(key).toString() == rest; };
-    } else {
-        return fail(QStringLiteral("unknown step ") + verb);
-    }
-    QDeadlineTimer deadline(kWaitMs);
-    for (;;) {
-        last = state(name);
-        if (last.contains(QLatin1String("error")))
-            return fail(last.value(QLatin1String("error")).toString());
-        if (holds())
-            return true;
-        if (deadline.hasExpired())
-            return fail(QStringLiteral("%1 is %2")
-                            .arg(name, QString::fromUtf8(
-                                           QJsonDocument(last).toJson(QJsonDocument::Compact))));
-        QTest::qWait(10);
-    }
-}
-
-bool Program::answer(const QString &button, const QString &expected)
-{
-    if (!waitForDialog(QStringLiteral("message")))
-        return false;
-    const QJsonObject box = dialog();
-    if (!expected.isEmpty()) {
-        int icon = 0; // none
-        QString text = expected;
-        if (text.startsWith(QLatin1String("[info] "))) {
-            icon = 1;
-            text = text.mid(7);
-        } else if (text.startsWith(QLatin1String("[stop] "))) {
-            icon = 3;
-            text = text.mid(7);
-        }
-        const QString shown = box.value(QLatin1String("text")).toString();
-        if (shown != text || box.value(QLatin1String("icon")).toInt() != icon ||
-            box.value(QLatin1String("title")).toString() != QLatin1String("Tarnwell"))
-            return fail(QStringLiteral("the message is \"%1\" (icon %2, title %3)")
-                            .arg(shown)
-                            .arg(box.value(QLatin1String("icon")).toInt())
-                            .arg(box.value(QLatin1String("title")).toString()));
-    }
-    return act({{QStringLiteral("op"), QStringLiteral("answer")},
-                {QStringLiteral("text"), button}}) &&
-           waitFor([&] { return dialog() != box; }, QStringLiteral("the message to close"));
 }
 
 int Program::descendantsLeft() const
@@ -280,13 +131,9 @@ int Program::descendantsLeft() const
     int left = 0;
     const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
     for (const QString &pid : processes) {
-        bool number = false;
-        pid.toLongLong(&number);
-        if (!number || pid.toLongLong() == QCoreApplication::applicationPid())
-            continue;
         QFile status(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (status.open(QIODevice::ReadOnly) && status.readAll().contains(") Z "))
-            continue; // a zombie waiting for its parent is gone already
+        if (!status.open(QIODevice::ReadOnly) || status.readAll().contains(") Z "))
+            continue; // not a process, or a zombie that is gone already
         QFile environ(QStringLiteral("/proc/%1/environ").arg(pid));
         if (environ.open(QIODevice::ReadOnly) && environ.readAll().split('\0').contains(marker))
             ++left;
