@@ -34,9 +34,11 @@ step "start-up"
     "$bin/libtarnwell_bench_probe.so" 21 >>"$out" ||
     echo "Note: the start-up run reported a failure (see its notes)." >>"$out"
 step "append"
-"$bin/tarnwell_bench_page" append >>"$out"
+"$bin/tarnwell_bench_page" append "$work/append" >>"$out"
 step "SAVE and load"
 "$bin/tarnwell_bench_page" saveload "$work/saveload" >>"$out"
+step "Check page"
+"$bin/tarnwell_bench_page" checkpage "$work/checkpage" >>"$out"
 step "memory"
 "$bin/tarnwell_bench_page" make-page "$work/page.html" 10485760
 "$bin/tarnwell_bench_page" memory-series "$work/page.html" 3 >>"$out"

@@ -9,8 +9,13 @@ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTARNWELL_SCREENSHOTS=ON
 cmake --build "$build_dir" --target tarnwell_screenshots
 
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+# The pictures show the session folder, so use one a user would have; it is
+# removed again if it was made here.
+work="${TARNWELL_SCREENSHOT_HOME:-$HOME}/My web page"
+if [[ ! -d "$work" ]]; then
+    mkdir -p "$work"
+    trap 'rm -rf "$work"' EXIT
+fi
 mkdir -p docs/screenshots
 QT_QPA_PLATFORM=offscreen "$build_dir/bin/tarnwell_screenshots" docs/screenshots "$work"
 ls -l docs/screenshots

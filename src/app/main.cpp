@@ -4,6 +4,7 @@
 #include "ui/workspace.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 
 int main(int argc, char *argv[])
 {
@@ -15,6 +16,10 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     tarnwell::Session session;
+    const QString keptPages =
+        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (!keptPages.isEmpty())
+        session.keepPageIn(keptPages);
     tarnwell::QtInteraction interaction;
     tarnwell::Workspace workspace(session, interaction);
     tarnwell::showStartScreens(workspace);

@@ -1,12 +1,15 @@
 #include "session.h"
 
 #include "paths.h"
+#include "recovery.h"
 
 #include <QDir>
 
 namespace tarnwell {
 
 Session::Session(QObject *parent) : QObject(parent) {}
+
+Session::~Session() = default;
 
 void Session::setSessionFolder(const QString &folder)
 {
@@ -53,6 +56,8 @@ void Session::clearPage()
 {
     m_pageEncoding = PageEncoding::Windows1252;
     m_page.clear();
+    if (m_keeper)
+        m_keeper->forget();
 }
 
 void Session::takeLoadedPage(const LoadedPage &loaded)
@@ -66,9 +71,18 @@ bool Session::writePreview() const
     return writePreviewFile(previewFilePath(), m_page.text(), m_pageEncoding);
 }
 
-bool Session::savePage(const QString &fileName, QString *error) const
+bool Session::savePage(const QString &fileName, QString *error)
 {
-    return SaveFile(fileName, m_page.text(), m_pageEncoding, error);
+    if (!SaveFile(fileName, m_page.text(), m_pageEncoding, error))
+        return false;
+    if (m_keeper)
+        m_keeper->markSaved();
+    return true;
+}
+
+void Session::keepPageIn(const QString &folder)
+{
+    m_keeper = std::make_unique<PageKeeper>(*this, folder);
 }
 
 } // namespace tarnwell

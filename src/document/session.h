@@ -7,8 +7,11 @@
 #include <QObject>
 #include <QString>
 #include <QUrl>
+#include <memory>
 
 namespace tarnwell {
+
+class PageKeeper;
 
 // Whether the Select Directory screen makes a new folder or takes one that exists.
 enum class FolderMode { MakeNew, UseExisting };
@@ -20,6 +23,7 @@ class Session final : public QObject
 
 public:
     explicit Session(QObject *parent = nullptr);
+    ~Session() override;
 
     PageBody &page() { return m_page; }
     const PageBody &page() const { return m_page; }
@@ -69,7 +73,12 @@ public:
     bool writePreview() const;
 
     // Writes the page to a file of the user's choice.
-    bool savePage(const QString &fileName, QString *error) const;
+    bool savePage(const QString &fileName, QString *error);
+
+    // Keeps the page being made in a file in that folder, so that a crash
+    // loses no more than its last moments.
+    void keepPageIn(const QString &folder);
+    PageKeeper *pageKeeper() const { return m_keeper.get(); }
 
 signals:
     void foldersChanged();
@@ -85,6 +94,7 @@ private:
     QString m_pageTitle;
     HeadingFragment m_heading;
     PageEncoding m_pageEncoding = PageEncoding::Windows1252;
+    std::unique_ptr<PageKeeper> m_keeper; // after the page, which it watches
 };
 
 } // namespace tarnwell

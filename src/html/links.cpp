@@ -2,6 +2,9 @@
 
 #include "text.h"
 
+#include <QRegularExpression>
+#include <QSet>
+
 namespace tarnwell {
 
 namespace {
@@ -10,15 +13,23 @@ QString quoted(const QString &value)
     return QLatin1Char('"') + value + QLatin1Char('"');
 }
 
+// A file name inside a script's single quotes: an apostrophe would end the
+// quotes early, and %27 is the same file to the browser.
+QString inScript(const QString &fileName)
+{
+    QString name = fileName;
+    return name.replace(QLatin1Char('\''), QStringLiteral("%27"));
+}
+
 // An image inside a link to "#" whose script swaps the image's source.
 QString mouseOverAnchor(const MouseOverPicture &picture)
 {
     return CRLF + QStringLiteral("<A HREF=\"#\" ONMOUSEOVER=\"") + picture.name +
-           QStringLiteral(".src='") + picture.overImage + QStringLiteral("'\"") + CRLF +
+           QStringLiteral(".src='") + inScript(picture.overImage) + QStringLiteral("'\"") + CRLF +
            QStringLiteral(" ONMOUSEOUT=\"") + picture.name + QStringLiteral(".src='") +
-           picture.normalImage + QStringLiteral("'\">") + CRLF + QStringLiteral("<IMG SRC=") +
-           quoted(picture.normalImage) + QStringLiteral(" NAME=") + quoted(picture.name) +
-           QStringLiteral(" BORDER=\"0\"></A>");
+           inScript(picture.normalImage) + QStringLiteral("'\">") + CRLF +
+           QStringLiteral("<IMG SRC=") + quoted(picture.normalImage) + QStringLiteral(" NAME=") +
+           quoted(picture.name) + QStringLiteral(" BORDER=\"0\"></A>");
 }
 
 QString buttonAnchor(const ButtonLink &button)
@@ -67,6 +78,60 @@ QString buildMouseOverPictures(const MouseOverPicture &first, const MouseOverPic
     return fragment + QStringLiteral("<P></P>");
 }
 
+NameFault scriptNameFault(const QString &name)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z][A-Za-z0-9_]*$"));
+    // Words of the script language, and words the link itself or the page's
+    // document already answers to: the script finds those before the picture.
+    static const QStringList taken =
+        QString::fromLatin1(
+            "break case catch class const continue debugger default delete do else enum "
+            "export extends false finally for function if import in instanceof new null "
+            "return super switch this throw true try typeof var void while with arguments "
+            "constructor location event attributes autocapitalize autofocus animate blur "
+            "charset children click closest contains coords dataset dir download draggable "
+            "focus hash hidden host hostname href hreflang id inert lang matches name nonce "
+            "normalize origin part password pathname ping port prefix protocol rel rev "
+            "scroll search shape spellcheck style target text title translate type username "
+            "all anchors applets body clear close cookie doctype domain embeds fonts forms "
+            "head images implementation links open plugins referrer scripts write writeln")
+            .split(QLatin1Char(' '));
+    if (!plain.match(name).hasMatch())
+        return NameFault::NotAScriptName;
+    return taken.contains(name) ? NameFault::TakenByScript : NameFault::None;
+}
+
+QStringList namesInPage(const QString &body)
+{
+    static const QRegularExpression nameAttribute(
+        QStringLiteral(
+            "<(?!META\\b)[A-Z][^>]*?\\sNAME\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s\"'>]+))"),
+        QRegularExpression::CaseInsensitiveOption);
+    QStringList names;
+    for (const QRegularExpressionMatch &match : nameAttribute.globalMatch(body))
+        names << match.captured(1) + match.captured(2) + match.captured(3);
+    return names;
+}
+
+NameCheck checkMouseOverNames(const QStringList &names, const QString &body)
+{
+    QSet<QString> inPage;
+    for (const QString &name : namesInPage(body))
+        inPage.insert(name.toLower());
+    QSet<QString> given;
+    for (const QString &name : names) {
+        if (const NameFault fault = scriptNameFault(name); fault != NameFault::None)
+            return {name, fault};
+        const QString key = name.toLower();
+        if (inPage.contains(key))
+            return {name, NameFault::UsedInPage};
+        if (given.contains(key))
+            return {name, NameFault::UsedTwice};
+        given.insert(key);
+    }
+    return {};
+}
+
 int buttonCount(ButtonLayout layout)
 {
     switch (layout) {
@@ -98,11 +163,11 @@ QString BuildMouseOverButton(int number, const QString &link, const QString &fir
     const QString name = QStringLiteral("button") + QString::number(number);
     const QString handler = name + QStringLiteral(".src='");
     QString button = CRLF + QStringLiteral("<A HREF=") + quoted(link) +
-                     QStringLiteral(" ONMOUSEOVER=\"") + handler + secondImage +
+                     QStringLiteral(" ONMOUSEOVER=\"") + handler + inScript(secondImage) +
                      QStringLiteral("'\"") + CRLF + QStringLiteral(" ONMOUSEOUT=\"") + handler +
-                     firstImage + QStringLiteral("'\">") + CRLF + QStringLiteral("<IMG SRC=") +
-                     quoted(firstImage) + QStringLiteral(" NAME=") + quoted(name) +
-                     QStringLiteral(" BORDER=\"0\"></A>");
+                     inScript(firstImage) + QStringLiteral("'\">") + CRLF +
+                     QStringLiteral("<IMG SRC=") + quoted(firstImage) + QStringLiteral(" NAME=") +
+                     quoted(name) + QStringLiteral(" BORDER=\"0\"></A>");
     if (paragraph)
         button += QStringLiteral("<P></P>");
     return button;

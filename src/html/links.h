@@ -26,6 +26,32 @@ struct MouseOverPicture
 QString buildMouseOverPictures(const MouseOverPicture &first, const MouseOverPicture *second,
                                bool centred);
 
+// Why a MouseOver name cannot be used.
+enum class NameFault { None, NotAScriptName, TakenByScript, UsedInPage, UsedTwice };
+
+// Whether a script can find a picture by this name: NotAScriptName unless an
+// ASCII letter comes first and ASCII letters, digits or "_" follow;
+// TakenByScript for a word the browser's script already gives a meaning.
+NameFault scriptNameFault(const QString &name);
+inline bool isScriptName(const QString &name)
+{
+    return scriptNameFault(name) == NameFault::None;
+}
+
+// Every NAME given in the page's tags (META tags aside), as written.
+QStringList namesInPage(const QString &body);
+
+struct NameCheck
+{
+    QString name;
+    NameFault fault = NameFault::None;
+};
+
+// The first of the new names that would stop a MouseOver working: one a script
+// cannot use, one given already in the page, or one given twice among names.
+// Names that differ only in letter case count as the same there.
+NameCheck checkMouseOverNames(const QStringList &names, const QString &body);
+
 // How many buttons, and whether each stands on its own line.
 enum class ButtonLayout {
     OneButton,

@@ -34,7 +34,8 @@ void prepareEnvironment()
 #endif
 }
 
-Factory loadFactory()
+// The module's factory, or null with the reason it could not be had.
+Factory loadFactory(QString *whyNot)
 {
     prepareEnvironment();
     for (const QString &path : moduleCandidates()) {
@@ -46,15 +47,21 @@ Factory loadFactory()
         if (auto factory =
                 reinterpret_cast<Factory>(library.resolve("tarnwell_create_browser_screen")))
             return factory;
+        *whyNot = library.errorString();
+        return nullptr;
     }
+    *whyNot = QStringLiteral("the preview module %1 is missing").arg(moduleCandidates().constLast());
     return nullptr;
 }
 
 } // namespace
 
-QWidget *createBrowserScreen(const QUrl &startingAddress)
+QWidget *createBrowserScreen(const QUrl &startingAddress, QString *whyNot)
 {
-    static const Factory factory = loadFactory();
+    static QString reason;
+    static const Factory factory = loadFactory(&reason);
+    if (!factory && whyNot)
+        *whyNot = reason;
     return factory ? factory(startingAddress) : nullptr;
 }
 

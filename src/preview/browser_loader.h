@@ -8,8 +8,8 @@ namespace tarnwell {
 
 // Makes a fresh Browser screen (top-level, object name "Form27") that goes to
 // startingAddress by itself when shown. The viewer lives in a module that is
-// loaded on first use, so the program starts without it. Returns null when
-// the module cannot be loaded.
-QWidget *createBrowserScreen(const QUrl &startingAddress);
+// loaded on first use, so the program starts without it. Returns null, with
+// the reason, when the module cannot be loaded.
+QWidget *createBrowserScreen(const QUrl &startingAddress, QString *whyNot = nullptr);
 
 } // namespace tarnwell

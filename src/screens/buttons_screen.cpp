@@ -1,5 +1,6 @@
 #include "buttons_screen.h"
 
+#include "document/gallery.h"
 #include "ui/controls.h"
 #include "ui/workspace.h"
 
@@ -42,6 +43,7 @@ ButtonTitlesScreen::ButtonTitlesScreen(Workspace &workspace, QWidget *parent)
       m_import(workspace)
 {
     restoreLinksOnCancel();
+    m_import.setFirstFolder(programFolder()); // where the example buttons lie
     m_add = makeButton(this, "Command1", QStringLiteral("Add to page"));
     QPushButton *cancelButton = makeButton(this, "Command7", QStringLiteral("Cancel"));
 

@@ -31,7 +31,8 @@ LinksAdviceScreen::LinksAdviceScreen(Workspace &workspace, QWidget *parent)
 
 LinksAdviceScreen *LinksAdviceScreen::open(Workspace &workspace)
 {
-    auto *screen = new LinksAdviceScreen(workspace);
+    // Pressed again while open, it comes to the front rather than twice.
+    auto *screen = workspace.freshScreen<LinksAdviceScreen>();
     bringToFront(screen);
     return screen;
 }

@@ -79,12 +79,17 @@ void LoadAdviceScreen::load()
                        Interaction::Icon::Critical);
         return;
     }
-    ui.showMessage(
-        this,
+    askForSessionFolder(m_workspace, this);
+}
+
+void askForSessionFolder(Workspace &workspace, QWidget *parent)
+{
+    workspace.interaction().showMessage(
+        parent,
         QStringLiteral(
             "You will need to choose the session folder you are using for updating this file."),
         Interaction::Icon::Information);
-    bringToFront(m_workspace.screen<StartScreen>());
+    bringToFront(workspace.screen<StartScreen>());
 }
 
 } // namespace tarnwell

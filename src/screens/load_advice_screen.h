@@ -20,4 +20,8 @@ private:
     Workspace &m_workspace;
 };
 
+// Once a page is in the page body: off to the Start screen to choose the
+// session folder, which then leads straight to the Selection screen.
+void askForSessionFolder(Workspace &workspace, QWidget *parent);
+
 } // namespace tarnwell

@@ -28,7 +28,8 @@ MouseOverAdviceScreen::MouseOverAdviceScreen(Workspace &workspace, QWidget *pare
 
 MouseOverAdviceScreen *MouseOverAdviceScreen::open(Workspace &workspace)
 {
-    auto *screen = new MouseOverAdviceScreen(workspace);
+    // Pressed again while open, it comes to the front rather than twice.
+    auto *screen = workspace.freshScreen<MouseOverAdviceScreen>();
     bringToFront(screen);
     return screen;
 }

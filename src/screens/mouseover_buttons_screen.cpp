@@ -1,5 +1,6 @@
 #include "mouseover_buttons_screen.h"
 
+#include "document/gallery.h"
 #include "links_screen.h"
 #include "ui/controls.h"
 #include "ui/workspace.h"
@@ -43,6 +44,7 @@ ButtonFilesScreen::ButtonFilesScreen(Workspace &workspace, QWidget *parent)
       m_import(workspace)
 {
     restoreLinksOnCancel();
+    m_import.setFirstFolder(programFolder()); // where the example buttons lie
     m_finished = makeButton(this, "Command1", QStringLiteral("Finished"));
     QPushButton *cancelButton = makeButton(this, "Command2", QStringLiteral("Cancel"));
 

@@ -1,5 +1,6 @@
 #include "mouseover_pictures_screen.h"
 
+#include "document/session.h"
 #include "html/links.h"
 #include "mouseover_advice_screen.h"
 #include "ui/controls.h"
@@ -134,6 +135,27 @@ void MouseOverPicturesScreen::showSecondPicture(bool shown)
         control->setVisible(shown);
 }
 
+bool MouseOverPicturesScreen::namesWork(const QStringList &names)
+{
+    const NameCheck check = checkMouseOverNames(names, m_workspace.session().page().text());
+    if (check.fault == NameFault::None)
+        return true;
+    // By fault, in the order NameFault lists them.
+    static const char *const why[] = {
+        nullptr,
+        "will not work: a MouseOver name must begin with a letter and hold only letters, digits "
+        "and _ (no spaces).",
+        "will not work: web pages already use that word for something else.",
+        "is used already in this page. Two pictures with the same name both stop changing.",
+        "is given to both pictures. Two pictures with the same name both stop changing."};
+    m_workspace.interaction().showMessage(
+        this,
+        QStringLiteral("The name \"%1\" %2 Please choose another name.")
+            .arg(check.name, QLatin1String(why[int(check.fault)])),
+        Interaction::Icon::Critical);
+    return false;
+}
+
 void MouseOverPicturesScreen::addToPage()
 {
     const bool two = m_two->isChecked();
@@ -146,6 +168,8 @@ void MouseOverPicturesScreen::addToPage()
     }
     const MouseOverPicture first{m_boxes[4]->text(), m_boxes[0]->text(), m_boxes[1]->text()};
     const MouseOverPicture second{m_boxes[5]->text(), m_boxes[2]->text(), m_boxes[3]->text()};
+    if (!namesWork(two ? QStringList{first.name, second.name} : QStringList{first.name}))
+        return;
     append(buildMouseOverPictures(first, two ? &second : nullptr, m_centred->isChecked()));
     finish();
 }

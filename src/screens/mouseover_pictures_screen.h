@@ -23,6 +23,8 @@ public:
 private:
     void showSecondPicture(bool shown);
     void addToPage();
+    // False, after saying which name will not work and why.
+    bool namesWork(const QStringList &names);
 
     PictureImport m_import;
     QLineEdit *m_boxes[6] = {}; // Text1 to Text6

@@ -7,6 +7,7 @@
 #include "ui/workspace.h"
 
 #include <QWidget>
+#include <utility>
 
 namespace tarnwell {
 
@@ -14,7 +15,8 @@ void PictureImport::Reduce(QWidget *parent)
 {
     ChosenPath.clear();
     PathTail.clear();
-    ChosenPath = m_workspace.interaction().chooseFileToOpen(parent, QStringLiteral("*.*"));
+    ChosenPath = m_workspace.interaction().chooseFileToOpen(parent, QStringLiteral("*.*"),
+                                                            std::exchange(m_firstFolder, {}));
     SourcePath = ChosenPath;
     PathTail.clear();
     if (ChosenPath.size() < 5) {

@@ -19,6 +19,10 @@ public:
     // Asks for a file and makes PictureName its bare name (empty on cancel).
     void Reduce(QWidget *parent);
 
+    // The folder the first dialog opens in; later ones open where the user
+    // last was.
+    void setFirstFolder(const QString &folder) { m_firstFolder = folder; }
+
     // Copies the chosen file into the session folder unless a file of that
     // name is there already; any failure is passed over.
     void FileSave(QWidget *finishButton);
@@ -35,6 +39,7 @@ public:
 
 private:
     Workspace &m_workspace;
+    QString m_firstFolder;
 };
 
 } // namespace tarnwell

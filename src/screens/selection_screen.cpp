@@ -4,6 +4,7 @@
 #include "another_heading_screen.h"
 #include "background_screen.h"
 #include "button_advice_screen.h"
+#include "check_page_screen.h"
 #include "document/files.h"
 #include "document/session.h"
 #include "head_screen.h"
@@ -118,8 +119,9 @@ SelectionScreen::SelectionScreen(Workspace &workspace, QWidget *parent)
     m_back = makeButton(this, "Command2", QStringLiteral("Back"));
     QPushButton *advice = makeButton(this, "Command14", QStringLiteral("Editing Advice"));
     QPushButton *exit = makeButton(this, "Command1", QStringLiteral("Exit Program"));
+    QPushButton *check = makeButton(this, "CheckPage", QStringLiteral("Check page"));
     auto *actions = new QHBoxLayout;
-    for (QPushButton *button : {m_preview, save, load, clear, m_back, advice, exit})
+    for (QPushButton *button : {m_preview, check, save, load, clear, m_back, advice, exit})
         actions->addWidget(button);
 
     auto *folderRow = new QHBoxLayout;
@@ -149,6 +151,8 @@ SelectionScreen::SelectionScreen(Workspace &workspace, QWidget *parent)
     connect(clear, &QPushButton::clicked, this, &SelectionScreen::clearPage);
     connect(m_back, &QPushButton::clicked, this, &SelectionScreen::back);
     connect(exit, &QPushButton::clicked, this, &SelectionScreen::exitProgram);
+    connect(check, &QPushButton::clicked, this,
+            [this] { m_workspace.screen<CheckPageScreen>()->open(); });
     connect(advice, &QPushButton::clicked, this,
             [this] { bringToFront(m_workspace.screen<HtmlEditingScreen>()); });
     connect(&m_workspace.session(), &Session::foldersChanged, this, &SelectionScreen::showFolder);
@@ -183,9 +187,14 @@ void SelectionScreen::preview()
     Session &session = m_workspace.session();
     session.writePreview(); // a failure shows in the viewer, not as a message
     delete m_browser.data();
-    m_browser = createBrowserScreen(session.previewUrl());
+    QString whyNot;
+    m_browser = createBrowserScreen(session.previewUrl(), &whyNot);
     if (m_browser)
         m_browser->showMaximized();
+    else
+        m_workspace.interaction().showMessage(
+            this, QStringLiteral("The preview could not be started: ") + whyNot,
+            Interaction::Icon::Critical);
 }
 
 void SelectionScreen::save()

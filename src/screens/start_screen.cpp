@@ -1,19 +1,60 @@
 #include "start_screen.h"
 
 #include "backdrop_screen.h"
+#include "document/recovery.h"
 #include "document/session.h"
 #include "load_advice_screen.h"
 #include "select_directory_screen.h"
 #include "start_advice_screen.h"
 #include "ui/controls.h"
+#include "ui/interaction.h"
 #include "ui/workspace.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace tarnwell {
+
+namespace {
+// Pages that copies of the program left unsaved, one question each, until
+// one is taken back: there is one page per copy, and the others wait for the
+// next start.
+void offerLeftPages(Workspace &workspace, StartScreen *startScreen)
+{
+    Session &session = workspace.session();
+    PageKeeper *keeper = session.pageKeeper();
+    if (!keeper)
+        return;
+    Interaction &ui = workspace.interaction();
+    LeftPages left = keeper->leftPages();
+    for (const QString &path : std::as_const(left.unreadable))
+        ui.showMessage(startScreen,
+                       QStringLiteral("A page that Tarnwell kept could not be read. Its file is "
+                                      "now %1")
+                           .arg(QDir::toNativeSeparators(path)),
+                       Interaction::Icon::Critical);
+    for (LeftPage &page : left.pages) {
+        const QString when = QLocale().toString(page.page.keptAt.toLocalTime(),
+                                                QStringLiteral("d MMMM yyyy, HH:mm"));
+        if (!ui.askYesNo(startScreen,
+                         QStringLiteral("Tarnwell was closed before your page was saved. Recover "
+                                        "the page you were making? (last kept %1)")
+                             .arg(when))) {
+            keeper->discard(page);
+            continue;
+        }
+        session.takeLoadedPage({page.page.body, page.page.encoding});
+        keeper->adopt(std::move(page));
+        session.setExistingFileMode(1);
+        askForSessionFolder(workspace, startScreen);
+        return;
+    }
+}
+} // namespace
 
 StartScreen::StartScreen(Workspace &workspace, QWidget *parent)
     : QWidget(parent), m_workspace(workspace)
@@ -103,6 +144,7 @@ void showStartScreens(Workspace &workspace)
     bringToFront(startScreen);
     startScreen->focusMakeFolder();
     workspace.session().setExistingFileMode(0);
+    offerLeftPages(workspace, startScreen);
 }
 
 } // namespace tarnwell

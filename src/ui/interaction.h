@@ -23,8 +23,10 @@ public:
     // A question with Yes and No buttons and no icon; true for Yes.
     virtual bool askYesNo(QWidget *parent, const QString &text) = 0;
 
-    // The full path of a file to open, or empty when the user cancels.
-    virtual QString chooseFileToOpen(QWidget *parent, const QString &presetName) = 0;
+    // The full path of a file to open, or empty when the user cancels. With no
+    // start folder the dialog opens where the user last was.
+    virtual QString chooseFileToOpen(QWidget *parent, const QString &presetName,
+                                     const QString &startFolder = {}) = 0;
 
     // The full path to save to, or empty when the user cancels. The program
     // asks its own question about overwriting.

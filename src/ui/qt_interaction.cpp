@@ -6,6 +6,19 @@
 
 namespace tarnwell {
 
+namespace {
+// Shows a dialog until it is answered, then hands the keyboard back to the
+// screen it belongs to: not every window manager does, and a keyboard user
+// would be left with no window to type into.
+int answered(QDialog &dialog, QWidget *parent)
+{
+    const int answer = dialog.exec();
+    if (parent && parent->isVisible())
+        parent->window()->activateWindow();
+    return answer;
+}
+} // namespace
+
 QString programTitle()
 {
     return QStringLiteral("Tarnwell");
@@ -43,9 +56,10 @@ std::unique_ptr<QMessageBox> QtInteraction::makeMessageBox(QWidget *parent, cons
 }
 
 std::unique_ptr<QFileDialog> QtInteraction::makeOpenDialog(QWidget *parent,
-                                                           const QString &presetName)
+                                                           const QString &presetName,
+                                                           const QString &startFolder)
 {
-    auto dialog = std::make_unique<QFileDialog>(parent);
+    auto dialog = std::make_unique<QFileDialog>(parent, QString(), startFolder);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::ExistingFile);
     // A wildcard preset is the "show everything" of the old dialogs, not a name.
@@ -76,18 +90,19 @@ std::unique_ptr<QColorDialog> QtInteraction::makeColourDialog(QWidget *parent, q
 
 void QtInteraction::showMessage(QWidget *parent, const QString &text, Icon icon)
 {
-    makeMessageBox(parent, text, icon, false)->exec();
+    answered(*makeMessageBox(parent, text, icon, false), parent);
 }
 
 bool QtInteraction::askYesNo(QWidget *parent, const QString &text)
 {
-    return makeMessageBox(parent, text, Icon::None, true)->exec() == QMessageBox::Yes;
+    return answered(*makeMessageBox(parent, text, Icon::None, true), parent) == QMessageBox::Yes;
 }
 
-QString QtInteraction::chooseFileToOpen(QWidget *parent, const QString &presetName)
+QString QtInteraction::chooseFileToOpen(QWidget *parent, const QString &presetName,
+                                        const QString &startFolder)
 {
-    auto dialog = makeOpenDialog(parent, presetName);
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+    auto dialog = makeOpenDialog(parent, presetName, startFolder);
+    if (answered(*dialog, parent) != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return {};
     return QDir::toNativeSeparators(dialog->selectedFiles().constFirst());
 }
@@ -96,7 +111,7 @@ QString QtInteraction::chooseFileToSave(QWidget *parent, const QString &title,
                                         const QString &startFolder, const QString &filter)
 {
     auto dialog = makeSaveDialog(parent, title, startFolder, filter);
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+    if (answered(*dialog, parent) != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return {};
     return QDir::toNativeSeparators(dialog->selectedFiles().constFirst());
 }
@@ -104,7 +119,7 @@ QString QtInteraction::chooseFileToSave(QWidget *parent, const QString &title,
 std::optional<qint32> QtInteraction::chooseColour(QWidget *parent, qint32 current)
 {
     auto dialog = makeColourDialog(parent, current);
-    if (dialog->exec() != QDialog::Accepted)
+    if (answered(*dialog, parent) != QDialog::Accepted)
         return std::nullopt;
     return numberFromColour(dialog->selectedColor());
 }

@@ -17,14 +17,16 @@ class QtInteraction final : public Interaction
 public:
     void showMessage(QWidget *parent, const QString &text, Icon icon) override;
     bool askYesNo(QWidget *parent, const QString &text) override;
-    QString chooseFileToOpen(QWidget *parent, const QString &presetName) override;
+    QString chooseFileToOpen(QWidget *parent, const QString &presetName,
+                             const QString &startFolder = {}) override;
     QString chooseFileToSave(QWidget *parent, const QString &title, const QString &startFolder,
                              const QString &filter) override;
     std::optional<qint32> chooseColour(QWidget *parent, qint32 current) override;
 
     static std::unique_ptr<QMessageBox> makeMessageBox(QWidget *parent, const QString &text,
                                                        Icon icon, bool question);
-    static std::unique_ptr<QFileDialog> makeOpenDialog(QWidget *parent, const QString &presetName);
+    static std::unique_ptr<QFileDialog> makeOpenDialog(QWidget *parent, const QString &presetName,
+                                                       const QString &startFolder = {});
     static std::unique_ptr<QFileDialog> makeSaveDialog(QWidget *parent, const QString &title,
                                                        const QString &startFolder,
                                                        const QString &filter);

@@ -1,6 +1,8 @@
 #include "workspace.h"
 
 #include "controls.h"
+#include "document/recovery.h"
+#include "document/session.h"
 
 #include <QCoreApplication>
 
@@ -18,6 +20,9 @@ Workspace::~Workspace()
 
 void Workspace::quit()
 {
+    // Ending by choice: the page needs no keeping any more.
+    if (PageKeeper *keeper = m_session.pageKeeper())
+        keeper->forget();
     if (m_quit) {
         m_quit();
         return;

@@ -1,5 +1,5 @@
 #include "document/files.h"
-#include "support/gui.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,14 +9,8 @@
 using namespace tarnwell;
 using tarnwell::test::ownPermissions;
 using tarnwell::test::readAll;
+using tarnwell::test::writeBytes;
 
-namespace {
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-} // namespace
 
 class TestFiles final : public QObject
 {

@@ -10,23 +10,18 @@
 namespace tarnwell::e2e {
 
 namespace {
-// Long enough for a machine busy with a parallel build.
-constexpr int kWaitMs = 30000;
+// Long enough for a machine busy with a parallel build, and for the program
+// to load a 200 MB page.
+constexpr int kWaitMs = 120000;
 } // namespace
 
-QByteArray readAll(const QString &path)
+QString installedFile(const QString &relative)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return QDir(QStringLiteral(TARNWELL_E2E_PREFIX)).filePath(relative);
 }
 
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-Program::Program(const QString &home) : m_home(home.isEmpty() ? m_ownHome.path() : home)
+Program::Program(const QString &home, const QString &program)
+    : m_home(home.isEmpty() ? m_ownHome.path() : home)
 {
     m_serverName = QStringLiteral("tarnwell-e2e-") + QUuid::createUuid().toString(QUuid::Id128);
     m_server.listen(m_serverName);
@@ -41,7 +36,8 @@ Program::Program(const QString &home) : m_home(home.isEmpty() ? m_ownHome.path()
     m_process.setProcessEnvironment(environment);
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.setWorkingDirectory(m_home);
-    m_process.start(QStringLiteral(TARNWELL_E2E_PROGRAM), {});
+    m_process.start(program.isEmpty() ? installedFile(QStringLiteral("bin/tarnwell")) : program,
+                    {});
     if (m_server.waitForNewConnection(kWaitMs))
         m_socket = m_server.nextPendingConnection();
     else

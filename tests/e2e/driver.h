@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/files.h"
+
 #include <QLocalServer>
 #include <QMap>
 #include <QProcess>
@@ -19,8 +21,12 @@ namespace tarnwell::e2e {
 //   folder PATH             open PATH, from the root down, in the Select
 //                           Directory screen's folder list
 //   key KEY                 a key on whatever has the keyboard (Tab, Space, Down...)
+//   keys TEXT               TEXT typed on whatever has the keyboard
+//   tab NAME                Tab pressed until NAME has the keyboard
+//   dialog                  a dialog is open and has the keyboard
 //   answer BUTTON [TEXT]    a message box: check TEXT (after "[info] " or
-//                           "[stop] " for its icon) and the title, press BUTTON
+//                           "[stop] " for its icon; a final "*" matches any
+//                           end) and the title, press BUTTON
 //   file PATH               the file dialog: type PATH and press Enter
 //   dialog-folder PATH      the file dialog shows the folder PATH
 //   colour #RRGGBB          the colour dialog: choose the colour and OK
@@ -36,7 +42,8 @@ namespace tarnwell::e2e {
 class Program final
 {
 public:
-    explicit Program(const QString &home = {});
+    // The installed program unless another is named.
+    explicit Program(const QString &home = {}, const QString &program = {});
     ~Program();
     Program(const Program &) = delete;
     Program &operator=(const Program &) = delete;
@@ -70,7 +77,10 @@ private:
     QString m_error;
 };
 
-QByteArray readAll(const QString &path);
-bool writeBytes(const QString &path, const QByteArray &bytes);
+// A file of the installed program's, such as "share/tarnwell/bckgrnd7.jpg".
+QString installedFile(const QString &relative);
+
+using test::readAll;
+using test::writeBytes;
 
 } // namespace tarnwell::e2e

@@ -2,32 +2,13 @@
 
 #include "driver.h"
 #include "support/worked_example.h"
+#include "walks.h"
 
 #include <QElapsedTimer>
 #include <QTest>
 
 using namespace tarnwell::e2e;
 using tarnwell::test::kWorkedExampleFile;
-
-namespace {
-const QString kPreviewChance = QStringLiteral(
-    "answer OK [info] This is your chance to PREVIEW your page so far. The BACK button may\n"
-    "only be used for choices you just made and is not available when\n"
-    "you have begun adding things from this page.");
-
-// Start screen, the session folder {S}, My page and Welcome, to the Selection screen.
-const QStringList kToSelection = {
-    QStringLiteral("click Form1/Command1"),
-    QStringLiteral("folder {S}"),
-    QStringLiteral("click nonComdlg/CmdUseFile"),
-    QStringLiteral("type Form2/Text1 My page"),
-    QStringLiteral("type Form2/Text2 Welcome"),
-    QStringLiteral("click Form2/Command1"),
-    QStringLiteral("click Form3/Command1"),
-    kPreviewChance,
-    QStringLiteral("shown Form4"),
-};
-} // namespace
 
 class TestSession final : public QObject
 {
@@ -45,49 +26,29 @@ void TestSession::workedExampleSavedThenLoadedAndExtended()
     const QString page = session.filePath(QStringLiteral("page.html"));
     {
         Program app;
-        app.vars[QStringLiteral("S")] = session.path();
-        QVERIFY2(app.run(kToSelection +
-                         QStringList{
-                             "click Form4/Command4",
-                             "type Form6/Text1 Hello",
-                             "click Form6/Command1",
-                             "answer Yes Did you check size, colour etc?",
-                             "hidden Form6",
-                             "click Form4/Command10",
-                             "answer OK [info] Make sure you save to your session folder.",
-                             "file {S}/page",
-                             "click Form4/Command1",
-                             "answer Yes Saved your file?",
-                             "exit 0",
-                         }),
-                 qPrintable(app.error()));
+        app.vars = {{"S", session.path()}};
+        QVERIFY2(
+            app.run(kToSelection +
+                    steps("click Form4/Command4; type Form6/Text1 Hello; click Form6/Command1; "
+                          "answer Yes Did you check size, colour etc?; hidden Form6; "
+                          "click Form4/Command10; answer OK [info] Make sure you save to "
+                          "your session folder.; file {S}/page; click Form4/Command1; "
+                          "answer Yes Saved your file?; exit 0")),
+            qPrintable(app.error()));
         QCOMPARE(readAll(page), kWorkedExampleFile);
     }
 
     Program app;
-    app.vars[QStringLiteral("S")] = session.path();
-    QVERIFY2(app.run({
-                 "click Form1/Command6",
-                 "click Form24/Command1",
-                 "file {S}/page.html",
-                 "answer OK [info] You will need to choose the session folder you are using for "
-                 "updating this file.",
-                 "hidden Form24",
-                 "click Form1/Command1",
-                 "folder {S}",
-                 "click nonComdlg/CmdUseFile",
-                 "shown Form4",
-                 "hidden Form4/Command2",
-                 "text Form4/Label2 " + session.path(),
-                 "click Form4/Command4",
-                 "type Form6/Text1 Again",
-                 "click Form6/Command1",
-                 "answer Yes",
-                 "click Form4/Command10",
-                 "answer OK",
-                 "file {S}/page.html",
-                 "answer Yes This file already exists. Do you want to overwrite it?",
-             }),
+    app.vars = {{"S", session.path()}};
+    QVERIFY2(app.run(steps(
+                 "click Form1/Command6; click Form24/Command1; file {S}/page.html; answer OK "
+                 "[info] You will need to choose the session folder you are using for updating "
+                 "this file.; hidden Form24; click Form1/Command1; folder {S}; "
+                 "click nonComdlg/CmdUseFile; shown Form4; hidden Form4/Command2; "
+                 "text Form4/Label2 {S}; click Form4/Command4; type Form6/Text1 Again; "
+                 "click Form6/Command1; answer Yes; click Form4/Command10; answer OK; "
+                 "file {S}/page.html; answer Yes This file already exists. Do you want to "
+                 "overwrite it?")),
              qPrintable(app.error()));
     const QByteArray closing = "</BODY>\r\n</HTML>\r\n\r\n";
     QByteArray expected = kWorkedExampleFile;
@@ -102,18 +63,17 @@ void TestSession::workedExampleSavedThenLoadedAndExtended()
 void TestSession::endingTheProgram_data()
 {
     QTest::addColumn<QStringList>("steps");
-    QTest::newRow("QUIT") << QStringList{"click Form1/Command2"};
-    QTest::newRow("Start's close box") << QStringList{"close Form1"};
+    QTest::newRow("QUIT") << steps("click Form1/Command2");
+    QTest::newRow("Start's close box") << steps("close Form1");
     QTest::newRow("Exit Program after PREVIEW")
-        << kToSelection + QStringList{"click Form4/Command3", "title Form27 My page",
-                                      "click Form4/Command1", "answer Yes Saved your file?"};
+        << kToSelection + steps("click Form4/Command3; title Form27 My page; click Form4/Command1; "
+                                "answer Yes Saved your file?");
     QTest::newRow("Selection's close box, No then Yes")
-        << kToSelection + QStringList{"close Form4", "answer No Saved your file?",
-                                      "shown Form4", "shown Form1",
-                                      "close Form4", "answer Yes Saved your file?"};
-    QTest::newRow("Exit Program with a screen and a dialog open")
-        << kToSelection + QStringList{"click Form4/Command8", "shown Form16",
-                                      "click Form4/Command1", "answer Yes"};
+        << kToSelection + steps("close Form4; answer No Saved your file?; shown Form4; "
+                                "shown Form1; close Form4; answer Yes Saved your file?");
+    QTest::newRow("Exit Program with another screen open")
+        << kToSelection + steps("click Form4/Command8; shown Form16; click Form4/Command1; "
+                                "answer Yes");
 }
 
 void TestSession::endingTheProgram()
@@ -121,7 +81,7 @@ void TestSession::endingTheProgram()
     QFETCH(QStringList, steps);
     QTemporaryDir session;
     Program app;
-    app.vars[QStringLiteral("S")] = session.path();
+    app.vars = {{"S", session.path()}};
     const QString last = steps.takeLast();
     QVERIFY2(app.run(steps), qPrintable(app.error()));
     QElapsedTimer sinceAsked;

@@ -25,7 +25,7 @@ class Yes final : public Interaction
 public:
     void showMessage(QWidget *, const QString &, Icon) override {}
     bool askYesNo(QWidget *, const QString &) override { return true; }
-    QString chooseFileToOpen(QWidget *, const QString &) override { return {}; }
+    QString chooseFileToOpen(QWidget *, const QString &, const QString &) override { return {}; }
     QString chooseFileToSave(QWidget *, const QString &, const QString &, const QString &) override
     {
         return {};

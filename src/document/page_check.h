@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+class QTextDocument;
+
+namespace tarnwell {
+
+// What keeps a page from working once it is uploaded to a web server.
+enum class PageProblem {
+    Missing,       // not in the session folder
+    LetterCase,    // in the folder only when capital and small letters count alike
+    OddName,       // a space or a character other than A-Z a-z 0-9 - _ .
+    LocalAddress,  // a file on this computer: C:\..., file:///..., /home/...
+    TooWide,       // a picture wider than 500 pixels
+    TooLarge,      // a picture file larger than 300 KB
+    NotPicture,    // named or shown as a picture, but none
+    NameTwice,     // one MouseOver name on two pictures
+    BadScriptName, // a MouseOver name that a script cannot use
+    NotIndex,      // the only page in the folder is not index.html (advice)
+};
+
+// A mend that touches nothing but the file concerned.
+enum class PageFix {
+    None,
+    RenameFile,  // rename folderFile to file, the name the page uses
+    CopyPicture, // copy a picture the user picks into the folder as file
+    WebCopy,     // make a copy of folderFile 500 pixels wide and use it in the page
+};
+
+struct PageFinding
+{
+    PageProblem problem;
+    QString name;   // the file or name as the page writes it, or a file of the folder
+    QString title;  // the problem in a few words
+    QString effect; // what goes wrong on the web
+    QString mend;   // how to mend it
+    PageFix fix = PageFix::None;
+    QString file;       // the folder's file that the page means, '/' between folders
+    QString folderFile; // the file that is there (another letter case, or too wide)
+};
+
+// Reads the page body as it stands, hand-typed HTML too, and the session
+// folder. Line breaks may be CR LF or a text document's block separators.
+QList<PageFinding> checkPage(QStringView body, const QString &folder);
+
+// Renames folderFile to file; a change of letter case alone works on every
+// file system.
+bool renameForPage(const QString &folder, const PageFinding &finding, QString *error);
+
+// Writes a copy of finding.folderFile 500 pixels wide as JPEG beside it, under
+// a name that is free, and gives the name for the page; the original is kept.
+bool makeWebCopy(const QString &folder, const PageFinding &finding, QString *newName,
+                 QString *error);
+
+// Writes newName in place of every use of the file that name stands for, as one
+// edit that Undo takes back. Returns how many it changed.
+int replaceFileName(QTextDocument *document, const QString &name, const QString &newName);
+
+} // namespace tarnwell

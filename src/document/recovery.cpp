@@ -1,0 +1,358 @@
+#include "recovery.h"
+
+#include "session.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QSaveFile>
+#include <QStringEncoder>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QUrl>
+#include <QUuid>
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <thread>
+
+namespace tarnwell {
+
+namespace {
+const QByteArray kFirstLine = QByteArrayLiteral("Tarnwell kept page 1\n");
+const QByteArray kDigestKey = QByteArrayLiteral("digest=");
+const QString kSuffix = QStringLiteral(".recovery");
+constexpr int kDigestLength = 32;
+constexpr int kKeepDelayMs = 2000;
+
+const std::map<PageEncoding, QByteArray> &encodingNames()
+{
+    static const std::map<PageEncoding, QByteArray> names = {
+        {PageEncoding::Windows1252, "windows-1252"},
+        {PageEncoding::Utf8, "utf-8"},
+        {PageEncoding::Utf8WithBom, "utf-8-bom"},
+    };
+    return names;
+}
+
+std::shared_ptr<QLockFile> lockFor(const QString &path)
+{
+    auto lock = std::make_shared<QLockFile>(path + QStringLiteral(".lock"));
+    // A copy may run for days: only a lock whose process is gone is stale.
+    lock->setStaleLockTime(0);
+    return lock;
+}
+
+struct Job
+{
+    QString path;
+    std::shared_ptr<QLockFile> lock;
+    bool remove = false;
+    KeptPage page; // the body as the document holds it
+};
+
+bool perform(Job &job)
+{
+    if (job.remove) {
+        QFile::remove(job.path);
+        job.lock->unlock();
+        return true;
+    }
+    if (!job.lock->isLocked()) {
+        QDir().mkpath(QFileInfo(job.path).path());
+        if (!job.lock->tryLock(0))
+            return false;
+    }
+    QSaveFile file(job.path);
+    return file.open(QIODevice::WriteOnly) && writeKeptPage(&file, job.page) && file.commit();
+}
+} // namespace
+
+bool writeKeptPage(QIODevice *device, const KeptPage &page)
+{
+    QByteArray fields;
+    const auto field = [&fields](const char *key, const QByteArray &value) {
+        fields += key;
+        fields += '=';
+        fields += value;
+        fields += '\n';
+    };
+    field("kept", page.keptAt.toUTC().toString(Qt::ISODateWithMs).toLatin1());
+    field("saved", page.saved ? "1" : "0");
+    field("session", QUrl::toPercentEncoding(page.sessionFolder));
+    field("save", QUrl::toPercentEncoding(page.saveFolder));
+    field("encoding", encodingNames().at(page.encoding));
+    fields += '\n';
+    const QByteArray head = kFirstLine + kDigestKey;
+    QByteArray bytes = head + QByteArray(kDigestLength, '0') + '\n' + fields;
+    QCryptographicHash digest(QCryptographicHash::Md5);
+    digest.addData(fields);
+    // A piece at a time: a long page never needs a second copy in memory,
+    // and small buffers are reused instead of fresh memory touched each time.
+    constexpr qsizetype kPiece = 32 * 1024;
+    QStringEncoder toUtf8(QStringConverter::Utf8);
+    if (device->write(bytes) != bytes.size())
+        return false;
+    for (qsizetype from = 0; from < page.body.size(); from += kPiece) {
+        bytes = toUtf8(lineEndsAsCrLf(page.body.mid(from, kPiece)));
+        digest.addData(bytes);
+        if (device->write(bytes) != bytes.size())
+            return false;
+    }
+    return device->seek(head.size()) && device->write(digest.result().toHex()) == kDigestLength;
+}
+
+QByteArray keptPageBytes(const KeptPage &page)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    writeKeptPage(&buffer, page);
+    return buffer.data();
+}
+
+std::optional<KeptPage> readKeptPage(const QByteArray &bytes)
+{
+    if (!bytes.startsWith(kFirstLine + kDigestKey))
+        return std::nullopt;
+    const qsizetype digestAt = kFirstLine.size() + kDigestKey.size();
+    const qsizetype restAt = bytes.indexOf('\n', digestAt) + 1;
+    const QByteArray rest = bytes.mid(restAt);
+    if (restAt == 0 || bytes.mid(digestAt, restAt - 1 - digestAt) !=
+                           QCryptographicHash::hash(rest, QCryptographicHash::Md5).toHex())
+        return std::nullopt;
+    const qsizetype bodyAt = rest.indexOf("\n\n");
+    if (bodyAt < 0)
+        return std::nullopt;
+    std::map<QByteArray, QByteArray> fields;
+    for (const QByteArray &line : rest.left(bodyAt).split('\n')) {
+        const qsizetype eq = line.indexOf('=');
+        if (eq > 0)
+            fields[line.left(eq)] = line.mid(eq + 1);
+    }
+    KeptPage page;
+    page.keptAt = QDateTime::fromString(QString::fromLatin1(fields["kept"]), Qt::ISODateWithMs);
+    page.saved = fields["saved"] == "1";
+    page.sessionFolder = QUrl::fromPercentEncoding(fields["session"]);
+    page.saveFolder = QUrl::fromPercentEncoding(fields["save"]);
+    const QByteArray encodingName = fields["encoding"];
+    const auto encoding =
+        std::find_if(encodingNames().cbegin(), encodingNames().cend(),
+                     [&](const auto &name) { return name.second == encodingName; });
+    if (!page.keptAt.isValid() || encoding == encodingNames().cend())
+        return std::nullopt;
+    page.encoding = encoding->first;
+    page.body = QString::fromUtf8(rest.mid(bodyAt + 2));
+    return page;
+}
+
+// Writes on a thread of its own, so that a large page never holds up typing.
+// Only the newest state of each file is written; jobs run one at a time and
+// in order, and the last ones run before the program ends.
+class PageKeeper::Writer final
+{
+public:
+    explicit Writer(PageKeeper &owner) : m_owner(owner), m_thread([this] { run(); }) {}
+
+    ~Writer()
+    {
+        {
+            const std::lock_guard<std::mutex> guard(m_mutex);
+            m_stop = true;
+        }
+        m_ready.notify_one();
+        m_thread.join();
+    }
+
+    Writer(const Writer &) = delete;
+    Writer &operator=(const Writer &) = delete;
+
+    void post(Job job)
+    {
+        {
+            const std::lock_guard<std::mutex> guard(m_mutex);
+            m_jobs.erase(std::remove_if(m_jobs.begin(), m_jobs.end(),
+                                        [&](const Job &queued) { return queued.path == job.path; }),
+                         m_jobs.end());
+            m_jobs.push_back(std::move(job));
+        }
+        m_ready.notify_one();
+    }
+
+private:
+    void run()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            m_ready.wait(lock, [this] { return m_stop || !m_jobs.empty(); });
+            if (m_jobs.empty())
+                return;
+            Job job = std::move(m_jobs.front());
+            m_jobs.pop_front();
+            lock.unlock();
+            const bool ok = perform(job);
+            job = Job();
+            emit m_owner.written(ok);
+            lock.lock();
+        }
+    }
+
+    PageKeeper &m_owner;
+    std::mutex m_mutex;
+    std::condition_variable m_ready;
+    std::deque<Job> m_jobs;
+    bool m_stop = false;
+    std::thread m_thread;
+};
+
+PageKeeper::PageKeeper(Session &session, const QString &folder, QObject *parent)
+    : QObject(parent), m_session(session), m_folder(folder),
+      m_writer(std::make_unique<Writer>(*this))
+{
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(kKeepDelayMs);
+    connect(&m_timer, &QTimer::timeout, this, &PageKeeper::keepNow);
+    m_text = session.page().document()->toRawText();
+    connect(session.page().document(), &QTextDocument::contentsChange, this, &PageKeeper::follow);
+    connect(session.page().document(), &QTextDocument::contentsChanged, this, &PageKeeper::changed);
+    connect(&session, &Session::foldersChanged, this, &PageKeeper::arm);
+}
+
+PageKeeper::~PageKeeper()
+{
+    m_writer.reset();
+}
+
+void PageKeeper::follow(int position, int removed, int added)
+{
+    // The counts may take in the document's closing separator, which the
+    // text leaves out. Only a document with a layout reports every change.
+    QTextDocument *document = m_session.page().document();
+    const int length = document->characterCount() - 1;
+    removed = qMin(removed, int(m_text.size()) - position);
+    added = qMin(added, length - position);
+    m_followed =
+        position >= 0 && removed >= 0 && added >= 0 && m_text.size() - removed + added == length;
+    if (!m_followed)
+        return;
+    QTextCursor cursor(document);
+    cursor.setPosition(position);
+    cursor.setPosition(position + added, QTextCursor::KeepAnchor);
+    m_text.replace(position, removed, cursor.selectedText());
+}
+
+void PageKeeper::changed()
+{
+    const QTextDocument *document = m_session.page().document();
+    if (!m_followed || m_text.size() != document->characterCount() - 1)
+        m_text = document->toRawText();
+    m_followed = false;
+    m_saved = false;
+    arm();
+}
+
+void PageKeeper::arm()
+{
+    if (!m_timer.isActive())
+        m_timer.start();
+}
+
+void PageKeeper::markSaved()
+{
+    m_saved = true;
+    arm();
+}
+
+void PageKeeper::keepNow()
+{
+    m_timer.stop();
+    const PageBody &body = m_session.page();
+    if (body.isEmpty()) {
+        forget(); // nothing worth offering back
+        return;
+    }
+    if (m_path.isEmpty()) {
+        m_path = QDir(m_folder).filePath(QStringLiteral("page-") +
+                                         QUuid::createUuid().toString(QUuid::Id128) + kSuffix);
+        m_lock = lockFor(m_path);
+    }
+    Job job;
+    job.path = m_path;
+    job.lock = m_lock;
+    job.page.body = m_text;
+    job.page.sessionFolder = m_session.sessionFolder();
+    job.page.saveFolder = m_session.saveFolder();
+    job.page.encoding = m_session.pageEncoding();
+    job.page.saved = m_saved;
+    job.page.keptAt = QDateTime::currentDateTimeUtc();
+    m_writer->post(std::move(job));
+}
+
+void PageKeeper::forget()
+{
+    m_timer.stop();
+    m_saved = false;
+    dropFile();
+}
+
+void PageKeeper::dropFile()
+{
+    if (m_path.isEmpty())
+        return;
+    Job job;
+    job.path = m_path;
+    job.lock = m_lock;
+    job.remove = true;
+    m_writer->post(std::move(job));
+    m_path.clear();
+    m_lock.reset();
+}
+
+LeftPages PageKeeper::leftPages()
+{
+    LeftPages found;
+    const QFileInfoList files =
+        QDir(m_folder).entryInfoList({QLatin1Char('*') + kSuffix}, QDir::Files);
+    for (const QFileInfo &info : files) {
+        const QString path = info.filePath();
+        std::shared_ptr<QLockFile> lock = lockFor(path);
+        if (path == m_path || !lock->tryLock(0))
+            continue; // the copy that keeps it still runs
+        QFile file(path);
+        std::optional<KeptPage> page;
+        if (file.open(QIODevice::ReadOnly))
+            page = readKeptPage(file.readAll());
+        file.close();
+        if (!page) {
+            const QString aside =
+                path + QStringLiteral(".unreadable-") +
+                QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+            found.unreadable << (QFile::rename(path, aside) ? aside : path);
+        } else if (page->saved) {
+            QFile::remove(path);
+        } else {
+            found.pages.push_back({path, std::move(*page), lock});
+        }
+    }
+    std::sort(found.pages.begin(), found.pages.end(),
+              [](const LeftPage &a, const LeftPage &b) { return a.page.keptAt < b.page.keptAt; });
+    return found;
+}
+
+void PageKeeper::discard(LeftPage &page)
+{
+    QFile::remove(page.path);
+    page.lock->unlock();
+}
+
+void PageKeeper::adopt(LeftPage &&page)
+{
+    dropFile();
+    m_path = page.path;
+    m_lock = std::move(page.lock);
+}
+
+} // namespace tarnwell

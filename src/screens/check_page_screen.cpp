@@ -1,0 +1,139 @@
+#include "check_page_screen.h"
+
+#include "document/files.h"
+#include "document/paths.h"
+#include "document/session.h"
+#include "ui/controls.h"
+#include "ui/interaction.h"
+#include "ui/workspace.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTextDocument>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace tarnwell {
+
+CheckPageScreen::CheckPageScreen(Workspace &workspace, QWidget *parent)
+    : QWidget(parent), m_workspace(workspace)
+{
+    setObjectName(QStringLiteral("CheckPage"));
+    setWindowTitle(QStringLiteral("Check page"));
+
+    QLabel *intro = wrappedLabel(
+        this, "Label1",
+        QStringLiteral("What would go wrong once your page is on the web, found in the page and "
+                       "in your session folder. Where Tarnwell can mend a problem safely, select "
+                       "it and press Fix. Nothing changes until you do."));
+    m_findings = named(new QTreeWidget(this), "Findings");
+    m_findings->setHeaderLabels({QStringLiteral("File or name"), QStringLiteral("Problem"),
+                                 QStringLiteral("What goes wrong on the web"),
+                                 QStringLiteral("How to mend it")});
+    m_findings->setRootIsDecorated(false);
+    m_findings->setWordWrap(true);
+    m_findings->setColumnWidth(0, 150);
+    m_findings->setColumnWidth(1, 170);
+    m_findings->setColumnWidth(2, 330);
+    m_findings->header()->setStretchLastSection(true);
+    m_findings->setAccessibleName(QStringLiteral("Problems found"));
+
+    m_fix = makeButton(this, "Fix", QStringLiteral("Fix"));
+    QPushButton *again = makeButton(this, "Recheck", QStringLiteral("Check again"));
+    QPushButton *close = makeButton(this, "Close", QStringLiteral("Close"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    for (QPushButton *button : {m_fix, again, close})
+        buttons->addWidget(button);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(intro);
+    layout->addWidget(m_findings, 1);
+    layout->addLayout(buttons);
+
+    connect(m_findings, &QTreeWidget::currentItemChanged, this, &CheckPageScreen::offerFix);
+    connect(m_fix, &QPushButton::clicked, this, &CheckPageScreen::fix);
+    connect(again, &QPushButton::clicked, this, &CheckPageScreen::check);
+    connect(close, &QPushButton::clicked, this, &QWidget::hide);
+    resize(1040, 480);
+}
+
+void CheckPageScreen::open()
+{
+    check();
+    bringToFront(this);
+}
+
+void CheckPageScreen::check()
+{
+    const Session &session = m_workspace.session();
+    m_found = checkPage(session.page().document()->toRawText(), session.sessionFolder());
+    m_findings->clear();
+    for (const PageFinding &found : m_found) {
+        auto *row =
+            new QTreeWidgetItem(m_findings, {found.name, found.title, found.effect, found.mend});
+        for (int column = 0; column < row->columnCount(); ++column)
+            row->setToolTip(column, row->text(column));
+    }
+    if (m_found.isEmpty())
+        new QTreeWidgetItem(m_findings, {QStringLiteral("No problems found")});
+    offerFix();
+}
+
+void CheckPageScreen::offerFix()
+{
+    const qsizetype row = m_findings->indexOfTopLevelItem(m_findings->currentItem());
+    m_fix->setEnabled(row >= 0 && row < m_found.size() && m_found[row].fix != PageFix::None);
+}
+
+void CheckPageScreen::fix()
+{
+    const qsizetype row = m_findings->indexOfTopLevelItem(m_findings->currentItem());
+    if (row < 0 || row >= m_found.size())
+        return;
+    const PageFinding finding = m_found[row];
+    // The page or the folder may have changed since the list was made.
+    check();
+    if (std::none_of(m_found.cbegin(), m_found.cend(), [&finding](const PageFinding &found) {
+            return found.problem == finding.problem && found.name == finding.name &&
+                   found.fix == finding.fix && found.folderFile == finding.folderFile;
+        }))
+        return;
+    Interaction &ui = m_workspace.interaction();
+    Session &session = m_workspace.session();
+    const QString folder = session.sessionFolder();
+    QString error;
+    bool mended = true;
+    switch (finding.fix) {
+    case PageFix::None:
+        return;
+    case PageFix::RenameFile:
+        mended = renameForPage(folder, finding, &error);
+        break;
+    case PageFix::CopyPicture: {
+        const QString source = ui.chooseFileToOpen(this, finding.file);
+        if (source.isEmpty())
+            return;
+        mended = copyIntoFolder(source, derivedPath(folder, finding.file)) != CopyResult::Failed;
+        error = QStringLiteral("the picture could not be copied into your folder.");
+        break;
+    }
+    case PageFix::WebCopy: {
+        QString newName;
+        mended = makeWebCopy(folder, finding, &newName, &error);
+        if (mended) // one edit in the page, which Undo in the Selection screen takes back
+            replaceFileName(session.page().document(), finding.name, newName);
+        break;
+    }
+    }
+    if (!mended)
+        ui.showMessage(this,
+                       QStringLiteral("Tarnwell could not mend %1: %2").arg(finding.name, error),
+                       Interaction::Icon::Critical);
+    check();
+}
+
+} // namespace tarnwell

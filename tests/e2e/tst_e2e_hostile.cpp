@@ -1,0 +1,149 @@
+// Hostile surroundings: a full disk, a session folder that turns read-only,
+// files that are no pictures, and a 200 MB page.
+
+#include "driver.h"
+#include "walks.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTest>
+
+using namespace tarnwell::e2e;
+
+namespace {
+// A small file system of its own, so that a full disk or a read-only folder
+// is real even for root. Needs the right to mount.
+class Mount final
+{
+public:
+    Mount(const QString &folder, const QString &options) : m_folder(folder)
+    {
+        QDir().mkpath(folder);
+        m_mounted =
+            QProcess::execute("mount", {"-t", "tmpfs", "-o", options, "tmpfs", folder}) == 0;
+    }
+    ~Mount()
+    {
+        if (m_mounted)
+            QProcess::execute("umount", {m_folder});
+    }
+    bool mounted() const { return m_mounted; }
+    bool makeReadOnly() { return QProcess::execute("mount", {"-o", "remount,ro", m_folder}) == 0; }
+
+private:
+    QString m_folder;
+    bool m_mounted = false;
+};
+
+const QString kNotSaved = QStringLiteral("answer OK [stop] The page was not saved: *");
+// Loads {P}/{F}.html, then takes the session folder {S}.
+const QString kLoadThenChoose =
+    QStringLiteral("click Form1/Command6; click Form24/Command1; file {P}/{F}.html; answer OK; "
+                   "click Form1/Command1; folder {S}; click nonComdlg/CmdUseFile; ");
+} // namespace
+
+class TestHostile final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void diskFullDuringSave();
+    void sessionFolderMadeReadOnly();
+    void filesThatAreNoPictures();
+    void pageOf200Megabytes();
+
+private:
+    QTemporaryDir m_place;
+};
+
+// The earlier file stays whole, and nothing half-written is left beside it.
+void TestHostile::diskFullDuringSave()
+{
+    const QString small = m_place.filePath(QStringLiteral("small"));
+    Mount mount(small, QStringLiteral("size=64k"));
+    if (!mount.mounted())
+        QSKIP("cannot mount a small file system here");
+    const QByteArray earlier("<HTML>\r\nthe earlier page\r\n</BODY>\r\n</HTML>\r\n\r\n");
+    QVERIFY(writeBytes(small + "/page.html", earlier));
+    QVERIFY(writeBytes(m_place.filePath(QStringLiteral("big.html")),
+                       QByteArray("<P>x</P>\r\n").repeated(20000)));
+    Program app;
+    app.vars = {{"S", small}, {"P", m_place.path()}, {"F", "big"}};
+    QVERIFY2(app.run(steps(kLoadThenChoose +
+                           "click Form4/Command10; answer OK; "
+                           "file {S}/page.html; answer Yes; " +
+                           kNotSaved)),
+             qPrintable(app.error()));
+    QCOMPARE(readAll(small + "/page.html"), earlier);
+    QCOMPARE(QDir(small).entryList(QDir::Files | QDir::Hidden), QStringList{"page.html"});
+}
+
+// A picture that cannot be copied goes in by name without a word; saving
+// and making a folder there say that they failed.
+void TestHostile::sessionFolderMadeReadOnly()
+{
+    const QString locked = m_place.filePath(QStringLiteral("locked"));
+    Mount mount(locked, QStringLiteral("size=1m"));
+    if (!mount.mounted())
+        QSKIP("cannot mount a file system here");
+    QVERIFY(writeBytes(m_place.filePath(QStringLiteral("photo.gif")), "GIF89a"));
+    Program app;
+    app.vars = {{"S", locked}, {"P", m_place.path()}};
+    QVERIFY2(app.run(kToSelection), qPrintable(app.error()));
+    QVERIFY(mount.makeReadOnly());
+    QVERIFY2(app.run(steps("click Form4/Command5; click Form9/Command1; file {P}/photo.gif; "
+                           "text Form9/Text1 photo.gif; click Form9/Command2; answer Yes; "
+                           "hidden Form9; click Form4/Command10; answer OK; file {S}/page; " +
+                           kNotSaved +
+                           "; click Form4/Command16; click Form1/Command5; folder {S}; "
+                           "type nonComdlg/Text1 inner; click nonComdlg/CmdUseFile; answer OK "
+                           "[info] Directory already exists! Type another name or click Cancel")),
+             qPrintable(app.error()));
+    QVERIFY(QDir(locked).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+}
+
+void TestHostile::filesThatAreNoPictures()
+{
+    QTemporaryDir session;
+    QVERIFY(writeBytes(m_place.filePath(QStringLiteral("stone.jpg")), "text, not a picture\r\n"));
+    Program app;
+    app.vars = {{"S", session.path()}, {"P", m_place.path()}};
+    QVERIFY2(app.run(kToBackground + steps("click Form3/Command3; file {P}/stone.jpg") + kNext +
+                     steps("click Form4/Command5; click Form9/Command1; file {P}/stone.jpg; "
+                           "click Form9/Command2; answer Yes") +
+                     kSave),
+             qPrintable(app.error()));
+    QTRY_COMPARE(readAll(session.filePath(QStringLiteral("page.html"))),
+                 savedPage("<BODY BACKGROUND=\"stone.jpg\">\r\n" + kHeading +
+                           "\r\n<IMG SRC=\"stone.jpg\"><P></P>"));
+    QCOMPARE(readAll(session.filePath(QStringLiteral("stone.jpg"))),
+             readAll(m_place.filePath(QStringLiteral("stone.jpg"))));
+}
+
+void TestHostile::pageOf200Megabytes()
+{
+    const QString huge = m_place.filePath(QStringLiteral("huge.html"));
+    {
+        QFile file(huge);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QByteArray block("<P>A very long page, caf\xE9.</P>\r\n");
+        while (file.size() < 200LL * 1024 * 1024)
+            QVERIFY(file.write(block.repeated(100000)) == block.size() * 100000);
+    }
+    QTemporaryDir session;
+    Program app;
+    app.vars = {{"S", session.path()}, {"P", m_place.path()}};
+    app.vars[QStringLiteral("F")] = QStringLiteral("huge");
+    QVERIFY2(app.run(steps(kLoadThenChoose.chopped(2)) + kSave), qPrintable(app.error()));
+    const QString saved = session.filePath(QStringLiteral("page.html"));
+    const qint64 expected = QFileInfo(huge).size() + 22; // and the closing lines
+    QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(saved).size(), expected, 120000);
+    QFile copy(saved);
+    QVERIFY(copy.open(QIODevice::ReadOnly) && copy.seek(expected - 64));
+    const QByteArray line("<P>A very long page, caf\xE9.</P>\r\n");
+    QCOMPARE(copy.readAll(), (line + line + "\r\n</BODY>\r\n</HTML>\r\n\r\n").right(64));
+    QVERIFY(QFile::remove(huge));
+}
+
+QTEST_GUILESS_MAIN(TestHostile)
+#include "tst_e2e_hostile.moc"

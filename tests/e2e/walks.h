@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QStringList>
+
+namespace tarnwell::e2e {
+
+// Steps written as one text, "; " between them.
+inline QStringList steps(const QString &script)
+{
+    return script.split(QStringLiteral("; "));
+}
+
+// The message after the Background screen's Next.
+inline const QString kPreviewChance = QStringLiteral(
+    "answer OK [info] This is your chance to PREVIEW your page so far. The BACK button may\n"
+    "only be used for choices you just made and is not available when\n"
+    "you have begun adding things from this page.");
+
+// From the Start screen through the existing folder {S} and the HEAD screen,
+// with the title My page and the heading Welcome, to the Background screen.
+inline const QStringList kToBackground =
+    steps("click Form1/Command1; folder {S}; click nonComdlg/CmdUseFile; "
+          "type Form2/Text1 My page; type Form2/Text2 Welcome; click Form2/Command1; shown Form3");
+
+// On to the Selection screen with the background untouched.
+inline const QStringList kNext = {"click Form3/Command1", kPreviewChance, "shown Form4"};
+inline const QStringList kToSelection = kToBackground + kNext;
+
+// SAVE to {S}/page.html.
+inline const QStringList kSave = steps("click Form4/Command10; answer OK; file {S}/page");
+
+// The saved page: its head with the title My page, then what follows.
+inline QByteArray savedPage(const QByteArray &body)
+{
+    return "<HTML>\r\n<HEAD>\r\n<TITLE>My page</TITLE>\r\n"
+           "<META name=\"description\" content=\" Tarnwell - the fast HTML page writer. It's "
+           "FREEWARE and it's fast! Create good-looking pages with simple effects. MouseOver "
+           "pictures and links easily created.\">\r\n"
+           "<META name=\"keywords\" content=\"HTML, Freeware, freeware, web, editor, Internet, "
+           "Education, education, computing\">\r\n</HEAD>\r\n" +
+           body + "\r\n</BODY>\r\n</HTML>\r\n\r\n";
+}
+
+inline const QByteArray kHeading =
+    "<H1><FONT COLOR=\"#0000FF\" FACE=\"Times New Roman\">Welcome</FONT></H1>";
+// The start of the body when the background is left as it is.
+inline const QByteArray kPlainStart = "<BODY  BGCOLOR=\"#FFFFFF\">\r\n" + kHeading;
+
+} // namespace tarnwell::e2e
