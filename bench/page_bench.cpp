@@ -2,7 +2,7 @@
 // screens with dialogs answered in code. Every figure is a median over
 // repeated runs with its reference measured in the same run, interleaved.
 //
-//   tarnwell_bench_page append DIR
+//   tarnwell_bench_page append
 //   tarnwell_bench_page saveload DIR
 //   tarnwell_bench_page checkpage DIR
 //   tarnwell_bench_page make-page FILE BYTES
@@ -31,6 +31,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdlib>
 
@@ -123,9 +124,13 @@ double copyWithCp(const QString &from, const QString &to)
 
 struct Program
 {
+    QTemporaryDir kept;
     Session session;
     BenchInteraction dialogs;
     Workspace workspace{session, dialogs, [] {}};
+
+    // Keeps its page in case of a crash, as the program does.
+    Program() { session.keepPageIn(kept.path()); }
 
     SelectionScreen *showSelection()
     {
@@ -145,14 +150,10 @@ struct Program
     }
 };
 
-int benchAppend(const QString &dir)
+int benchAppend()
 {
     constexpr int runs = 41;
     Program small, big;
-    // Both keep their page, as the program does.
-    const QString keptDir = QDir(dir).filePath(QStringLiteral("kept"));
-    small.session.keepPageIn(QDir(dir).filePath(QStringLiteral("kept-small")));
-    big.session.keepPageIn(keptDir);
     small.session.beginPage(makePage(10 * 1024));
     big.session.beginPage(makePage(10 * 1024 * 1024));
     SelectionScreen *smallScreen = small.showSelection();
@@ -195,10 +196,10 @@ int benchAppend(const QString &dir)
         takeMs.append(nowMs() - start);
         written.exec();
         wholeMs.append(nowMs() - start);
-        const QStringList kept =
-            QDir(keptDir).entryList({QStringLiteral("*.recovery")}, QDir::Files);
-        cpMs.append(copyWithCp(QDir(keptDir).filePath(kept.value(0)),
-                               QDir(dir).filePath(QStringLiteral("kept-copy"))));
+        const QDir keptDir(big.kept.path());
+        const QStringList kept = keptDir.entryList({QStringLiteral("*.recovery")}, QDir::Files);
+        cpMs.append(
+            copyWithCp(keptDir.filePath(kept.value(0)), keptDir.filePath(QStringLiteral("copy"))));
     }
     printRow("Keeping a 10 MB page: user-interface thread", median(takeMs), "ms",
              "cp of the kept file", median(cpMs), 0);
@@ -569,7 +570,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     if (mode == QLatin1String("append"))
-        return benchAppend(arg2);
+        return benchAppend();
     if (mode == QLatin1String("checkpage"))
         return benchCheckPage(arg2);
     if (mode == QLatin1String("saveload"))

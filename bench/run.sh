@@ -34,7 +34,7 @@ step "start-up"
     "$bin/libtarnwell_bench_probe.so" 21 >>"$out" ||
     echo "Note: the start-up run reported a failure (see its notes)." >>"$out"
 step "append"
-"$bin/tarnwell_bench_page" append "$work/append" >>"$out"
+"$bin/tarnwell_bench_page" append >>"$out"
 step "SAVE and load"
 "$bin/tarnwell_bench_page" saveload "$work/saveload" >>"$out"
 step "Check page"

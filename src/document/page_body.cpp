@@ -42,13 +42,9 @@ bool PageBody::isEmpty() const
 
 QString documentText(const QTextDocument &document)
 {
-    return lineEndsAsCrLf(document.toRawText());
-}
-
-QString lineEndsAsCrLf(const QString &text)
-{
     // Blocks are separated by U+2029; a soft line break typed with Shift+Enter
     // is U+2028. Both are line breaks to the user.
+    QString text = document.toRawText();
     if (!text.contains(QChar::ParagraphSeparator) && !text.contains(QChar::LineSeparator))
         return text;
     QString out;

@@ -36,8 +36,4 @@ private:
 // they are (no-break spaces stay).
 QString documentText(const QTextDocument &document);
 
-// The same for a document's raw text, so that the work can be done away from
-// the document.
-QString lineEndsAsCrLf(const QString &text);
-
 } // namespace tarnwell

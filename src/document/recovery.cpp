@@ -28,6 +28,7 @@ const QByteArray kDigestKey = QByteArrayLiteral("digest=");
 const QString kSuffix = QStringLiteral(".recovery");
 constexpr int kDigestLength = 32;
 constexpr int kKeepDelayMs = 2000;
+constexpr qsizetype kPiece = 32 * 1024; // characters
 
 const std::map<PageEncoding, QByteArray> &encodingNames()
 {
@@ -47,12 +48,40 @@ std::shared_ptr<QLockFile> lockFor(const QString &path)
     return lock;
 }
 
+// Replaces a stretch of a text held in pieces. Only the pieces it touches
+// are rebuilt, cut into even pieces of at most kPiece characters.
+void replaceInPieces(QList<QString> &pieces, qsizetype position, qsizetype removed,
+                     QStringView added)
+{
+    qsizetype first = 0, firstAt = 0;
+    while (first < pieces.size() && firstAt + pieces[first].size() < position)
+        firstAt += pieces[first++].size();
+    qsizetype last = first, lastAt = firstAt;
+    while (last < pieces.size() - 1 && lastAt + pieces[last].size() < position + removed)
+        lastAt += pieces[last++].size();
+    QString middle;
+    if (first < pieces.size()) {
+        middle.append(QStringView(pieces[first]).left(position - firstAt));
+        middle.append(added);
+        middle.append(QStringView(pieces[last]).mid(position + removed - lastAt));
+        pieces.remove(first, last - first + 1);
+    } else {
+        middle = added.toString();
+    }
+    const qsizetype count = (middle.size() + kPiece - 1) / kPiece;
+    for (qsizetype k = 0; k < count; ++k) {
+        const qsizetype from = middle.size() * k / count;
+        pieces.insert(first + k, middle.mid(from, middle.size() * (k + 1) / count - from));
+    }
+}
+
 struct Job
 {
     QString path;
     std::shared_ptr<QLockFile> lock;
     bool remove = false;
-    KeptPage page; // the body as the document holds it
+    KeptPage page;
+    QList<QString> body; // as the document holds it
 };
 
 bool perform(Job &job)
@@ -68,11 +97,12 @@ bool perform(Job &job)
             return false;
     }
     QSaveFile file(job.path);
-    return file.open(QIODevice::WriteOnly) && writeKeptPage(&file, job.page) && file.commit();
+    return file.open(QIODevice::WriteOnly) && writeKeptPage(&file, job.page, job.body) &&
+           file.commit();
 }
 } // namespace
 
-bool writeKeptPage(QIODevice *device, const KeptPage &page)
+bool writeKeptPage(QIODevice *device, const KeptPage &page, const QList<QString> &body)
 {
     QByteArray fields;
     const auto field = [&fields](const char *key, const QByteArray &value) {
@@ -88,19 +118,36 @@ bool writeKeptPage(QIODevice *device, const KeptPage &page)
     field("encoding", encodingNames().at(page.encoding));
     fields += '\n';
     const QByteArray head = kFirstLine + kDigestKey;
-    QByteArray bytes = head + QByteArray(kDigestLength, '0') + '\n' + fields;
+    const QByteArray start = head + QByteArray(kDigestLength, '0') + '\n' + fields;
+    if (device->write(start) != start.size())
+        return false;
     QCryptographicHash digest(QCryptographicHash::Md5);
     digest.addData(fields);
-    // A piece at a time: a long page never needs a second copy in memory,
-    // and small buffers are reused instead of fresh memory touched each time.
-    constexpr qsizetype kPiece = 32 * 1024;
+    // A piece at a time through one buffer: a long page is never copied
+    // whole, and no fresh memory is touched for each piece.
     QStringEncoder toUtf8(QStringConverter::Utf8);
-    if (device->write(bytes) != bytes.size())
-        return false;
-    for (qsizetype from = 0; from < page.body.size(); from += kPiece) {
-        bytes = toUtf8(lineEndsAsCrLf(page.body.mid(from, kPiece)));
+    // One more character: a pair of surrogates begun in the piece before.
+    QByteArray buffer(toUtf8.requiredSpace(kPiece + 1), Qt::Uninitialized);
+    QList<QStringView> pieces;
+    for (const QString &text : body) {
+        for (qsizetype from = 0; from < text.size(); from += kPiece)
+            pieces.append(QStringView(text).mid(from, kPiece));
+    }
+    for (const QStringView piece : std::as_const(pieces)) {
+        char *end = buffer.data();
+        qsizetype done = 0;
+        for (qsizetype i = 0; i < piece.size(); ++i) {
+            if (piece[i] == QChar::ParagraphSeparator || piece[i] == QChar::LineSeparator) {
+                end = toUtf8.appendToBuffer(end, piece.sliced(done, i - done));
+                *end++ = '\r';
+                *end++ = '\n';
+                done = i + 1;
+            }
+        }
+        end = toUtf8.appendToBuffer(end, piece.sliced(done));
+        const QByteArrayView bytes(buffer.constData(), end - buffer.constData());
         digest.addData(bytes);
-        if (device->write(bytes) != bytes.size())
+        if (device->write(bytes.data(), bytes.size()) != bytes.size())
             return false;
     }
     return device->seek(head.size()) && device->write(digest.result().toHex()) == kDigestLength;
@@ -110,7 +157,7 @@ QByteArray keptPageBytes(const KeptPage &page)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    writeKeptPage(&buffer, page);
+    writeKeptPage(&buffer, page, {page.body});
     return buffer.data();
 }
 
@@ -215,7 +262,7 @@ PageKeeper::PageKeeper(Session &session, const QString &folder, QObject *parent)
     m_timer.setSingleShot(true);
     m_timer.setInterval(kKeepDelayMs);
     connect(&m_timer, &QTimer::timeout, this, &PageKeeper::keepNow);
-    m_text = session.page().document()->toRawText();
+    takeAll();
     connect(session.page().document(), &QTextDocument::contentsChange, this, &PageKeeper::follow);
     connect(session.page().document(), &QTextDocument::contentsChanged, this, &PageKeeper::changed);
     connect(&session, &Session::foldersChanged, this, &PageKeeper::arm);
@@ -230,25 +277,47 @@ void PageKeeper::follow(int position, int removed, int added)
 {
     // The counts may take in the document's closing separator, which the
     // text leaves out. Only a document with a layout reports every change.
-    QTextDocument *document = m_session.page().document();
+    const QTextDocument *document = m_session.page().document();
     const int length = document->characterCount() - 1;
-    removed = qMin(removed, int(m_text.size()) - position);
+    removed = qMin(removed, int(m_length) - position);
     added = qMin(added, length - position);
     m_followed =
-        position >= 0 && removed >= 0 && added >= 0 && m_text.size() - removed + added == length;
+        position >= 0 && removed >= 0 && added >= 0 && m_length - removed + added == length;
     if (!m_followed)
         return;
-    QTextCursor cursor(document);
-    cursor.setPosition(position);
-    cursor.setPosition(position + added, QTextCursor::KeepAnchor);
-    m_text.replace(position, removed, cursor.selectedText());
+    take(position, removed, added);
+    m_length = length;
+}
+
+void PageKeeper::take(int position, int removed, int added)
+{
+    // A piece at a time, so that not even a long page loaded at once is ever
+    // copied whole.
+    QTextCursor cursor(m_session.page().document());
+    for (int at = position;; at += kPiece) {
+        const int end = qMin(at + int(kPiece), position + added);
+        cursor.setPosition(at);
+        cursor.setPosition(end, QTextCursor::KeepAnchor);
+        replaceInPieces(m_text, at, at == position ? removed : 0, cursor.selectedText());
+        if (end == position + added)
+            return;
+    }
+}
+
+void PageKeeper::takeAll()
+{
+    m_text.clear();
+    m_length = 0;
+    const int length = m_session.page().document()->characterCount() - 1;
+    take(0, 0, length);
+    m_length = length;
 }
 
 void PageKeeper::changed()
 {
     const QTextDocument *document = m_session.page().document();
-    if (!m_followed || m_text.size() != document->characterCount() - 1)
-        m_text = document->toRawText();
+    if (!m_followed || m_length != document->characterCount() - 1)
+        takeAll();
     m_followed = false;
     m_saved = false;
     arm();
@@ -282,7 +351,7 @@ void PageKeeper::keepNow()
     Job job;
     job.path = m_path;
     job.lock = m_lock;
-    job.page.body = m_text;
+    job.body = m_text;
     job.page.sessionFolder = m_session.sessionFolder();
     job.page.saveFolder = m_session.saveFolder();
     job.page.encoding = m_session.pageEncoding();

@@ -3,6 +3,7 @@
 #include "page_file.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -31,10 +32,11 @@ struct KeptPage
 
 // A kept-page file: a few key=value lines, an empty line, then the body as
 // UTF-8, whatever the page's own encoding, so that no character is lost. A
-// digest of all that follows it comes first. Line breaks held in the body as
+// digest of all that follows it comes first. The body is written from the
+// given pieces, one after the other, not from page.body; line breaks held as
 // the document holds them (U+2029, U+2028) are written as CR LF. The device
 // must allow seeking back.
-bool writeKeptPage(QIODevice *device, const KeptPage &page);
+bool writeKeptPage(QIODevice *device, const KeptPage &page, const QList<QString> &body);
 QByteArray keptPageBytes(const KeptPage &page);
 
 // Nothing unless the bytes are a whole, intact kept-page file.
@@ -58,10 +60,11 @@ struct LeftPages
 };
 
 // Keeps the page body of this copy in a file of its own, from its first
-// change on, no sooner than two seconds after the last writing began. The
-// keeper follows each change in a copy of the document's text, so taking the
-// text costs nothing however long the page; a worker thread makes the bytes
-// and writes them, one file at a time.
+// change on, two seconds after a change and never more often. The keeper
+// follows each change in a copy of the document's text, so taking the text
+// costs nothing however long the page; a worker thread makes the bytes and
+// writes them, one file at a time. A lock file beside it, held while this
+// copy runs, tells other copies that the page is not theirs to offer.
 class PageKeeper final : public QObject
 {
     Q_OBJECT
@@ -69,8 +72,6 @@ class PageKeeper final : public QObject
 public:
     PageKeeper(Session &session, const QString &folder, QObject *parent = nullptr);
     ~PageKeeper() override;
-
-    QString folder() const { return m_folder; }
 
     // The page as it is now has been saved.
     void markSaved();
@@ -94,6 +95,8 @@ private:
     class Writer;
 
     void follow(int position, int removed, int added);
+    void take(int position, int removed, int added);
+    void takeAll();
     void changed();
     void arm();
     void dropFile();
@@ -102,7 +105,10 @@ private:
     QString m_folder;
     QTimer m_timer;
     bool m_saved = false;
-    QString m_text; // the document's raw text, blocks parted by U+2029
+    // The document's raw text, blocks parted by U+2029, in pieces that an
+    // edit copies one at a time; the worker shares them as they were.
+    QList<QString> m_text;
+    qsizetype m_length = 0;
     bool m_followed = false;
     QString m_path;
     std::shared_ptr<QLockFile> m_lock;

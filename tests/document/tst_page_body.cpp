@@ -74,19 +74,10 @@ void TestPageBody::charactersAreKept()
 void TestPageBody::sessionPaths()
 {
     Session session;
-    QCOMPARE(session.ExistingFileMode(), 0);
-    QCOMPARE(session.headFolder(), QStringLiteral("Session folder"));
-#ifdef Q_OS_WIN
-    session.setSessionFolder(QStringLiteral("C:\\mysite"));
-    QCOMPARE(session.previewFilePath(), QStringLiteral("C:\\mysite\\viewtmp.html"));
-    session.setSessionFolder(QStringLiteral("C:\\"));
-    QCOMPARE(session.previewFilePath(), QStringLiteral("C:\\\\viewtmp.html"));
-#else
     session.setSessionFolder(QStringLiteral("/home/ann/mysite"));
     QCOMPARE(session.previewFilePath(), QStringLiteral("/home/ann/mysite/viewtmp.html"));
     session.setSessionFolder(QStringLiteral("/"));
     QCOMPARE(session.previewFilePath(), QStringLiteral("//viewtmp.html"));
-#endif
 }
 
 QTEST_MAIN(TestPageBody)

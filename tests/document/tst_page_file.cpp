@@ -55,76 +55,48 @@ void TestPageFile::savedBytes_data()
     QTest::addColumn<QByteArray>("bytes"); // before the closing lines
     QTest::addColumn<QString>("loaded");
     QTest::addColumn<int>("loadedEncoding");
-    QTest::newRow("worked example")
-        << workedBody() << W1252 << tarnwell::test::kWorkedExampleFile.chopped(kClosing.size())
-        << workedBody() + "\r\n"
-        << W1252;
-    QTest::newRow("ending in CR LF") << "<BR>\r\n"
-                                     << W1252 << QByteArray("<BR>\r\n") << "<BR>\r\n"
-                                     << W1252;
-    QTest::newRow("code page") << "\u20AC caf\u00E9 \u00A0\u00FF \u201Cq\u201D \u2122 \u0178"
-                               << W1252 << QByteArray("\x80 caf\xE9 \xA0\xFF \x93q\x94 \x99 \x9F")
-                               << "\u20AC caf\u00E9 \u00A0\u00FF \u201Cq\u201D \u2122 \u0178\r\n"
-                               << W1252;
+    // clang-format off
+    QTest::newRow("worked example") << workedBody() << W1252
+        << tarnwell::test::kWorkedExampleFile.chopped(kClosing.size()) << workedBody() + "\r\n" << W1252;
+    QTest::newRow("ending in CR LF") << "<BR>\r\n" << W1252
+        << QByteArray("<BR>\r\n") << "<BR>\r\n" << W1252;
+    QTest::newRow("code page") << "\u20AC caf\u00E9 \u00A0\u00FF \u201Cq\u201D \u2122 \u0178" << W1252
+        << QByteArray("\x80 caf\xE9 \xA0\xFF \x93q\x94 \x99 \x9F")
+        << "\u20AC caf\u00E9 \u00A0\u00FF \u201Cq\u201D \u2122 \u0178\r\n" << W1252;
     QTest::newRow("references") << "\u0436 a\U0001F600b \u0080\u0081" << W1252
-                                << QByteArray("&#1078; a&#128512;b &#128;\x81")
-                                << "&#1078; a&#128512;b &#128;\u0081\r\n"
-                                << W1252;
-    QTest::newRow("NUL") << QStringLiteral("a") + QChar(0) + "b" << W1252 << QByteArray("a\0b", 3)
-                         << QStringLiteral("a") + QChar(0) + "b\r\n"
-                         << W1252;
-    QTest::newRow("UTF-8 with a mark")
-        << "\u0436" << Utf8WithBom << QByteArray("\xEF\xBB\xBF\xD0\xB6") << "\u0436\r\n"
-        << Utf8WithBom;
+        << QByteArray("&#1078; a&#128512;b &#128;\x81") << "&#1078; a&#128512;b &#128;\u0081\r\n" << W1252;
+    QTest::newRow("NUL") << QStringLiteral("a") + QChar(0) + "b" << W1252
+        << QByteArray("a\0b", 3) << QStringLiteral("a") + QChar(0) + "b\r\n" << W1252;
+    QTest::newRow("UTF-8 with a mark") << "\u0436" << Utf8WithBom
+        << QByteArray("\xEF\xBB\xBF\xD0\xB6") << "\u0436\r\n" << Utf8WithBom;
     // Cases the page fuzzers found, kept so that they stay fixed.
     QTest::newRow("a second mark is a character") << QStringLiteral("\uFEFFtwo\r\n") << Utf8WithBom
-                                                  << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFtwo\r\n")
-                                                  << QStringLiteral("\uFEFFtwo\r\n") << Utf8WithBom;
+        << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFtwo\r\n") << QStringLiteral("\uFEFFtwo\r\n") << Utf8WithBom;
     // Without a mark, a U+FEFF first would be taken for one and dropped.
-    QTest::newRow("UTF-8 starting with U+FEFF")
-        << QStringLiteral("\uFEFF\u0436") << Utf8 << QByteArray("&#65279;\xD0\xB6")
-        << "&#65279;\u0436\r\n"
-        << Utf8;
-    QTest::newRow("U+FEFF later on")
-        << "a\uFEFF" << Utf8 << QByteArray("a\xEF\xBB\xBF") << "a\uFEFF\r\n"
-        << Utf8;
+    QTest::newRow("UTF-8 starting with U+FEFF") << QStringLiteral("\uFEFF\u0436") << Utf8
+        << QByteArray("&#65279;\xD0\xB6") << "&#65279;\u0436\r\n" << Utf8;
+    QTest::newRow("U+FEFF later on") << "a\uFEFF" << Utf8
+        << QByteArray("a\xEF\xBB\xBF") << "a\uFEFF\r\n" << Utf8;
     // Half a pair is no character: Qt's encoder writes '?', a real question mark.
     const QString halves = QStringLiteral("a") + QChar(0xD83D) + "b\U0001F600" + QChar(0xDC00);
     QTest::newRow("half pairs, UTF-8") << halves << Utf8
-                                       << QByteArray("a\xEF\xBF\xBD"
-                                                     "b\xF0\x9F\x98\x80\xEF\xBF\xBD")
-                                       << "a\uFFFDb\U0001F600\uFFFD\r\n"
-                                       << Utf8;
-    QTest::newRow("half pairs, Windows-1252")
-        << halves << W1252 << QByteArray("a&#65533;b&#128512;&#65533;")
-        << "a&#65533;b&#128512;&#65533;\r\n"
-        << W1252;
+        << QByteArray("a\xEF\xBF\xBD" "b\xF0\x9F\x98\x80\xEF\xBF\xBD") << "a\uFFFDb\U0001F600\uFFFD\r\n" << Utf8;
+    QTest::newRow("half pairs, Windows-1252") << halves << W1252
+        << QByteArray("a&#65533;b&#128512;&#65533;") << "a&#65533;b&#128512;&#65533;\r\n" << W1252;
     // A Windows-1252 page must never read back as UTF-8.
-    QTest::newRow("looks like a UTF-8 sequence")
-        << "<P>\u00C3\u00A9</P>" << W1252 << QByteArray("<P>&#195;\xA9</P>")
-        << "<P>&#195;\u00A9</P>\r\n"
-        << W1252;
+    QTest::newRow("looks like a UTF-8 sequence") << "<P>\u00C3\u00A9</P>" << W1252
+        << QByteArray("<P>&#195;\xA9</P>") << "<P>&#195;\u00A9</P>\r\n" << W1252;
     QTest::newRow("looks like a mark") << "\u00EF\u00BB\u00BF2\u00C3" << W1252
-                                       << QByteArray("&#239;\xBB\xBF"
-                                                     "2\xC3")
-                                       << "&#239;\u00BB\u00BF2\u00C3\r\n"
-                                       << W1252;
-    QTest::newRow("looks like four bytes")
-        << "\u00F0\u0178\u02DC\u20AC" << W1252 << QByteArray("&#240;\x9F\x98\x80")
-        << "&#240;\u0178\u02DC\u20AC\r\n"
-        << W1252;
-    QTest::newRow("only the first is changed")
-        << "\u00C3\u00A9 \u00C3\u00A9" << W1252 << QByteArray("&#195;\xA9 \xC3\xA9")
-        << "&#195;\u00A9 \u00C3\u00A9\r\n"
-        << W1252;
-    QTest::newRow("mark on a later line")
-        << "\u00EF\u00BB\u00BF\x1F\u008D\r\n"
-        << W1252 << QByteArray("&#239;\xBB\xBF\x1F\x8D\r\n") << "&#239;\u00BB\u00BF\x1F\u008D\r\n"
-        << W1252;
-    QTest::newRow("no UTF-8 in it")
-        << "caf\u00E9 \u00C3(\u00A9" << W1252 << QByteArray("caf\xE9 \xC3(\xA9")
-        << "caf\u00E9 \u00C3(\u00A9\r\n"
-        << W1252;
+        << QByteArray("&#239;\xBB\xBF" "2\xC3") << "&#239;\u00BB\u00BF2\u00C3\r\n" << W1252;
+    QTest::newRow("looks like four bytes") << "\u00F0\u0178\u02DC\u20AC" << W1252
+        << QByteArray("&#240;\x9F\x98\x80") << "&#240;\u0178\u02DC\u20AC\r\n" << W1252;
+    QTest::newRow("only the first is changed") << "\u00C3\u00A9 \u00C3\u00A9" << W1252
+        << QByteArray("&#195;\xA9 \xC3\xA9") << "&#195;\u00A9 \u00C3\u00A9\r\n" << W1252;
+    QTest::newRow("mark on a later line") << "\u00EF\u00BB\u00BF\x1F\u008D\r\n" << W1252
+        << QByteArray("&#239;\xBB\xBF\x1F\x8D\r\n") << "&#239;\u00BB\u00BF\x1F\u008D\r\n" << W1252;
+    QTest::newRow("no UTF-8 in it") << "caf\u00E9 \u00C3(\u00A9" << W1252
+        << QByteArray("caf\xE9 \xC3(\xA9") << "caf\u00E9 \u00C3(\u00A9\r\n" << W1252;
+    // clang-format on
 }
 
 void TestPageFile::savedBytes()
@@ -158,26 +130,18 @@ void TestPageFile::loader_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("body");
     QTest::addColumn<int>("encoding");
-    QTest::newRow("closing on a text line")
-        << QByteArray("<HTML>\r\nlast words</BODY></HTML>\r\n") << "<HTML>\r\n"
-        << W1252;
+    // clang-format off
+    QTest::newRow("closing on a text line") << QByteArray("<HTML>\r\nlast words</BODY></HTML>\r\n") << "<HTML>\r\n" << W1252;
     QTest::newRow("empty lines") << QByteArray("a\r\n\r\n\r\nb") << "a\r\nb\r\n" << W1252;
-    QTest::newRow("lower case kept")
-        << QByteArray("x\r\n</body>\r\n</html>\r\n") << "x\r\n</body>\r\n</html>\r\n"
-        << W1252;
-    QTest::newRow("LF alone") << QByteArray("<HTML>\n<BODY>\nhello\n</BODY>\n</HTML>\n")
-                              << "<HTML>\r\n<BODY>\r\nhello\r\n"
-                              << W1252;
+    QTest::newRow("lower case kept") << QByteArray("x\r\n</body>\r\n</html>\r\n") << "x\r\n</body>\r\n</html>\r\n" << W1252;
+    QTest::newRow("LF alone") << QByteArray("<HTML>\n<BODY>\nhello\n</BODY>\n</HTML>\n") << "<HTML>\r\n<BODY>\r\nhello\r\n" << W1252;
     QTest::newRow("lone CR") << QByteArray("a\rb\r") << "a\r\nb\r\n" << W1252;
     QTest::newRow("mixed") << QByteArray("a\r\n\nb\r\rc\n\rd") << "a\r\nb\r\nc\r\nd\r\n" << W1252;
     QTest::newRow("nothing") << QByteArray() << QString() << W1252;
     QTest::newRow("not valid UTF-8") << QByteArray("\xC3(") << "\u00C3(\r\n" << W1252;
-    QTest::newRow("UTF-8") << QByteArray("<P>\xD0\xB6 \xE2\x82\xAC</P>\n</BODY>\n")
-                           << "<P>\u0436 \u20AC</P>\r\n"
-                           << Utf8;
-    QTest::newRow("a mark on a later line is no mark")
-        << QByteArray("\n\xEF\xBB\xBF\x1F\x8D") << "\u00EF\u00BB\u00BF\x1F\u008D\r\n"
-        << W1252;
+    QTest::newRow("UTF-8") << QByteArray("<P>\xD0\xB6 \xE2\x82\xAC</P>\n</BODY>\n") << "<P>\u0436 \u20AC</P>\r\n" << Utf8;
+    QTest::newRow("a mark on a later line is no mark") << QByteArray("\n\xEF\xBB\xBF\x1F\x8D") << "\u00EF\u00BB\u00BF\x1F\u008D\r\n" << W1252;
+    // clang-format on
 }
 
 void TestPageFile::loader()

@@ -11,15 +11,15 @@ namespace {
 
 QString plain(QString text)
 {
-    return text.remove(QLatin1Char('&'));
+    return text.remove('&');
 }
 
 // "Form4" is a screen, "Form4/Command10" one of its controls; a toolbar
 // action stands for its button, an editable drop-down list for its field.
 QWidget *resolve(const QString &path)
 {
-    const QString form = path.section(QLatin1Char('/'), 0, 0);
-    const QString control = path.section(QLatin1Char('/'), 1);
+    const QString form = path.section('/', 0, 0);
+    const QString control = path.section('/', 1);
     QWidget *screen = nullptr;
     for (QWidget *widget : QApplication::topLevelWidgets()) {
         if (widget->objectName() == form && (!screen || widget->isVisible()))
@@ -57,17 +57,17 @@ QString textOf(QWidget *widget)
             QStringList cells;
             for (int column = 0; column < model->columnCount(); ++column)
                 cells << model->index(row, column).data().toString();
-            rows << cells.join(QLatin1String(" | "));
+            rows << cells.join(" | ");
         }
     }
-    return rows.join(QLatin1Char('\n'));
+    return rows.join('\n');
 }
 
 // Key presses carrying any character, not only Latin-1 ones.
 void typeText(QWidget *field, const QString &text)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text.at(i) == QLatin1Char('\n')) {
+        if (text.at(i) == '\n') {
             QTest::keyClick(field, Qt::Key_Return);
             continue;
         }
@@ -98,12 +98,12 @@ template <class Action>
 QString later(QWidget *target, Action action)
 {
     QTimer::singleShot(0, target, [target, action] { action(target); });
-    return QStringLiteral("ok");
+    return "ok";
 }
 
 QString wait(const QString &why)
 {
-    return QStringLiteral("wait ") + why;
+    return "wait " + why;
 }
 
 // The item whose text, without its indent, is the given one.
@@ -119,28 +119,26 @@ QModelIndex itemOf(QAbstractItemView *view, const QString &text)
 
 QString answerDialog(QWidget *modal, const QString &verb, const QString &word, const QString &rest)
 {
-    if (verb == QLatin1String("cancel"))
+    if (verb == "cancel")
         return later(modal, [](QWidget *dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
-    if (auto *box = qobject_cast<QMessageBox *>(modal); box && verb == QLatin1String("answer")) {
-        static const QStringList icons = {QString(), QStringLiteral("[info] "), QString(),
-                                          QStringLiteral("[stop] ")};
+    if (auto *box = qobject_cast<QMessageBox *>(modal); box && verb == "answer") {
+        static const QStringList icons = {QString(), "[info] ", QString(), "[stop] "};
         const QString shown = icons.value(int(box->icon())) + box->text();
         // A text ending in "*" stands for any text that begins so.
-        const bool same =
-            rest.endsWith(QLatin1Char('*')) ? shown.startsWith(rest.chopped(1)) : shown == rest;
-        if (!rest.isEmpty() && (!same || box->windowTitle() != QLatin1String("Tarnwell")))
-            return QStringLiteral("fail the message is \"%1\" titled \"%2\"")
+        const bool same = rest.endsWith('*') ? shown.startsWith(rest.chopped(1)) : shown == rest;
+        if (!rest.isEmpty() && (!same || box->windowTitle() != "Tarnwell"))
+            return QString("fail the message is \"%1\" titled \"%2\"")
                 .arg(shown, box->windowTitle());
         const QList<QAbstractButton *> buttons = box->buttons();
         for (QAbstractButton *button : buttons) {
             if (plain(button->text()) == word)
                 return later(button, [](QWidget *b) { click(b); });
         }
-        return QStringLiteral("fail the message has no button ") + word;
+        return "fail the message has no button " + word;
     }
-    if (auto *files = qobject_cast<QFileDialog *>(modal); files && verb == QLatin1String("file")) {
-        auto *name = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-        const QString path = (word + QLatin1Char(' ') + rest).trimmed();
+    if (auto *files = qobject_cast<QFileDialog *>(modal); files && verb == "file") {
+        auto *name = files->findChild<QLineEdit *>("fileNameEdit");
+        const QString path = (word + ' ' + rest).trimmed();
         return later(name, [path](QWidget *field) {
             field->setFocus();
             static_cast<QLineEdit *>(field)->clear();
@@ -148,62 +146,58 @@ QString answerDialog(QWidget *modal, const QString &verb, const QString &word, c
             QTest::keyClick(field, Qt::Key_Return);
         });
     }
-    if (auto *files = qobject_cast<QFileDialog *>(modal);
-        files && verb == QLatin1String("dialog-folder")) {
+    if (auto *files = qobject_cast<QFileDialog *>(modal); files && verb == "dialog-folder") {
         const QString folder = files->directory().absolutePath();
-        return folder == QDir(word).absolutePath() ? QStringLiteral("ok")
-                                                   : wait(QStringLiteral("it shows ") + folder);
+        return folder == QDir(word).absolutePath() ? "ok" : wait("it shows " + folder);
     }
-    if (qobject_cast<QColorDialog *>(modal) && verb == QLatin1String("colour")) {
+    if (qobject_cast<QColorDialog *>(modal) && verb == "colour") {
         return later(modal, [word](QWidget *dialog) {
             static_cast<QColorDialog *>(dialog)->setCurrentColor(QColor(word));
             click(dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok));
         });
     }
-    return wait(QStringLiteral("a dialog for ") + verb);
+    return wait("a dialog for " + verb);
 }
 
 QString check(const QString &verb, QWidget *widget, const QString &expected)
 {
-    if (verb == QLatin1String("hidden"))
-        return !widget || !widget->isVisible() ? QStringLiteral("ok")
-                                               : wait(QStringLiteral("shown"));
+    if (verb == "hidden")
+        return !widget || !widget->isVisible() ? "ok" : wait("shown");
     if (!widget)
-        return wait(QStringLiteral("it does not exist"));
+        return wait("it does not exist");
     bool holds = false;
     QString actual;
-    if (verb == QLatin1String("shown")) {
+    if (verb == "shown") {
         holds = widget->isVisible();
-    } else if (verb == QLatin1String("enabled") || verb == QLatin1String("disabled")) {
-        holds = widget->isEnabled() == (verb == QLatin1String("enabled"));
-    } else if (verb == QLatin1String("checked") || verb == QLatin1String("unchecked")) {
+    } else if (verb == "enabled" || verb == "disabled") {
+        holds = widget->isEnabled() == (verb == "enabled");
+    } else if (verb == "checked" || verb == "unchecked") {
         auto *button = qobject_cast<QAbstractButton *>(widget);
-        holds = button && button->isChecked() == (verb == QLatin1String("checked"));
-    } else if (verb == QLatin1String("focus")) {
+        holds = button && button->isChecked() == (verb == "checked");
+    } else if (verb == "focus") {
         holds = QApplication::focusWidget() == widget;
-    } else if (verb == QLatin1String("text") || verb == QLatin1String("title") ||
-               verb == QLatin1String("colour-of")) {
-        actual = verb == QLatin1String("title")  ? widget->windowTitle()
-                 : verb == QLatin1String("text") ? textOf(widget)
-                                                 : widget->palette().color(QPalette::Text).name();
+    } else if (verb == "text" || verb == "title" || verb == "colour-of") {
+        actual = verb == "title"  ? widget->windowTitle()
+                 : verb == "text" ? textOf(widget)
+                                  : widget->palette().color(QPalette::Text).name();
         holds = actual == expected;
     } else {
-        return QStringLiteral("fail no such step");
+        return "fail no such step";
     }
-    return holds ? QStringLiteral("ok") : wait(QStringLiteral("it is \"%1\"").arg(actual));
+    return holds ? "ok" : wait(QString("it is \"%1\"").arg(actual));
 }
 
 QString act(const QString &verb, QWidget *widget, const QString &rest)
 {
-    if (verb == QLatin1String("close"))
+    if (verb == "close")
         return later(widget, [](QWidget *window) { window->windowHandle()->close(); });
     if (!widget->isVisible() || !widget->isEnabled())
-        return wait(QStringLiteral("it is hidden or disabled"));
+        return wait("it is hidden or disabled");
     if (QWidget *modal = QApplication::activeModalWidget(); modal && widget->window() != modal)
-        return wait(QStringLiteral("a dialog is open: ") + modal->windowTitle());
-    if (verb == QLatin1String("click"))
+        return wait("a dialog is open: " + modal->windowTitle());
+    if (verb == "click")
         return later(widget, [](QWidget *button) { click(button); });
-    if (verb == QLatin1String("type")) {
+    if (verb == "type") {
         auto *combo = qobject_cast<QComboBox *>(widget);
         QWidget *field = combo && combo->lineEdit() ? combo->lineEdit() : widget;
         return later(field, [rest](QWidget *target) {
@@ -219,7 +213,7 @@ QString act(const QString &verb, QWidget *widget, const QString &rest)
     auto *view = combo ? combo->view() : qobject_cast<QAbstractItemView *>(widget);
     const QModelIndex item = view ? itemOf(view, rest) : QModelIndex();
     if (!item.isValid())
-        return wait(QStringLiteral("no item ") + rest);
+        return wait("no item " + rest);
     if (combo) {
         return later(combo, [row = item.row()](QWidget *box) {
             auto *list = static_cast<QComboBox *>(box);
@@ -233,78 +227,74 @@ QString act(const QString &verb, QWidget *widget, const QString &rest)
         items->scrollTo(item);
         const QPoint at = items->visualRect(item).center();
         click(items->viewport(), at);
-        if (verb == QLatin1String("activate"))
+        if (verb == "activate")
             QTest::mouseDClick(items->viewport(), Qt::LeftButton, {}, at);
     });
 }
 
 QString perform(const QString &line)
 {
-    const QString verb = line.section(QLatin1Char(' '), 0, 0);
-    const QString name = line.section(QLatin1Char(' '), 1, 1);
-    const QString rest = line.section(QLatin1Char(' '), 2);
+    const QString verb = line.section(' ', 0, 0);
+    const QString name = line.section(' ', 1, 1);
+    const QString rest = line.section(' ', 2);
     static const QStringList dialogVerbs = {"answer", "file", "colour", "cancel", "dialog-folder"};
     if (dialogVerbs.contains(verb)) {
         QWidget *modal = QApplication::activeModalWidget();
-        return modal ? answerDialog(modal, verb, name, rest) : wait(QStringLiteral("no dialog"));
+        return modal ? answerDialog(modal, verb, name, rest) : wait("no dialog");
     }
-    if (verb == QLatin1String("dialog")) {
+    if (verb == "dialog") {
         QWidget *modal = QApplication::activeModalWidget();
         QWidget *focus = QApplication::focusWidget();
-        return modal && focus && focus->window() == modal ? QStringLiteral("ok")
-                                                          : wait(QStringLiteral("no dialog"));
+        return modal && focus && focus->window() == modal ? "ok" : wait("no dialog");
     }
-    if (verb == QLatin1String("keys") || verb == QLatin1String("tab")) {
+    if (verb == "keys" || verb == "tab") {
         QWidget *focus = QApplication::focusWidget();
         if (!focus)
-            return wait(QStringLiteral("nothing has the keyboard"));
-        if (verb == QLatin1String("keys"))
-            return later(focus, [text = line.section(QLatin1Char(' '), 1)](QWidget *w) {
-                typeText(w, text);
-            });
+            return wait("nothing has the keyboard");
+        if (verb == "keys")
+            return later(focus, [text = line.section(' ', 1)](QWidget *w) { typeText(w, text); });
         // Tab until the control has the keyboard; one press for each try.
         if (focus == resolve(name))
-            return QStringLiteral("ok");
+            return "ok";
         later(focus, [](QWidget *w) { QTest::keyClick(w, Qt::Key_Tab); });
-        return wait(QStringLiteral("Tab does not reach it"));
+        return wait("Tab does not reach it");
     }
-    if (verb == QLatin1String("key")) {
+    if (verb == "key") {
         static const QHash<QString, Qt::Key> keys = {
             {"Tab", Qt::Key_Tab}, {"Return", Qt::Key_Return}, {"Space", Qt::Key_Space},
             {"Up", Qt::Key_Up},   {"Down", Qt::Key_Down},     {"Escape", Qt::Key_Escape},
             {"End", Qt::Key_End}, {"Home", Qt::Key_Home},     {"Backtab", Qt::Key_Backtab}};
         QWidget *focus = QApplication::focusWidget();
         if (!focus)
-            return wait(QStringLiteral("nothing has the keyboard"));
+            return wait("nothing has the keyboard");
         return later(focus, [key = keys.value(name)](QWidget *w) { QTest::keyClick(w, key); });
     }
-    if (verb == QLatin1String("folder")) {
-        auto *list = qobject_cast<QAbstractItemView *>(resolve(QStringLiteral("nonComdlg/Dir1")));
+    if (verb == "folder") {
+        auto *list = qobject_cast<QAbstractItemView *>(resolve("nonComdlg/Dir1"));
         // The screen resets the list when it becomes active, so wait for that.
         if (!list || !list->isVisible() || !list->window()->isActiveWindow())
-            return wait(QStringLiteral("no active folder list"));
+            return wait("no active folder list");
         // From the root down, each folder double-clicked open.
-        QStringList chain = QDir::cleanPath(line.section(QLatin1Char(' '), 1))
-                                .split(QLatin1Char('/'), Qt::SkipEmptyParts);
-        chain.prepend(QStringLiteral("/"));
+        QStringList chain = QDir::cleanPath(line.section(' ', 1)).split('/', Qt::SkipEmptyParts);
+        chain.prepend("/");
         for (const QString &folder : chain) {
             const QModelIndex item = itemOf(list, folder);
             if (!item.isValid())
-                return QStringLiteral("fail no folder ") + folder;
+                return "fail no folder " + folder;
             list->scrollTo(item);
             const QPoint at = list->visualRect(item).center();
             click(list->viewport(), at);
             QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
         }
-        return QStringLiteral("ok");
+        return "ok";
     }
     QWidget *widget = resolve(name);
-    if (verb == QLatin1String("get"))
-        return widget ? QStringLiteral("ok ") + textOf(widget) : wait(QStringLiteral("missing"));
+    if (verb == "get")
+        return widget ? "ok " + textOf(widget) : wait("missing");
     static const QStringList actions = {"click", "close", "type", "choose", "activate", "select"};
     if (!actions.contains(verb))
         return check(verb, widget, rest);
-    return widget ? act(verb, widget, rest) : wait(QStringLiteral("it does not exist"));
+    return widget ? act(verb, widget, rest) : wait("it does not exist");
 }
 
 class Agent final : public QObject

@@ -23,25 +23,24 @@ QString installedFile(const QString &relative)
 Program::Program(const QString &home, const QString &program)
     : m_home(home.isEmpty() ? m_ownHome.path() : home)
 {
-    m_serverName = QStringLiteral("tarnwell-e2e-") + QUuid::createUuid().toString(QUuid::Id128);
+    m_serverName = "tarnwell-e2e-" + QUuid::createUuid().toString(QUuid::Id128);
     m_server.listen(m_serverName);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "DISPLAY"})
         environment.remove(QLatin1String(name));
-    environment.insert(QStringLiteral("HOME"), m_home);
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
-    environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(TARNWELL_E2E_AGENT));
-    environment.insert(QStringLiteral("TARNWELL_E2E_SOCKET"), m_serverName);
+    environment.insert("HOME", m_home);
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    environment.insert("LD_PRELOAD", QStringLiteral(TARNWELL_E2E_AGENT));
+    environment.insert("TARNWELL_E2E_SOCKET", m_serverName);
     m_process.setProcessEnvironment(environment);
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.setWorkingDirectory(m_home);
-    m_process.start(program.isEmpty() ? installedFile(QStringLiteral("bin/tarnwell")) : program,
-                    {});
+    m_process.start(program.isEmpty() ? installedFile("bin/tarnwell") : program, {});
     if (m_server.waitForNewConnection(kWaitMs))
         m_socket = m_server.nextPendingConnection();
     else
-        fail(QStringLiteral("the program did not start"));
+        fail("the program did not start");
 }
 
 Program::~Program()
@@ -63,7 +62,7 @@ bool Program::fail(const QString &why)
         m_error = why;
         const QByteArray output = m_process.readAll().right(2000);
         if (!output.isEmpty())
-            m_error += QStringLiteral("\nprogram output:\n") + QString::fromLocal8Bit(output);
+            m_error += "\nprogram output:\n" + QString::fromLocal8Bit(output);
     }
     return false;
 }
@@ -72,14 +71,14 @@ bool Program::fail(const QString &why)
 QString Program::send(const QString &step)
 {
     if (!m_socket)
-        return QStringLiteral("fail the program is not running");
+        return "fail the program is not running";
     m_socket->write(step.toUtf8() + '\0');
     m_socket->flush();
     QDeadlineTimer deadline(kWaitMs);
     qsizetype end;
     while ((end = m_buffer.indexOf('\0')) < 0) {
         if (deadline.hasExpired() || m_socket->state() != QLocalSocket::ConnectedState)
-            return QStringLiteral("fail the program did not answer");
+            return "fail the program did not answer";
         m_socket->waitForReadyRead(100);
         m_buffer += m_socket->readAll();
     }
@@ -90,33 +89,32 @@ QString Program::send(const QString &step)
 
 QString Program::text(const QString &name)
 {
-    const QString reply = send(QStringLiteral("get ") + name);
-    return reply.startsWith(QLatin1String("ok ")) ? reply.mid(3) : QString();
+    const QString reply = send("get " + name);
+    return reply.startsWith("ok ") ? reply.mid(3) : QString();
 }
 
 bool Program::run(const QStringList &steps)
 {
     for (QString step : steps) {
         for (auto it = vars.cbegin(); it != vars.cend(); ++it)
-            step.replace(QLatin1Char('{') + it.key() + QLatin1Char('}'), it.value());
-        if (step.startsWith(QLatin1String("exit "))) {
+            step.replace('{' + it.key() + '}', it.value());
+        if (step.startsWith("exit ")) {
             if (!m_process.waitForFinished(kWaitMs))
-                return fail(QStringLiteral("the program is still running"));
+                return fail("the program is still running");
             if (m_process.exitStatus() != QProcess::NormalExit ||
                 m_process.exitCode() != step.mid(5).toInt())
-                return fail(QStringLiteral("the program ended with status %1, %2")
+                return fail(QString("the program ended with status %1, %2")
                                 .arg(m_process.exitCode())
-                                .arg(m_process.exitStatus() == QProcess::NormalExit
-                                         ? QStringLiteral("normally")
-                                         : QStringLiteral("crashed")));
+                                .arg(m_process.exitStatus() == QProcess::NormalExit ? "normally"
+                                                                                    : "crashed"));
             continue;
         }
         QDeadlineTimer deadline(kWaitMs);
         QString reply;
-        while ((reply = send(step)).startsWith(QLatin1String("wait ")) && !deadline.hasExpired())
+        while ((reply = send(step)).startsWith("wait ") && !deadline.hasExpired())
             QTest::qWait(10);
-        if (!reply.startsWith(QLatin1String("ok")))
-            return fail(step + QStringLiteral(": ") + reply);
+        if (!reply.startsWith("ok"))
+            return fail(step + ": " + reply);
     }
     return true;
 }
@@ -125,12 +123,12 @@ int Program::descendantsLeft() const
 {
     const QByteArray marker = "TARNWELL_E2E_SOCKET=" + m_serverName.toLatin1();
     int left = 0;
-    const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    const QStringList processes = QDir("/proc").entryList(QDir::Dirs);
     for (const QString &pid : processes) {
-        QFile status(QStringLiteral("/proc/%1/stat").arg(pid));
+        QFile status(QString("/proc/%1/stat").arg(pid));
         if (!status.open(QIODevice::ReadOnly) || status.readAll().contains(") Z "))
             continue; // not a process, or a zombie that is gone already
-        QFile environ(QStringLiteral("/proc/%1/environ").arg(pid));
+        QFile environ(QString("/proc/%1/environ").arg(pid));
         if (environ.open(QIODevice::ReadOnly) && environ.readAll().split('\0').contains(marker))
             ++left;
     }

@@ -21,22 +21,16 @@ void TestColour::workedValues_data()
     QTest::addColumn<qint32>("number");
     QTest::addColumn<QString>("rgb");
     QTest::addColumn<QString>("hex");
-    QTest::newRow("black") << 0 << "0,0,0"
-                           << "000000";
-    QTest::newRow("red") << 255 << "255,0,0"
-                         << "FF0000";
-    QTest::newRow("blue") << 16711680 << "0,0,255"
-                          << "0000FF";
-    QTest::newRow("navy") << 8388608 << "0,0,128"
-                          << "000080";
-    QTest::newRow("padded") << 657930 << "10,10,10"
-                            << "0A0A0A";
-    QTest::newRow("grey") << 8421504 << "128,128,128"
-                          << "808080";
-    QTest::newRow("white") << 16777215 << "255,255,255"
-                           << "FFFFFF";
-    QTest::newRow("uneven digits") << (100 | 250 << 8 | 160 << 16) << "100,250,160"
-                                   << "64FAA0";
+    // clang-format off
+    QTest::newRow("black") << 0 << "0,0,0" << "000000";
+    QTest::newRow("red") << 255 << "255,0,0" << "FF0000";
+    QTest::newRow("blue") << 16711680 << "0,0,255" << "0000FF";
+    QTest::newRow("navy") << 8388608 << "0,0,128" << "000080";
+    QTest::newRow("padded") << 657930 << "10,10,10" << "0A0A0A";
+    QTest::newRow("grey") << 8421504 << "128,128,128" << "808080";
+    QTest::newRow("white") << 16777215 << "255,255,255" << "FFFFFF";
+    QTest::newRow("uneven digits") << (100 | 250 << 8 | 160 << 16) << "100,250,160" << "64FAA0";
+    // clang-format on
 }
 
 void TestColour::workedValues()
