@@ -64,13 +64,12 @@ void TestFiles::loading()
     QTemporaryDir place;
     QVERIFY(writeBytes(place.filePath(QStringLiteral("other.html")), file));
     Program app;
-    app.vars = {{"S", place.path()}};
+    app.vars = {{"S", place.path()}, {"F", place.filePath("other.html")}};
     QVERIFY2(app.run(steps(
                  "click Form1/Command6; click Form24/Command1; cancel; answer OK [info] You "
-                 "cancelled file loading - continue.; hidden Form24; click Form1/Command6; "
-                 "click Form24/Command1; file {S}/other.html; answer OK [info] You will need to "
-                 "choose the session folder you are using for updating this file.; "
-                 "click Form1/Command5; folder {S}; type nonComdlg/Text1 loaded; "
+                 "cancelled file loading - continue.; hidden Form24; " +
+                 kLoad +
+                 "; click Form1/Command5; folder {S}; type nonComdlg/Text1 loaded; "
                  "click nonComdlg/CmdUseFile; click nonComdlg/Command1; shown Form4; shown Form1; "
                  "hidden Form4/Command2; text Form4/Label2 Folder for session is  {S}/loaded; "
                  "click Form4/Command10; answer OK; dialog-folder {S}/loaded; "

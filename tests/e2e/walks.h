@@ -27,6 +27,12 @@ inline const QStringList kToBackground =
 inline const QStringList kNext = {"click Form3/Command1", kPreviewChance, "shown Form4"};
 inline const QStringList kToSelection = kToBackground + kNext;
 
+// "Load existing file" on the Start screen, the file {F}, and the message that
+// the session folder comes next.
+inline const QString kLoad = QStringLiteral(
+    "click Form1/Command6; click Form24/Command1; file {F}; answer OK [info] You will need to "
+    "choose the session folder you are using for updating this file.");
+
 // SAVE to {S}/page.html.
 inline const QStringList kSave = steps("click Form4/Command10; answer OK; file {S}/page");
 
