@@ -10,8 +10,7 @@
 namespace tarnwell::e2e {
 
 namespace {
-// Long enough for a machine busy with a parallel build, and for the program
-// to load a 200 MB page.
+// Long enough for a machine busy with a parallel build.
 constexpr int kWaitMs = 120000;
 } // namespace
 
@@ -74,7 +73,7 @@ QString Program::send(const QString &step)
         return "fail the program is not running";
     m_socket->write(step.toUtf8() + '\0');
     m_socket->flush();
-    QDeadlineTimer deadline(kWaitMs);
+    QDeadlineTimer deadline(patience);
     qsizetype end;
     while ((end = m_buffer.indexOf('\0')) < 0) {
         if (deadline.hasExpired() || m_socket->state() != QLocalSocket::ConnectedState)
@@ -99,7 +98,7 @@ bool Program::run(const QStringList &steps)
         for (auto it = vars.cbegin(); it != vars.cend(); ++it)
             step.replace('{' + it.key() + '}', it.value());
         if (step.startsWith("exit ")) {
-            if (!m_process.waitForFinished(kWaitMs))
+            if (!m_process.waitForFinished(patience))
                 return fail("the program is still running");
             if (m_process.exitStatus() != QProcess::NormalExit ||
                 m_process.exitCode() != step.mid(5).toInt())
@@ -109,7 +108,7 @@ bool Program::run(const QStringList &steps)
                                                                                     : "crashed"));
             continue;
         }
-        QDeadlineTimer deadline(kWaitMs);
+        QDeadlineTimer deadline(patience);
         QString reply;
         while ((reply = send(step)).startsWith("wait ") && !deadline.hasExpired())
             QTest::qWait(10);

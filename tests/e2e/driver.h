@@ -62,6 +62,8 @@ public:
     void kill();
 
     QMap<QString, QString> vars;
+    // How long, in milliseconds, one step may take.
+    int patience = 120000;
 
 private:
     QString send(const QString &step);
