@@ -55,6 +55,13 @@ void TestSession::workedExampleSavedThenLoadedAndExtended()
                               "Again</FONT><P></P>\r\n" +
                                   closing);
     QTRY_COMPARE(readAll(page), expected);
+
+    // Cleared, the next page is a new one again: HEAD and Background, Back
+    // offered, nothing of the loaded page left.
+    QVERIFY2(app.run(QStringList{"click Form4/Command16", "shown Form1"} + kToSelection +
+                     steps("shown Form4/Command2; click Form4/Command10; answer OK; file {S}/new")),
+             qPrintable(app.error()));
+    QTRY_COMPARE(readAll(session.filePath(QStringLiteral("new.html"))), savedPage(kPlainStart));
 }
 
 // Every way out ends the program at once with status 0 and leaves no viewer
