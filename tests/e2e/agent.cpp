@@ -242,6 +242,10 @@ QString perform(const QString &line)
         QWidget *modal = QApplication::activeModalWidget();
         return modal ? answerDialog(modal, verb, name, rest) : wait("no dialog");
     }
+    // A dialog that has closed but whose exec() has not yet returned: the
+    // screen has not yet done what the answer asks.
+    if (QThread::currentThread()->loopLevel() > 1 && !QApplication::activeModalWidget())
+        return wait("a dialog has not returned yet");
     if (verb == "dialog") {
         QWidget *modal = QApplication::activeModalWidget();
         QWidget *focus = QApplication::focusWidget();
