@@ -211,7 +211,10 @@ void TestPages::pages_data()
         << "<BODY BACKGROUND=\"Stone Wall.jpg\">\r\n" + kHeading << QStringList{"Stone Wall.jpg"};
     QTest::newRow("gallery texture")
         << kToBackground +
+               // All twenty in turn, then round again.
                steps("click Form3/Command4; hidden Form3; text Form5/Text1 bckgrnd20.jpg; " +
+                     QStringLiteral("click Form5/Command1; ").repeated(20) +
+                     "text Form5/Text1 bckgrnd20.jpg; " +
                      QStringLiteral("click Form5/Command1; ").repeated(7) +
                      "text Form5/Text1 bckgrnd7.jpg; click Form5/Command2; hidden Form5; "
                      "shown Form3/Text3; focus Form3/Command1") +
