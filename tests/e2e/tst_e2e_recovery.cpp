@@ -14,10 +14,7 @@ namespace {
 const QString kRecover = QStringLiteral(
     "answer %1 Tarnwell was closed before your page was saved. Recover the page you were "
     "making? (last kept *");
-const QStringList kChooseFolder =
-    steps("answer OK [info] You will need to choose the session folder you are using for "
-          "updating this file.; click Form1/Command1; folder {S}; click nonComdlg/CmdUseFile; "
-          "shown Form4");
+const QStringList kChooseFolder = steps(kFolderNext + "; " + kUseFolder + "; shown Form4");
 const QByteArray kFont = "\r\n<FONT FACE=\"Times New Roman\" SIZE=\"4\" COLOR=\"#000000\">";
 
 QStringList paragraph(const QString &text)

@@ -76,15 +76,15 @@ void TestScreens::walks_data()
         << steps("click Form1/Command5; folder {S}; type nonComdlg/Text1 never; "
                  "click nonComdlg/CmdCancelSetFileToNull; hidden nonComdlg; focus Form1/Command1; "
                  "click Form1/Command5; text nonComdlg/Text1 ; close nonComdlg; hidden nonComdlg");
-    QTest::newRow("HEAD's Back and close box")
-        << steps("click Form1/Command1; folder {S}; click nonComdlg/CmdUseFile; "
-                 "type Form2/Text1 Kept; click Form2/Command3; hidden Form2; click Form1/Command1; "
-                 "click nonComdlg/CmdUseFile; text Form2/Text1 Kept; close Form2; hidden Form2; "
-                 "shown Form1");
+    QTest::newRow("HEAD's Back and close box") << steps(
+        kUseFolder +
+        "; type Form2/Text1 Kept; click Form2/Command3; hidden Form2; click Form1/Command1; "
+        "click nonComdlg/CmdUseFile; text Form2/Text1 Kept; close Form2; hidden Form2; "
+        "shown Form1");
     QTest::newRow("Clear the page (new)")
         << kToSelection +
-               steps("click Form4/Command16; hidden Form4; shown Form1; click Form1/Command1; "
-                     "folder {S}; click nonComdlg/CmdUseFile; shown Form2; "
+               steps("click Form4/Command16; hidden Form4; shown Form1; " + kUseFolder +
+                     "; shown Form2; "
                      "text Form2/Text1 My page; text Form2/Text2 ; click Form2/Command1") +
                kNext + steps("shown Form4/Command2; text Form4/Label2 {S}");
     QTest::newRow("Start advice") << steps("click Form1/Command3; shown Form17; "

@@ -39,16 +39,15 @@ void TestSession::workedExampleSavedThenLoadedAndExtended()
     }
 
     Program app;
-    app.vars = {{"S", session.path()}};
-    app.vars[QStringLiteral("F")] = page;
-    QVERIFY2(app.run(steps(
-                 kLoad + "; hidden Form24; click Form1/Command1; folder {S}; "
-                         "click nonComdlg/CmdUseFile; shown Form4; hidden Form4/Command2; "
-                         "text Form4/Label2 {S}; click Form4/Command4; type Form6/Text1 Again; "
-                         "click Form6/Command1; answer Yes; click Form4/Command10; answer OK; "
-                         "file {S}/page.html; answer Yes This file already exists. Do you want to "
-                         "overwrite it?")),
-             qPrintable(app.error()));
+    app.vars = {{"S", session.path()}, {"F", page}};
+    QVERIFY2(
+        app.run(steps(kLoad + "; hidden Form24; " + kUseFolder +
+                      "; shown Form4; hidden Form4/Command2; "
+                      "text Form4/Label2 {S}; click Form4/Command4; type Form6/Text1 Again; "
+                      "click Form6/Command1; answer Yes; click Form4/Command10; answer OK; "
+                      "file {S}/page.html; answer Yes This file already exists. Do you want to "
+                      "overwrite it?")),
+        qPrintable(app.error()));
     const QByteArray closing = "</BODY>\r\n</HTML>\r\n\r\n";
     QByteArray expected = kWorkedExampleFile;
     expected.replace(closing, "\r\n<FONT FACE=\"Times New Roman\" SIZE=\"4\" COLOR=\"#000000\">"

@@ -17,21 +17,28 @@ inline const QString kPreviewChance = QStringLiteral(
     "only be used for choices you just made and is not available when\n"
     "you have begun adding things from this page.");
 
+// "Use an existing folder" on the Start screen, and the folder {S}.
+inline const QString kUseFolder =
+    QStringLiteral("click Form1/Command1; folder {S}; click nonComdlg/CmdUseFile");
+
 // From the Start screen through the existing folder {S} and the HEAD screen,
 // with the title My page and the heading Welcome, to the Background screen.
 inline const QStringList kToBackground =
-    steps("click Form1/Command1; folder {S}; click nonComdlg/CmdUseFile; "
-          "type Form2/Text1 My page; type Form2/Text2 Welcome; click Form2/Command1; shown Form3");
+    steps(kUseFolder + "; type Form2/Text1 My page; type Form2/Text2 Welcome; "
+                       "click Form2/Command1; shown Form3");
 
 // On to the Selection screen with the background untouched.
 inline const QStringList kNext = {"click Form3/Command1", kPreviewChance, "shown Form4"};
 inline const QStringList kToSelection = kToBackground + kNext;
 
-// "Load existing file" on the Start screen, the file {F}, and the message that
-// the session folder comes next.
-inline const QString kLoad = QStringLiteral(
-    "click Form1/Command6; click Form24/Command1; file {F}; answer OK [info] You will need to "
-    "choose the session folder you are using for updating this file.");
+// The message after a page is loaded or recovered: the session folder comes next.
+inline const QString kFolderNext =
+    QStringLiteral("answer OK [info] You will need to choose the session folder you are using "
+                   "for updating this file.");
+
+// "Load existing file" on the Start screen, the file {F}, and the message.
+inline const QString kLoad =
+    QStringLiteral("click Form1/Command6; click Form24/Command1; file {F}; ") + kFolderNext;
 
 // SAVE to {S}/page.html.
 inline const QStringList kSave = steps("click Form4/Command10; answer OK; file {S}/page");
