@@ -100,9 +100,7 @@ BackgroundScreen::BackgroundScreen(Workspace &workspace, QWidget *parent)
     layout->addStretch();
     layout->addLayout(buttons);
 
-    m_colourWords->hide();
-    m_ownFileName->hide();
-    m_galleryName->hide();
+    showState();
 
     connect(plain, &QPushButton::clicked, this, &BackgroundScreen::choosePlainColour);
     connect(ownFile, &QPushButton::clicked, this, &BackgroundScreen::chooseTextureFile);
@@ -111,15 +109,23 @@ BackgroundScreen::BackgroundScreen(Workspace &workspace, QWidget *parent)
     connect(m_next, &QPushButton::clicked, this, &BackgroundScreen::next);
 }
 
+void BackgroundScreen::showState()
+{
+    m_caption->setVisible(m_captionShown);
+    m_colourSample->setVisible(m_view == View::Samples || m_view == View::Colour);
+    // A texture file being chosen takes the colour's words away at once.
+    m_colourWords->setVisible(m_view == View::Colour && m_choice != BackgroundChoice::OwnFile);
+    m_ownPreview->setVisible(m_view == View::Samples || m_view == View::OwnFile);
+    m_ownFileName->setVisible(m_view == View::OwnFile);
+    m_galleryPreview->setVisible(m_view == View::Samples || m_view == View::Gallery);
+    m_galleryName->setVisible(m_view == View::Gallery);
+}
+
 void BackgroundScreen::showFromHead()
 {
-    m_colourSample->show();
-    m_ownPreview->show();
-    m_galleryPreview->show();
-    m_caption->show();
-    m_ownFileName->hide();
-    m_colourWords->hide();
-    m_galleryName->hide();
+    m_view = View::Samples;
+    m_captionShown = true;
+    showState();
     bringToFront(this);
     m_next->setFocus();
 }
@@ -129,12 +135,8 @@ void BackgroundScreen::showAfterPageCleared()
     bringToFront(this);
     m_ownFileName->clear();
     m_colourWords->clear();
-    m_ownFileName->hide();
-    m_colourWords->hide();
-    m_galleryName->hide();
-    m_colourSample->show();
-    m_ownPreview->show();
-    m_galleryPreview->show();
+    m_view = View::Samples;
+    showState();
 }
 
 void BackgroundScreen::choosePlainColour()
@@ -145,28 +147,24 @@ void BackgroundScreen::choosePlainColour()
         return; // cancelled: the background stays as it was
     m_ownFileName->clear();
     m_galleryName->clear();
-    m_caption->hide();
     m_colourSample->clear();
     m_colourNumber = *chosen;
     setSampleColour(m_colourSample, m_colourNumber);
     m_bodyAttributes = plainColourAttributes(ConvertColor(QString::number(m_colourNumber)));
     m_choice = BackgroundChoice::PlainColour;
-    m_ownFileName->hide();
-    m_galleryName->hide();
     m_colourWords->setText(QStringLiteral("Background colour"));
-    m_colourWords->show();
-    m_ownPreview->hide();
-    m_galleryPreview->hide();
-    m_colourSample->show();
+    m_view = View::Colour;
+    m_captionShown = false;
+    showState();
 }
 
 void BackgroundScreen::chooseTextureFile()
 {
     m_galleryName->clear();
-    m_caption->hide();
-    m_colourWords->hide();
     setSampleColour(m_colourSample, 0xFFFFFF);
     m_choice = BackgroundChoice::OwnFile;
+    m_captionShown = false;
+    showState();
 
     const QString path = m_workspace.interaction().chooseFileToOpen(this, QStringLiteral("*.*"));
     if (path.size() < 5)
@@ -174,21 +172,18 @@ void BackgroundScreen::chooseTextureFile()
     m_ownFilePath = path;
     const QString name = bareFileName(path);
     m_ownFileName->setText(name);
-    m_ownFileName->show();
-    m_colourWords->hide();
-    m_galleryName->hide();
     m_bodyAttributes = textureFileAttributes(name);
     showPicture(m_ownPreview, path);
-    m_ownPreview->show();
-    m_colourSample->hide();
-    m_galleryPreview->hide();
+    m_view = View::OwnFile;
+    showState();
 }
 
 void BackgroundScreen::seeGallery()
 {
     if (m_choice == BackgroundChoice::PlainColour)
         m_choice = BackgroundChoice::None;
-    m_caption->hide();
+    m_captionShown = false;
+    showState();
     hide();
     SelectedBackgroundsScreen *gallery = m_workspace.screen<SelectedBackgroundsScreen>();
     bringToFront(gallery);
@@ -200,13 +195,9 @@ void BackgroundScreen::takeGalleryTexture(const QString &name)
     bringToFront(this);
     m_galleryName->setText(name);
     showPicture(m_galleryPreview, derivedPath(programFolder(), name));
-    m_galleryPreview->show();
     m_choice = BackgroundChoice::Gallery;
-    m_galleryName->show();
-    m_colourWords->hide();
-    m_ownFileName->hide();
-    m_ownPreview->hide();
-    m_colourSample->hide();
+    m_view = View::Gallery;
+    showState();
     m_next->setFocus();
 }
 

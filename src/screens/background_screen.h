@@ -40,6 +40,8 @@ private:
     void back();
     void next();
     void copyTexture();
+    // Which samples, previews and names show follows from the view and the choice alone.
+    void showState();
 
     Workspace &m_workspace;
     QLabel *m_caption = nullptr;      // "Background"
@@ -51,6 +53,10 @@ private:
     QLabel *m_galleryPreview = nullptr;
     QPushButton *m_next = nullptr;
 
+    // The three samples side by side, or the one that was chosen.
+    enum class View { Samples, Colour, OwnFile, Gallery };
+    View m_view = View::Samples;
+    bool m_captionShown = true;
     BackgroundChoice m_choice = BackgroundChoice::PlainColour;
     QString m_bodyAttributes = defaultBodyAttributes();
     QString m_ownFilePath;
