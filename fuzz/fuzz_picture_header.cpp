@@ -94,7 +94,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // Qt's GIF reader takes a logical screen over 2,000 pixels and ten times
     // the first frame for a mistake and uses the frame's extent instead; the
     // header says otherwise, and so do we.
-    const bool gifGuess = format == "gif" && (found.width() / 10 > 200 || found.height() / 10 > 200);
+    const bool gifGuess =
+        format == "gif" && (found.width() / 10 > 200 || found.height() / 10 > 200);
     if (qt.isValid() && !qt.isEmpty() && qt != found && !gifGuess)
         fuzz::fail("a size other than Qt's reader finds", input);
     return 0;

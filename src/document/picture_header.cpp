@@ -136,8 +136,7 @@ PictureHeader bmpHeader(Bytes &b)
 
 bool isFrameHeader(int marker)
 {
-    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
-           marker != 0xCC;
+    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
 
 // From segment to segment up to the frame header, reading markers as libjpeg
@@ -224,8 +223,8 @@ bool openRegularFile(QFile *file, const QString &path)
     // for a writer; for a regular file it changes nothing.
     if (!isRegularFile(path))
         return false;
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat status;

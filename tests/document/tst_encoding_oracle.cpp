@@ -118,7 +118,9 @@ void TestEncodingOracle::codePage()
                 wrong << QStringLiteral("iconv refuses byte %1").arg(uint(cp), 2, 16);
             const QString ours = fromWindows1252(QByteArrayView(&byte, 1));
             if (ours != text(expected))
-                wrong << QStringLiteral("byte %1 reads as %2").arg(uint(cp), 2, 16).arg(hex(ours.toUtf8()));
+                wrong << QStringLiteral("byte %1 reads as %2")
+                             .arg(uint(cp), 2, 16)
+                             .arg(hex(ours.toUtf8()));
         }
         const quint32 in = qToLittleEndian(quint32(cp));
         QByteArray expected;
@@ -180,13 +182,13 @@ void TestEncodingOracle::utf8Verdict()
                 sequence[k] = char(i >> (8 * (length - 1 - k)));
         }
         const bool high = std::any_of(sequence, sequence + length, [](char c) { return c < 0; });
-        const bool expected =
-            page.startsWith("\xEF\xBB\xBF") || (high && utf8.convert(page));
+        const bool expected = page.startsWith("\xEF\xBB\xBF") || (high && utf8.convert(page));
         const bool ours = readPageBytes(page).encoding != PageEncoding::Windows1252;
         if (ours == expected)
             ++agreed;
         else
-            wrong << hex(QByteArrayView(sequence, length)) + (ours ? " read as UTF-8" : " not read as UTF-8");
+            wrong << hex(QByteArrayView(sequence, length)) +
+                         (ours ? " read as UTF-8" : " not read as UTF-8");
     }
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral("; "))));
     QCOMPARE(agreed, count);

@@ -11,13 +11,12 @@
 #include <QtEndian>
 #include <chrono>
 #include <climits>
-#include <future>
-#include <thread>
-
 #include <fcntl.h>
+#include <future>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace tarnwell;
@@ -29,10 +28,10 @@ QByteArray raw(T value)
 {
     return QByteArray(reinterpret_cast<const char *>(&value), sizeof value);
 }
-QByteArray be16(quint16 v) { return raw(qToBigEndian(v)); }
-QByteArray be32(quint32 v) { return raw(qToBigEndian(v)); }
-QByteArray le16(quint16 v) { return raw(qToLittleEndian(v)); }
-QByteArray le32(quint32 v) { return raw(qToLittleEndian(v)); }
+const auto be16 = [](quint16 v) { return raw(qToBigEndian(v)); };
+const auto be32 = [](quint32 v) { return raw(qToBigEndian(v)); };
+const auto le16 = [](quint16 v) { return raw(qToLittleEndian(v)); };
+const auto le32 = [](quint32 v) { return raw(qToLittleEndian(v)); };
 
 QByteArray png(quint32 width, quint32 height, const char *chunk = "IHDR", quint32 length = 13)
 {
@@ -44,8 +43,8 @@ QByteArray bmp(quint32 headerSize, qint32 width, qint32 height)
 {
     const QByteArray sides = headerSize == 12 ? le16(quint16(width)) + le16(quint16(height))
                                               : le32(quint32(width)) + le32(quint32(height));
-    return "BM" + le32(0) + le32(0) + le32(14 + headerSize) + le32(headerSize) + sides +
-           le16(1) + le16(24);
+    return "BM" + le32(0) + le32(0) + le32(14 + headerSize) + le32(headerSize) + sides + le16(1) +
+           le16(24);
 }
 
 // A segment of `size` bytes after its length.
@@ -56,8 +55,8 @@ QByteArray segment(uchar marker, int size)
 
 QByteArray frame(uchar marker, quint16 width, quint16 height)
 {
-    return "\xFF" + QByteArray(1, char(marker)) + be16(17) + "\x08" + be16(height) +
-           be16(width) + QByteArray("\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01", 10);
+    return "\xFF" + QByteArray(1, char(marker)) + be16(17) + "\x08" + be16(height) + be16(width) +
+           QByteArray("\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01", 10);
 }
 
 QByteArray jpeg(const QByteArray &segments)
@@ -69,7 +68,8 @@ QByteArray jpeg(const QByteArray &segments)
 // that the code size never grows: a valid picture of any size in a few lines.
 QByteArray gif(const char *version, quint16 width, quint16 height, int frames = 1)
 {
-    QByteArray out = version + le16(width) + le16(height) + QByteArray("\x81\0\0", 3) + QByteArray(12, '\0');
+    QByteArray out =
+        version + le16(width) + le16(height) + QByteArray("\x81\0\0", 3) + QByteArray(12, '\0');
     for (int f = 0; f < frames; ++f) {
         if (frames > 1)
             out += QByteArray("\x21\xF9\x04\x00\x0A\x00\x00\x00", 8);
@@ -307,15 +307,15 @@ void TestPictureHeader::againstQt_data()
 {
     QTest::addColumn<QByteArray>("format");
     QTest::addColumn<QSize>("size");
-    const QList<QSize> sizes = {{1, 1},   {500, 1},   {501, 1},  {1, 65535}, {65535, 1},
-                                {3, 7},   {257, 255}, {99, 101}, {640, 480}, {2, 32769}};
+    const QList<QSize> sizes = {{1, 1}, {500, 1},   {501, 1},  {1, 65535}, {65535, 1},
+                                {3, 7}, {257, 255}, {99, 101}, {640, 480}, {2, 32769}};
     for (const char *format : {"png", "bmp", "jpeg", "progressive", "gif"}) {
         for (QSize size : sizes) {
             // libjpeg writes no side longer than 65500.
             if (qstrcmp(format, "jpeg") == 0 || qstrcmp(format, "progressive") == 0)
                 size = size.boundedTo({65500, 65500});
-            QTest::addRow("%s %dx%d", format, size.width(), size.height()) << QByteArray(format)
-                                                                            << size;
+            QTest::addRow("%s %dx%d", format, size.width(), size.height())
+                << QByteArray(format) << size;
         }
     }
 }
