@@ -252,6 +252,8 @@ void TestPictureHeader::files_data()
     QTest::newRow("JPEG frame past 4 KB") << "file" << jpeg(segment(0xE1, 5000) + segment(0xE2, 4090) + frame(0xC0, 501, 2)) << "501x2";
     QTest::newRow("GIF") << "file" << gif("GIF89a", 5, 3) << "5x3";
     QTest::newRow("animated GIF") << "file" << gif("GIF89a", 5, 3, 2) << "5x3 animated";
+    QTest::newRow("GIF with an empty screen") << "file" << gif("GIF89a", 5, 3).replace(6, 4, QByteArray(4, '\0')) << "5x3";
+    QTest::newRow("text beginning BM") << "file" << QByteArray("BMW owners club, founded 1950, meets on Sundays") << "-";
     QTest::newRow("text") << "file" << QByteArray("<HTML>not a picture</HTML>\n") << "-";
     QTest::newRow("empty") << "file" << QByteArray() << "-";
     // clang-format on
