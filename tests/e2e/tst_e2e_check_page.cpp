@@ -7,7 +7,6 @@
 #include <QImage>
 #include <QImageReader>
 #include <QTest>
-
 #include <sys/stat.h>
 
 using namespace tarnwell::e2e;
