@@ -2,6 +2,7 @@
 
 #include "html/links.h"
 #include "page_file.h"
+#include "picture_header.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -322,97 +323,6 @@ private:
     QHash<QString, Listing> m_listings;
 };
 
-struct Picture
-{
-    bool readable = false;
-    QSize size;
-    qint64 bytes = 0;
-    bool animated = false;
-};
-
-quint32 bigEndian(const uchar *p, int bytes)
-{
-    quint32 value = 0;
-    for (int i = 0; i < bytes; ++i)
-        value = value << 8 | p[i];
-    return value;
-}
-
-quint32 littleEndian(const uchar *p, int bytes)
-{
-    quint32 value = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        value = value << 8 | p[i];
-    return value;
-}
-
-// The size that a PNG, GIF, BMP or JPEG file's header gives, found without a
-// decoder, which takes several times as long: a page may name thousands of
-// pictures. Invalid for any other file.
-QSize headerSize(QFile &file)
-{
-    QByteArray head = file.read(512);
-    const auto *b = reinterpret_cast<const uchar *>(head.constData());
-    const qsizetype n = head.size();
-    if (n >= 24 && head.startsWith("\x89PNG\r\n\x1a\n") && head.mid(12, 4) == "IHDR")
-        return QSize(int(bigEndian(b + 16, 4)), int(bigEndian(b + 20, 4)));
-    if (n >= 10 && (head.startsWith("GIF87a") || head.startsWith("GIF89a")))
-        return QSize(int(littleEndian(b + 6, 2)), int(littleEndian(b + 8, 2)));
-    if (n >= 26 && head.startsWith("BM")) {
-        if (littleEndian(b + 14, 4) == 12)
-            return QSize(int(littleEndian(b + 18, 2)), int(littleEndian(b + 20, 2)));
-        return QSize(int(littleEndian(b + 18, 4)), qAbs(qint32(littleEndian(b + 22, 4))));
-    }
-    if (n < 4 || b[0] != 0xFF || b[1] != 0xD8)
-        return {};
-    // JPEG: from segment to segment up to the frame header.
-    qint64 base = 0;
-    for (qsizetype at = 2;;) {
-        if (at + 9 > head.size()) {
-            base += at;
-            if (!file.seek(base) || (head = file.read(4096)).size() < 9)
-                return {};
-            b = reinterpret_cast<const uchar *>(head.constData());
-            at = 0;
-        }
-        const uchar marker = b[at + 1];
-        if (b[at] != 0xFF || marker == 0xDA) // no frame header before the picture data
-            return {};
-        if (marker == 0xFF)
-            at += 1;
-        else if ((marker >= 0xD0 && marker <= 0xD9) || marker == 0x01)
-            at += 2;
-        else if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
-                 marker != 0xCC)
-            return QSize(int(bigEndian(b + at + 7, 2)), int(bigEndian(b + at + 5, 2)));
-        else
-            at += 2 + bigEndian(b + at + 2, 2);
-    }
-}
-
-Picture readPicture(const QString &path)
-{
-    Picture picture;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        picture.bytes = file.size();
-        picture.size = headerSize(file);
-    }
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    if (!picture.size.isValid())
-        picture.size = reader.size();
-    if (!picture.size.isValid()) { // a format that tells its size only once read
-        QImageReader whole(path);
-        whole.setDecideFormatFromContent(true);
-        picture.size = whole.read().size();
-    }
-    picture.readable = !picture.size.isEmpty();
-    if (picture.readable && picture.size.width() > kWidestPicture)
-        picture.animated = reader.supportsAnimation() && reader.imageCount() > 1;
-    return picture;
-}
-
 QString noun(unsigned use)
 {
     if (use & Shown)
@@ -538,7 +448,7 @@ void checkFile(const FileUse &file, int spellings, const QString &folder, Findin
                                     "match."));
     if (!found.exists || (!picture && !isNamedAsPicture(found.path)))
         return;
-    const Picture shown = readPicture(QDir(folder).filePath(found.path));
+    const PictureInfo shown = readPicture(QDir(folder).filePath(found.path));
     if (!shown.readable) {
         findings.add(file.at, PageProblem::NotPicture, name,
                      QStringLiteral("The file is named or used as a picture but holds none that a "

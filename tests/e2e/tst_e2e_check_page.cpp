@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace tarnwell::e2e;
 
@@ -16,6 +17,7 @@ class TestCheckPage final : public QObject
 
 private slots:
     void findAndFix();
+    void specialFiles();
 };
 
 void TestCheckPage::findAndFix()
@@ -73,6 +75,29 @@ void TestCheckPage::findAndFix()
     QCOMPARE(copy.format(), QByteArray("jpeg"));
     QCOMPARE(copy.size(), QSize(500, 25));
     QCOMPARE(QImage(folder.filePath("wide.png")), wide);
+}
+
+// A named pipe or a folder named as a picture is no picture, and Check page
+// answers at once rather than waiting for the pipe to be written.
+void TestCheckPage::specialFiles()
+{
+    QTemporaryDir session;
+    const QDir folder(session.path());
+    QCOMPARE(::mkfifo(QFile::encodeName(folder.filePath("pipe.png")).constData(), 0600), 0);
+    QVERIFY(QFile::link("pipe.png", folder.filePath("link.gif")));
+    QVERIFY(folder.mkdir("folder.jpg"));
+    Program app;
+    app.vars["S"] = session.path();
+    app.patience = 20000;
+    QVERIFY2(app.run(kToSelection + QStringList{"type Form4/Text1 <IMG SRC=\"pipe.png\">"
+                                                "<IMG SRC=\"link.gif\"><IMG SRC=\"folder.jpg\">",
+                                                "click Form4/CheckPage", "shown CheckPage"}),
+             qPrintable(app.error()));
+    QStringList rows;
+    for (const QString &row : app.text("CheckPage/Findings").split(u'\n'))
+        rows << row.section(" | ", 0, 1);
+    QCOMPARE(rows, QStringList({"pipe.png | Not a picture", "link.gif | Not a picture",
+                                "folder.jpg | Not a picture"}));
 }
 
 QTEST_GUILESS_MAIN(TestCheckPage)
