@@ -81,7 +81,8 @@ public:
     void keepNow();
 
     // Pages left by copies that no longer run. Files of saved pages are
-    // removed; unreadable ones are renamed aside, never deleted.
+    // removed; unreadable ones are renamed aside, never deleted; those a
+    // later version wrote are left as they are.
     LeftPages leftPages();
     void discard(LeftPage &page);
     // Goes on keeping the session's page in that page's file.
@@ -90,10 +91,14 @@ public:
 signals:
     // A file was written or removed; false when writing failed.
     void written(bool ok);
+    // Writing failed, for the first time since it last worked; the reason
+    // reads on after a colon.
+    void cannotKeep(const QString &reason);
 
 private:
     class Writer;
 
+    void done(bool wrote, const QString &trouble);
     void follow(int position, int removed, int added);
     void take(int position, int removed, int added);
     void takeAll();
@@ -105,6 +110,7 @@ private:
     QString m_folder;
     QTimer m_timer;
     bool m_saved = false;
+    bool m_troubled = false; // the last write failed
     // The document's raw text, blocks parted by U+2029, in pieces that an
     // edit copies one at a time; the worker shares them as they were.
     QList<QString> m_text;

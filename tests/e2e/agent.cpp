@@ -122,7 +122,7 @@ QString answerDialog(QWidget *modal, const QString &verb, const QString &word, c
     if (verb == "cancel")
         return later(modal, [](QWidget *dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
     if (auto *box = qobject_cast<QMessageBox *>(modal); box && verb == "answer") {
-        static const QStringList icons = {QString(), "[info] ", QString(), "[stop] "};
+        static const QStringList icons = {QString(), "[info] ", "[warn] ", "[stop] "};
         const QString shown = icons.value(int(box->icon())) + box->text();
         // A text ending in "*" stands for any text that begins so.
         const bool same = rest.endsWith('*') ? shown.startsWith(rest.chopped(1)) : shown == rest;
