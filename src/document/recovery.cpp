@@ -144,7 +144,8 @@ QString perform(Job &job)
     // Made again each time: the folder may have been removed meanwhile.
     const QString folder = QFileInfo(job.path).path();
     if (!QDir().mkpath(folder))
-        return trouble(folder, QStringLiteral("the folder %1 cannot be made").arg(shownFolder(folder)));
+        return trouble(folder,
+                       QStringLiteral("the folder %1 cannot be made").arg(shownFolder(folder)));
     if (!job.lock->isLocked() && !job.lock->tryLock(0))
         return trouble(folder, {});
     QSaveFile file(job.path);

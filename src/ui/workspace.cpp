@@ -3,7 +3,6 @@
 #include "controls.h"
 #include "document/recovery.h"
 #include "document/session.h"
-
 #include "interaction.h"
 
 #include <QApplication>

@@ -258,9 +258,12 @@ void TestPageFile::unreadableFilesAreReported()
     QVERIFY(here.mkdir(QStringLiteral("folder.html")));
 #ifdef Q_OS_UNIX
     QCOMPARE(mkfifo(QFile::encodeName(here.filePath(QStringLiteral("pipe.html"))), 0600), 0);
-    QVERIFY(QFile::link(QStringLiteral("pipe.html"), here.filePath(QStringLiteral("to-pipe.html"))));
-    QVERIFY(QFile::link(QStringLiteral("folder.html"), here.filePath(QStringLiteral("to-folder.html"))));
-    QVERIFY(QFile::link(QStringLiteral("gone.html"), here.filePath(QStringLiteral("to-nothing.html"))));
+    QVERIFY(
+        QFile::link(QStringLiteral("pipe.html"), here.filePath(QStringLiteral("to-pipe.html"))));
+    QVERIFY(QFile::link(QStringLiteral("folder.html"),
+                        here.filePath(QStringLiteral("to-folder.html"))));
+    QVERIFY(
+        QFile::link(QStringLiteral("gone.html"), here.filePath(QStringLiteral("to-nothing.html"))));
 #endif
     LoadedPage page{QStringLiteral("untouched"), PageEncoding::Utf8};
     QString reason;

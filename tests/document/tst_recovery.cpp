@@ -66,8 +66,8 @@ void TestRecovery::keptAsEdited_data()
     QTest::newRow("all replaced by 40000") << 0 << -1 << long40k << false << QString();
     QTest::newRow("40000 replace 40000 across pieces")
         << 30000 << 40000 << long40k.right(40001) << false << long40k + long40k + long40k;
-    QTest::newRow("a break at a piece's end") << 32768 << 1 << QStringLiteral("\n") << false
-                                              << long40k;
+    QTest::newRow("a break at a piece's end")
+        << 32768 << 1 << QStringLiteral("\n") << false << long40k;
     QTest::newRow("40000 pasted, undone") << 0 << -1 << long40k << true << long40k;
 }
 
@@ -140,13 +140,12 @@ void TestRecovery::fileFoundAtStart_data()
     const QByteArray rest = good.mid(good.indexOf('\n'));
     QTest::newRow("format 2") << "Tarnwell kept page 2" + rest << QString() << Found::Left;
     QTest::newRow("format 10, another layout")
-        << QByteArray("Tarnwell kept page 10\nsomething else entirely") << QString()
-        << Found::Left;
+        << QByteArray("Tarnwell kept page 10\nsomething else entirely") << QString() << Found::Left;
     QTest::newRow("format beyond any number")
         << "Tarnwell kept page 99999999999999999999" + rest << QString() << Found::Left;
     QTest::newRow("format 0") << "Tarnwell kept page 0" + rest << QString() << Found::PutAside;
-    QTest::newRow("format 2 with more") << "Tarnwell kept page 2b" + rest << QString()
-                                        << Found::PutAside;
+    QTest::newRow("format 2 with more")
+        << "Tarnwell kept page 2b" + rest << QString() << Found::PutAside;
     QTest::newRow("format +2") << "Tarnwell kept page +2" + rest << QString() << Found::PutAside;
     QTest::newRow("format 2, no line end")
         << QByteArray("Tarnwell kept page 2") << QString() << Found::PutAside;
@@ -185,9 +184,11 @@ void TestRecovery::unwritableFolderSaidOnce_data()
     QTest::addColumn<QString>("spoiler"); // a file made there
     QTest::addColumn<QString>("folder");  // where pages are kept
     QTest::addColumn<QString>("reason");
-    QTest::newRow("a file in its place") << "Tarnwell" << "Tarnwell"
+    QTest::newRow("a file in its place") << "Tarnwell"
+                                         << "Tarnwell"
                                          << "the folder {T}/Tarnwell is not a folder";
-    QTest::newRow("a file above it") << "share" << "share/Tarnwell"
+    QTest::newRow("a file above it") << "share"
+                                     << "share/Tarnwell"
                                      << "the folder {T}/share/Tarnwell cannot be made";
 }
 
@@ -213,7 +214,8 @@ void TestRecovery::unwritableFolderSaidOnce()
     };
     const auto spoil = [&] { return writeBytes(place.filePath(spoiler), "not a folder"); };
     const auto mend = [&] {
-        return QFile::remove(place.filePath(spoiler)) || QDir(place.filePath(spoiler)).removeRecursively();
+        return QFile::remove(place.filePath(spoiler)) ||
+               QDir(place.filePath(spoiler)).removeRecursively();
     };
 
     QVERIFY(spoil());
@@ -223,7 +225,8 @@ void TestRecovery::unwritableFolderSaidOnce()
     QCOMPARE(said.at(0).at(0).toString(), reason);
     QVERIFY(mend());
     QVERIFY(keep(QStringLiteral("<P>three"), true));
-    const QStringList files = QDir(place.filePath(folder)).entryList({QStringLiteral("*.recovery")});
+    const QStringList files =
+        QDir(place.filePath(folder)).entryList({QStringLiteral("*.recovery")});
     QCOMPARE(readKeptPage(readAll(QDir(place.filePath(folder)).filePath(files.value(0))))->body,
              QStringLiteral("<P>one<P>two<P>three"));
     QVERIFY(mend() && spoil());

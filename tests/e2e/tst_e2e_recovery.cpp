@@ -25,9 +25,9 @@ const QStringList kChooseFolder = steps(kFolderNext + "; " + kUseFolder + "; sho
 const QByteArray kFont = "\r\n<FONT FACE=\"Times New Roman\" SIZE=\"4\" COLOR=\"#000000\">";
 const QString kOverwrite =
     QStringLiteral("answer Yes This file already exists. Do you want to overwrite it?");
-const QString kCannotKeep = QStringLiteral(
-    "answer OK [warn] Tarnwell cannot keep a safety copy of your page: the folder "
-    "~/.local/share/Tarnwell is not a folder. Save your page often.");
+const QString kCannotKeep =
+    QStringLiteral("answer OK [warn] Tarnwell cannot keep a safety copy of your page: the folder "
+                   "~/.local/share/Tarnwell is not a folder. Save your page often.");
 
 QStringList paragraph(const QString &text)
 {
@@ -92,8 +92,7 @@ void TestRecovery::pageComesBackAfterKill_data()
     QTest::newRow("saved, then changed")
         << QByteArray() << kToSelection + paragraph("Hello") + kSave + paragraph("Later")
         << QByteArray("Later")
-        << savedPage(kPlainStart + kFont + "Hello</FONT><P></P>" + kFont +
-                     "Later</FONT><P></P>")
+        << savedPage(kPlainStart + kFont + "Hello</FONT><P></P>" + kFont + "Later</FONT><P></P>")
         << kSave + QStringList{kOverwrite};
     // Pasted whole, each paste longer than a piece the keeper follows the
     // text in, one paste undone and pasted again.
@@ -115,7 +114,8 @@ void TestRecovery::pageComesBackAfterKill_data()
     // Loaded, the page body ends in CR LF, so saving adds an empty line.
     QTest::newRow("10 MB page") << big + "</BODY>\r\n</HTML>\r\n\r\n"
                                 << steps(kLoad) << QByteArray("The end.")
-                                << big + "\r\n</BODY>\r\n</HTML>\r\n\r\n" << kSave;
+                                << big + "\r\n</BODY>\r\n</HTML>\r\n\r\n"
+                                << kSave;
 }
 
 void TestRecovery::pageComesBackAfterKill()
@@ -270,9 +270,12 @@ void TestRecovery::failedLoadKeepsPage_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
 #ifdef Q_OS_UNIX
-    QTest::newRow("named pipe") << "pipe.html" << "it is not an ordinary file";
-    QTest::newRow("link to a named pipe") << "to-pipe.html" << "it is not an ordinary file";
-    QTest::newRow("socket") << "socket.html" << "No such device or address";
+    QTest::newRow("named pipe") << "pipe.html"
+                                << "it is not an ordinary file";
+    QTest::newRow("link to a named pipe") << "to-pipe.html"
+                                          << "it is not an ordinary file";
+    QTest::newRow("socket") << "socket.html"
+                            << "No such device or address";
 #endif
 }
 
@@ -284,7 +287,8 @@ void TestRecovery::failedLoadKeepsPage()
     QTemporaryDir home, session;
     const QDir folder(session.path());
     QCOMPARE(mkfifo(QFile::encodeName(folder.filePath(QStringLiteral("pipe.html"))), 0600), 0);
-    QVERIFY(QFile::link(QStringLiteral("pipe.html"), folder.filePath(QStringLiteral("to-pipe.html"))));
+    QVERIFY(
+        QFile::link(QStringLiteral("pipe.html"), folder.filePath(QStringLiteral("to-pipe.html"))));
     QLocalServer socket;
     QVERIFY(socket.listen(folder.filePath(QStringLiteral("socket.html"))));
     auto app = start(home.path(), session.path());
