@@ -1,19 +1,12 @@
 #include "page_file.h"
 
+#include "files.h"
 #include "html/text.h"
 #include "windows1252.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
-
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace tarnwell {
 
@@ -252,52 +245,6 @@ LoadedPage readPageBytes(const QByteArray &bytes)
     }
     return page;
 }
-
-namespace {
-QString notAFile(bool folder)
-{
-    return folder ? QStringLiteral("it is a folder, not a file")
-                  : QStringLiteral("it is not an ordinary file");
-}
-
-// Opens a regular file only. Opening a named pipe would wait for a writer,
-// and a device may never end, so the kind is checked on what was opened,
-// without waiting.
-bool openRegularFile(QFile &file, QString *error)
-{
-#ifdef Q_OS_UNIX
-    const int fd =
-        ::open(QFile::encodeName(file.fileName()).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        setError(error, qt_error_string(errno));
-        return false;
-    }
-    struct stat info = {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        setError(error, notAFile(S_ISDIR(info.st_mode)));
-        ::close(fd);
-        return false;
-    }
-    // The file closes the handle, even when this fails.
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        setError(error, file.errorString());
-        return false;
-    }
-    return true;
-#else
-    const QFileInfo info(file.fileName());
-    if (info.exists() && !info.isFile()) {
-        setError(error, notAFile(info.isDir()));
-        return false;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        setError(error, file.errorString());
-        return false;
-    }
-    return true;
-#endif
-}
-} // namespace
 
 bool loadPageFile(const QString &path, LoadedPage *page, QString *error)
 {

@@ -1,5 +1,6 @@
 #include "recovery.h"
 
+#include "files.h"
 #include "session.h"
 
 #include <QBuffer>
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QLockFile>
 #include <QSaveFile>
+#include <QStorageInfo>
 #include <QStringEncoder>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -31,6 +33,7 @@ const QString kSuffix = QStringLiteral(".recovery");
 constexpr int kDigestLength = 32;
 constexpr int kKeepDelayMs = 2000;
 constexpr qsizetype kPiece = 32 * 1024; // characters
+constexpr qint64 kFullBelow = 4096;     // bytes free: not even a lock file fits
 
 const std::map<PageEncoding, QByteArray> &encodingNames()
 {
@@ -123,8 +126,15 @@ QString trouble(const QString &folder, const QString &systemReason)
     if (info.exists() && !info.isDir())
         return QStringLiteral("the folder %1 is not a folder").arg(shownFolder(folder));
     QString reason = systemReason;
-    if (reason.isEmpty() || reason == QLatin1String("Unknown error"))
+    if (reason.isEmpty() || reason == QLatin1String("Unknown error")) {
+        // The lock says no more than that it failed; the disk may say why.
+        const QStorageInfo disk(folder);
+        if (disk.isValid() && disk.isReadOnly())
+            return QStringLiteral("read-only file system");
+        if (disk.isValid() && disk.bytesAvailable() < kFullBelow)
+            return QStringLiteral("no space left on device");
         return QStringLiteral("the folder %1 cannot be written").arg(shownFolder(folder));
+    }
     if (reason.endsWith(QLatin1Char('.')))
         reason.chop(1);
     // "No space left on device" reads on from the colon in lower case.
@@ -462,7 +472,7 @@ LeftPages PageKeeper::leftPages()
         QFile file(path);
         std::optional<KeptPage> page;
         QByteArray bytes;
-        if (file.open(QIODevice::ReadOnly))
+        if (openRegularFile(file))
             bytes = file.readAll();
         file.close();
         if (isNewerFormat(bytes))

@@ -9,11 +9,15 @@
 
 #include <QDir>
 #include <QPlainTextDocumentLayout>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tarnwell;
 using tarnwell::test::readAll;
@@ -38,6 +42,8 @@ private slots:
     void keptAsEdited();
     void fileFoundAtStart_data();
     void fileFoundAtStart();
+    void specialFileFoundAtStart_data();
+    void specialFileFoundAtStart();
     void unwritableFolderSaidOnce_data();
     void unwritableFolderSaidOnce();
 };
@@ -177,29 +183,141 @@ void TestRecovery::fileFoundAtStart()
     QVERIFY(found != Found::Left || readAll(path) == bytes);
 }
 
+// A start neither waits on a named pipe nor reads a device without end. What
+// is listed as a file but is none is reported and put aside like a damaged
+// file; the rest is not looked at.
+void TestRecovery::specialFileFoundAtStart_data()
+{
+    QTest::addColumn<QString>("target"); // of page-a.recovery, a link; null: a pipe
+    QTest::addColumn<bool>("putAside");
+    QTest::newRow("named pipe") << QString() << false;
+    QTest::newRow("link to a named pipe") << "pipe" << true;
+    QTest::newRow("link to a device") << "/dev/zero" << true;
+    QTest::newRow("link to a folder") << "." << false;
+}
+
+void TestRecovery::specialFileFoundAtStart()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, putAside);
+    QTemporaryDir folder;
+    const QDir place(folder.path());
+    const QString path = place.filePath(QStringLiteral("page-a.recovery"));
+    QCOMPARE(mkfifo(QFile::encodeName(target.isNull() ? path : place.filePath("pipe")), 0600), 0);
+    QVERIFY(target.isNull() || QFile::link(target, path));
+    Session session;
+    session.keepPageIn(folder.path());
+    const LeftPages left = session.pageKeeper()->leftPages();
+    QCOMPARE(left.pages.size(), size_t(0));
+    QCOMPARE(left.unreadable.size(), qsizetype(putAside));
+    QCOMPARE(QFileInfo(path).exists() || QFileInfo(path).isSymLink(), !putAside);
+}
+
+namespace {
+// How the data folder is spoiled: a file in its place or above it, or on a
+// small file system of its own, filled up or made read-only.
+enum class Spoil { FileInPlace, FileAbove, Full, ReadOnly };
+
+// A file system of its own, so that a full or read-only disk is real even
+// for root, who may write anywhere else.
+class Mount final
+{
+public:
+    Mount(const QString &folder, const QString &options) : m_folder(folder)
+    {
+        QDir().mkpath(folder);
+        m_mounted = QProcess::execute(QStringLiteral("mount"),
+                                      {"-t", "tmpfs", "-o", options, "tmpfs", folder}) == 0;
+    }
+    ~Mount() { unmount(); }
+    Mount(const Mount &) = delete;
+    Mount &operator=(const Mount &) = delete;
+    bool mounted() const { return m_mounted; }
+    bool unmount()
+    {
+        if (m_mounted)
+            m_mounted = QProcess::execute(QStringLiteral("umount"), {m_folder}) != 0;
+        return !m_mounted;
+    }
+
+private:
+    QString m_folder;
+    bool m_mounted = false;
+};
+} // namespace
+Q_DECLARE_METATYPE(Spoil)
+
 // The data folder spoiled, mended and spoiled again: one message each time
 // it is spoiled, however many writes fail meanwhile.
 void TestRecovery::unwritableFolderSaidOnce_data()
 {
-    QTest::addColumn<QString>("spoiler"); // a file made there
-    QTest::addColumn<QString>("folder");  // where pages are kept
+    QTest::addColumn<Spoil>("spoil");
+    QTest::addColumn<QString>("folder"); // where pages are kept, under {T}
     QTest::addColumn<QString>("reason");
-    QTest::newRow("a file in its place") << "Tarnwell"
-                                         << "Tarnwell"
+    QTest::newRow("a file in its place") << Spoil::FileInPlace << "Tarnwell"
                                          << "the folder {T}/Tarnwell is not a folder";
-    QTest::newRow("a file above it") << "share"
-                                     << "share/Tarnwell"
+    QTest::newRow("a file above it") << Spoil::FileAbove << "share/Tarnwell"
                                      << "the folder {T}/share/Tarnwell cannot be made";
+    QTest::newRow("disk full") << Spoil::Full << "disk/Tarnwell"
+                               << "no space left on device";
+    QTest::newRow("read-only") << Spoil::ReadOnly << "Tarnwell"
+                               << "read-only file system";
 }
 
 void TestRecovery::unwritableFolderSaidOnce()
 {
-    QFETCH(QString, spoiler);
+    QFETCH(Spoil, spoil);
     QFETCH(QString, folder);
     QFETCH(QString, reason);
     QTemporaryDir top;
     const QDir place(top.path());
     reason.replace(QStringLiteral("{T}"), QDir::cleanPath(top.path()));
+    std::unique_ptr<Mount> disk, readOnly;
+    if (spoil == Spoil::Full || spoil == Spoil::ReadOnly) {
+        if (geteuid() != 0)
+            QSKIP("mounting a file system needs root");
+        if (spoil == Spoil::Full) {
+            disk = std::make_unique<Mount>(place.filePath(QStringLiteral("disk")),
+                                           QStringLiteral("size=64k"));
+            QVERIFY2(disk->mounted(), "root could not mount a file system");
+        }
+        QVERIFY(place.mkpath(folder));
+    }
+    const QString filler = place.filePath(QStringLiteral("disk/filler"));
+    const QString spoiler = place.filePath(folder.section(QLatin1Char('/'), 0, 0));
+    const auto spoilIt = [&] {
+        switch (spoil) {
+        case Spoil::FileInPlace:
+        case Spoil::FileAbove:
+            return writeBytes(spoiler, "not a folder");
+        case Spoil::Full: {
+            QFile file(filler);
+            if (!file.open(QIODevice::WriteOnly))
+                return false;
+            while (file.write(QByteArray(4096, 'x')) == 4096 && file.flush()) {
+            }
+            return true;
+        }
+        case Spoil::ReadOnly:
+            // Over the folder, which the keeper may hold files open in.
+            readOnly =
+                std::make_unique<Mount>(place.filePath(folder), QStringLiteral("ro,size=64k"));
+            return readOnly->mounted();
+        }
+        return false;
+    };
+    const auto mend = [&] {
+        switch (spoil) {
+        case Spoil::FileInPlace:
+        case Spoil::FileAbove:
+            return QFile::remove(spoiler);
+        case Spoil::Full:
+            return QFile::remove(filler);
+        case Spoil::ReadOnly:
+            return readOnly->unmount();
+        }
+        return false;
+    };
     Session session;
     session.keepPageIn(place.filePath(folder));
     PageKeeper *keeper = session.pageKeeper();
@@ -212,28 +330,31 @@ void TestRecovery::unwritableFolderSaidOnce()
         return QTest::qWaitFor([&] { return !written.isEmpty(); }, 30000) &&
                written.at(0).at(0).toBool() == ok;
     };
-    const auto spoil = [&] { return writeBytes(place.filePath(spoiler), "not a folder"); };
-    const auto mend = [&] {
-        return QFile::remove(place.filePath(spoiler)) ||
-               QDir(place.filePath(spoiler)).removeRecursively();
-    };
 
-    QVERIFY(spoil());
+    QVERIFY(spoilIt());
     QVERIFY(keep(QStringLiteral("<P>one"), false));
     QVERIFY(keep(QStringLiteral("<P>two"), false));
     QCOMPARE(said.size(), 1);
     QCOMPARE(said.at(0).at(0).toString(), reason);
     QVERIFY(mend());
     QVERIFY(keep(QStringLiteral("<P>three"), true));
-    const QStringList files =
-        QDir(place.filePath(folder)).entryList({QStringLiteral("*.recovery")});
-    QCOMPARE(readKeptPage(readAll(QDir(place.filePath(folder)).filePath(files.value(0))))->body,
-             QStringLiteral("<P>one<P>two<P>three"));
-    QVERIFY(mend() && spoil());
+    const QDir kept(place.filePath(folder));
+    const QStringList files = kept.entryList({QStringLiteral("*.recovery")});
+    const QByteArray beforeBytes = readAll(kept.filePath(files.value(0)));
+    const std::optional<KeptPage> before = readKeptPage(beforeBytes);
+    QVERIFY(before);
+    QCOMPARE(before->body, QStringLiteral("<P>one<P>two<P>three"));
+    if (spoil == Spoil::FileInPlace || spoil == Spoil::FileAbove)
+        QVERIFY(QDir(spoiler).removeRecursively());
+    QVERIFY(spoilIt());
     QVERIFY(keep(QStringLiteral("<P>four"), false));
     QVERIFY(keep(QStringLiteral("<P>five"), false));
     QCOMPARE(said.size(), 2);
     QCOMPARE(said.at(1).at(0).toString(), reason);
+    QVERIFY(mend());
+    // A disk that fails spoils nothing kept before.
+    if (spoil == Spoil::Full || spoil == Spoil::ReadOnly)
+        QCOMPARE(readAll(kept.filePath(files.value(0))), beforeBytes);
 }
 
 QTEST_MAIN(TestRecovery)
