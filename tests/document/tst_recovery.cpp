@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QPlainTextDocumentLayout>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -213,42 +214,31 @@ void TestRecovery::specialFileFoundAtStart()
     QCOMPARE(QFileInfo(path).exists() || QFileInfo(path).isSymLink(), !putAside);
 }
 
-namespace {
-// How the data folder is spoiled: a file in its place or above it, or on a
-// small file system of its own, filled up or made read-only.
+// How the data folder is spoiled: a file in its place or above it, or a
+// small file system of its own, full or read-only, real even for root.
 enum class Spoil { FileInPlace, FileAbove, Full, ReadOnly };
-
-// A file system of its own, so that a full or read-only disk is real even
-// for root, who may write anywhere else.
-class Mount final
-{
-public:
-    Mount(const QString &folder, const QString &options) : m_folder(folder)
-    {
-        QDir().mkpath(folder);
-        m_mounted = QProcess::execute(QStringLiteral("mount"),
-                                      {"-t", "tmpfs", "-o", options, "tmpfs", folder}) == 0;
-    }
-    ~Mount() { unmount(); }
-    Mount(const Mount &) = delete;
-    Mount &operator=(const Mount &) = delete;
-    bool mounted() const { return m_mounted; }
-    bool unmount()
-    {
-        if (m_mounted)
-            m_mounted = QProcess::execute(QStringLiteral("umount"), {m_folder}) != 0;
-        return !m_mounted;
-    }
-
-private:
-    QString m_folder;
-    bool m_mounted = false;
-};
-} // namespace
 Q_DECLARE_METATYPE(Spoil)
 
+namespace {
+bool mount(const QString &folder, const char *options)
+{
+    return QDir().mkpath(folder) &&
+           QProcess::execute("mount", {"-t", "tmpfs", "-o", options, "tmpfs", folder}) == 0;
+}
+
+// Quietly: the last clean-up may find nothing mounted.
+bool unmount(const QString &folder)
+{
+    QProcess umount;
+    umount.setStandardErrorFile(QProcess::nullDevice());
+    umount.start("umount", {folder});
+    return umount.waitForFinished() && umount.exitStatus() == QProcess::NormalExit &&
+           umount.exitCode() == 0;
+}
+} // namespace
+
 // The data folder spoiled, mended and spoiled again: one message each time
-// it is spoiled, however many writes fail meanwhile.
+// it is spoiled, however many writes fail meanwhile, and nothing kept lost.
 void TestRecovery::unwritableFolderSaidOnce_data()
 {
     QTest::addColumn<Spoil>("spoil");
@@ -272,54 +262,38 @@ void TestRecovery::unwritableFolderSaidOnce()
     QTemporaryDir top;
     const QDir place(top.path());
     reason.replace(QStringLiteral("{T}"), QDir::cleanPath(top.path()));
-    std::unique_ptr<Mount> disk, readOnly;
-    if (spoil == Spoil::Full || spoil == Spoil::ReadOnly) {
-        if (geteuid() != 0)
-            QSKIP("mounting a file system needs root");
-        if (spoil == Spoil::Full) {
-            disk = std::make_unique<Mount>(place.filePath(QStringLiteral("disk")),
-                                           QStringLiteral("size=64k"));
-            QVERIFY2(disk->mounted(), "root could not mount a file system");
-        }
-        QVERIFY(place.mkpath(folder));
-    }
-    const QString filler = place.filePath(QStringLiteral("disk/filler"));
+    const QString kept = place.filePath(folder), disk = place.filePath(QStringLiteral("disk"));
     const QString spoiler = place.filePath(folder.section(QLatin1Char('/'), 0, 0));
+    const QString filler = disk + QStringLiteral("/filler");
+    const bool mounts = spoil == Spoil::Full || spoil == Spoil::ReadOnly;
+    if (mounts && geteuid() != 0)
+        QSKIP("mounting a file system needs root");
+    const auto cleanup = qScopeGuard([&] {
+        if (mounts)
+            unmount(spoil == Spoil::Full ? disk : kept);
+    });
+    QVERIFY(spoil != Spoil::Full || mount(disk, "size=64k"));
+    QVERIFY(!mounts || place.mkpath(folder));
+    // Each, true when done.
     const auto spoilIt = [&] {
-        switch (spoil) {
-        case Spoil::FileInPlace:
-        case Spoil::FileAbove:
-            return writeBytes(spoiler, "not a folder");
-        case Spoil::Full: {
+        if (spoil == Spoil::ReadOnly) // over files the keeper may hold open
+            return mount(kept, "ro,size=64k");
+        if (spoil == Spoil::Full) {
             QFile file(filler);
-            if (!file.open(QIODevice::WriteOnly))
-                return false;
-            while (file.write(QByteArray(4096, 'x')) == 4096 && file.flush()) {
+            while (file.isOpen() || file.open(QIODevice::WriteOnly)) {
+                if (file.write(QByteArray(4096, 'x')) != 4096 || !file.flush())
+                    return true;
             }
-            return true;
+            return false;
         }
-        case Spoil::ReadOnly:
-            // Over the folder, which the keeper may hold files open in.
-            readOnly =
-                std::make_unique<Mount>(place.filePath(folder), QStringLiteral("ro,size=64k"));
-            return readOnly->mounted();
-        }
-        return false;
+        return QDir(spoiler).removeRecursively() && writeBytes(spoiler, "not a folder");
     };
     const auto mend = [&] {
-        switch (spoil) {
-        case Spoil::FileInPlace:
-        case Spoil::FileAbove:
-            return QFile::remove(spoiler);
-        case Spoil::Full:
-            return QFile::remove(filler);
-        case Spoil::ReadOnly:
-            return readOnly->unmount();
-        }
-        return false;
+        return spoil == Spoil::ReadOnly ? unmount(kept)
+                                        : QFile::remove(spoil == Spoil::Full ? filler : spoiler);
     };
     Session session;
-    session.keepPageIn(place.filePath(folder));
+    session.keepPageIn(kept);
     PageKeeper *keeper = session.pageKeeper();
     QSignalSpy said(keeper, &PageKeeper::cannotKeep);
     QSignalSpy written(keeper, &PageKeeper::written);
@@ -338,23 +312,20 @@ void TestRecovery::unwritableFolderSaidOnce()
     QCOMPARE(said.at(0).at(0).toString(), reason);
     QVERIFY(mend());
     QVERIFY(keep(QStringLiteral("<P>three"), true));
-    const QDir kept(place.filePath(folder));
-    const QStringList files = kept.entryList({QStringLiteral("*.recovery")});
-    const QByteArray beforeBytes = readAll(kept.filePath(files.value(0)));
-    const std::optional<KeptPage> before = readKeptPage(beforeBytes);
-    QVERIFY(before);
-    QCOMPARE(before->body, QStringLiteral("<P>one<P>two<P>three"));
-    if (spoil == Spoil::FileInPlace || spoil == Spoil::FileAbove)
-        QVERIFY(QDir(spoiler).removeRecursively());
+    const QString file =
+        QDir(kept).entryInfoList({QStringLiteral("*.recovery")}).value(0).filePath();
+    const QByteArray before = readAll(file);
+    const std::optional<KeptPage> page = readKeptPage(before);
+    QVERIFY(page);
+    QCOMPARE(page->body, QStringLiteral("<P>one<P>two<P>three"));
     QVERIFY(spoilIt());
     QVERIFY(keep(QStringLiteral("<P>four"), false));
     QVERIFY(keep(QStringLiteral("<P>five"), false));
     QCOMPARE(said.size(), 2);
     QCOMPARE(said.at(1).at(0).toString(), reason);
     QVERIFY(mend());
-    // A disk that fails spoils nothing kept before.
-    if (spoil == Spoil::Full || spoil == Spoil::ReadOnly)
-        QCOMPARE(readAll(kept.filePath(files.value(0))), beforeBytes);
+    if (mounts) // a disk that failed spoiled nothing kept before
+        QCOMPARE(readAll(file), before);
 }
 
 QTEST_MAIN(TestRecovery)

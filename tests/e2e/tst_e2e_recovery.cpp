@@ -7,7 +7,6 @@
 #include "walks.h"
 
 #include <QDir>
-#include <QLocalServer>
 #include <QTest>
 #include <memory>
 
@@ -289,8 +288,6 @@ void TestRecovery::failedLoadKeepsPage()
     QCOMPARE(mkfifo(QFile::encodeName(folder.filePath(QStringLiteral("pipe.html"))), 0600), 0);
     QVERIFY(
         QFile::link(QStringLiteral("pipe.html"), folder.filePath(QStringLiteral("to-pipe.html"))));
-    QLocalServer socket;
-    QVERIFY(socket.listen(folder.filePath(QStringLiteral("socket.html"))));
     auto app = start(home.path(), session.path());
     app->vars["F"] = folder.filePath(name);
     QVERIFY2(app->run(kToSelection + paragraph("Hello") +
