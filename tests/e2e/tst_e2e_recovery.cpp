@@ -273,8 +273,6 @@ void TestRecovery::failedLoadKeepsPage_data()
                                 << "it is not an ordinary file";
     QTest::newRow("link to a named pipe") << "to-pipe.html"
                                           << "it is not an ordinary file";
-    QTest::newRow("socket") << "socket.html"
-                            << "No such device or address";
 #endif
 }
 
