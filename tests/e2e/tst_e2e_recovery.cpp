@@ -30,8 +30,9 @@ const QString kCannotKeep =
 
 QStringList paragraph(const QString &text)
 {
-    return steps("click Form4/Command4; type Form6/Text1 " + text +
-                 "; click Form6/Command1; answer Yes; hidden Form6");
+    return steps(
+        "click Form4/Command4; type Form6/Text1 " + text +
+        "; click Form6/Command1; answer Yes Did you check size, colour etc?; hidden Form6");
 }
 
 QDir keptFolder(const QString &home)
