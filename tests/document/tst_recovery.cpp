@@ -18,6 +18,7 @@
 #include <QTextDocument>
 #include <memory>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 using namespace tarnwell;
@@ -57,25 +58,46 @@ void TestRecovery::keptAsEdited_data()
     QTest::addColumn<QString>("insert");
     QTest::addColumn<bool>("undo");
     QTest::addColumn<QString>("pasted"); // at 10, before the edit
-    QTest::newRow("typed in a line") << 10 << 0 << QStringLiteral("x") << false << QString();
-    QTest::newRow("line broken") << 10 << 0 << QStringLiteral("\n") << false << QString();
-    QTest::newRow("lines joined") << 6 << 3 << QString() << false << QString();
+    QTest::addColumn<QString>("start");  // null: a short page
+    QTest::newRow("typed in a line")
+        << 10 << 0 << QStringLiteral("x") << false << QString() << QString();
+    QTest::newRow("line broken") << 10 << 0 << QStringLiteral("\n") << false << QString()
+                                 << QString();
+    QTest::newRow("lines joined") << 6 << 3 << QString() << false << QString() << QString();
     QTest::newRow("across lines") << 3 << 20 << QStringLiteral("a\r\nb\u2028c") << false
+                                  << QString() << QString();
+    QTest::newRow("appended") << -1 << 0 << QStringLiteral("\r\n<BR>") << false << QString()
+                              << QString();
+    QTest::newRow("all replaced") << 0 << -1 << QStringLiteral("new\npage") << false << QString()
                                   << QString();
-    QTest::newRow("appended") << -1 << 0 << QStringLiteral("\r\n<BR>") << false << QString();
-    QTest::newRow("all replaced") << 0 << -1 << QStringLiteral("new\npage") << false << QString();
-    QTest::newRow("undone") << 4 << 12 << QStringLiteral("\n\n") << true << QString();
+    QTest::newRow("undone") << 4 << 12 << QStringLiteral("\n\n") << true << QString() << QString();
     // Longer than a piece of the copy the keeper follows, and across pieces.
     QString long40k;
     for (int i = 0; long40k.size() < 40000; ++i)
         long40k += QStringLiteral("<P>%1 caf\u00e9 \U0001F600</P>\n").arg(i);
-    QTest::newRow("40000 characters replace a few") << 3 << 20 << long40k << false << QString();
-    QTest::newRow("all replaced by 40000") << 0 << -1 << long40k << false << QString();
+    QTest::newRow("40000 characters replace a few")
+        << 3 << 20 << long40k << false << QString() << QString();
+    QTest::newRow("all replaced by 40000") << 0 << -1 << long40k << false << QString() << QString();
     QTest::newRow("40000 replace 40000 across pieces")
-        << 30000 << 40000 << long40k.right(40001) << false << long40k + long40k + long40k;
+        << 30000 << 40000 << long40k.right(40001) << false << long40k + long40k + long40k
+        << QString();
     QTest::newRow("a break at a piece's end")
-        << 32768 << 1 << QStringLiteral("\n") << false << long40k;
-    QTest::newRow("40000 pasted, undone") << 0 << -1 << long40k << true << long40k;
+        << 32768 << 1 << QStringLiteral("\n") << false << long40k << QString();
+    // Edits at the ends of pieces, on a page begun in whole pieces.
+    QString lines;
+    while (lines.size() < 3 * 32768)
+        lines += QStringLiteral("<P>A line of the page</P>\n");
+    const std::tuple<const char *, int, int, QString> atEnds[] = {
+        {"typed at a piece's end", 32768, 0, QStringLiteral("x")},
+        {"typed before a piece's end", 32767, 0, QStringLiteral("x")},
+        {"deleted across a piece's end", 32767, 2, QString()},
+        {"a piece's last character replaced", 32767, 1, QStringLiteral("y\nz")},
+        {"a whole piece removed", 32768, 32768, QString()},
+        {"a piece and a bit replaced", 32767, 32770, QStringLiteral("q")},
+    };
+    for (const auto &[name, at, remove, insert] : atEnds)
+        QTest::newRow(name) << at << remove << insert << false << QString() << lines;
+    QTest::newRow("40000 pasted, undone") << 0 << -1 << long40k << true << long40k << QString();
 }
 
 void TestRecovery::keptAsEdited()
@@ -85,13 +107,16 @@ void TestRecovery::keptAsEdited()
     QFETCH(QString, insert);
     QFETCH(bool, undo);
     QFETCH(QString, pasted);
+    QFETCH(QString, start);
     QTemporaryDir folder;
     Session session;
     session.keepPageIn(folder.path());
     // As in the Selection screen's field, which reports each change.
     session.page().document()->setDocumentLayout(
         new QPlainTextDocumentLayout(session.page().document()));
-    session.beginPage(QStringLiteral("<HTML>\r\n<BODY>\r\nline one\r\n\r\nline two\r\n"));
+    session.beginPage(start.isNull()
+                          ? QStringLiteral("<HTML>\r\n<BODY>\r\nline one\r\n\r\nline two\r\n")
+                          : start);
     QTextCursor cursor(session.page().document());
     cursor.setPosition(10);
     cursor.insertText(pasted);
