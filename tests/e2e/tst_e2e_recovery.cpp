@@ -243,7 +243,11 @@ void TestRecovery::unwritableDataFolder()
     QVERIFY(QDir(home.path()).mkpath(QStringLiteral(".local/share")));
     QVERIFY(writeBytes(data, "not a folder"));
     auto app = start(home.path(), session.path());
-    QVERIFY2(app->run(kToSelection + QStringList{kCannotKeep} + paragraph("Hello") + kSave +
+    QVERIFY2(app->run(kToBackground + QStringList{kNext.first()}), qPrintable(app->error()));
+    // The first keep fails while the message after Next is open; its warning
+    // waits for that message to be answered, and never stands on top of it.
+    QTest::qWait(3000);
+    QVERIFY2(app->run(kNext.mid(1) + QStringList{kCannotKeep} + paragraph("Hello") + kSave +
                       paragraph("More")),
              qPrintable(app->error()));
     const QString page = session.filePath(QStringLiteral("page.html"));
