@@ -34,6 +34,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdlib>
+#include <tuple>
+#include <utility>
 
 using namespace tarnwell;
 using namespace tarnwell::bench;
@@ -129,8 +131,14 @@ struct Program
     BenchInteraction dialogs;
     Workspace workspace{session, dialogs, [] {}};
 
-    // Keeps its page in case of a crash, as the program does.
-    Program() { session.keepPageIn(kept.path()); }
+    // Keeps its page in case of a crash, as the program does, unless told
+    // not to: then no edit is followed, as when the whole text is taken at
+    // each keep instead.
+    explicit Program(bool keep = true)
+    {
+        if (keep)
+            session.keepPageIn(kept.path());
+    }
 
     SelectionScreen *showSelection()
     {
@@ -150,10 +158,10 @@ struct Program
     }
 };
 
-int benchAppend()
+// The append's time on a 10 MB and a 10 KB page, in the order alternated.
+std::pair<double, double> appendTimes(Program &small, Program &big)
 {
     constexpr int runs = 41;
-    Program small, big;
     small.session.beginPage(makePage(10 * 1024));
     big.session.beginPage(makePage(10 * 1024 * 1024));
     SelectionScreen *smallScreen = small.showSelection();
@@ -181,13 +189,29 @@ int benchAppend()
             bigMs.append(appendTo(bigScreen));
         }
     }
-    printRow("Append: 100 B to a 10 MB page, shown", median(bigMs), "ms",
-             "same append to a 10 KB page", median(smallMs), 2.0);
+    return {median(bigMs), median(smallMs)};
+}
+
+int benchAppend()
+{
+    Program small, big;
+    const auto [bigMs, smallMs] = appendTimes(small, big);
+    printRow("Append: 100 B to a 10 MB page, shown", bigMs, "ms", "same append to a 10 KB page",
+             smallMs, 2.0);
+    // The other design: nothing follows the edits, the whole text is taken
+    // at each keep.
+    double bigAloneMs = 0, smallAloneMs = 0;
+    {
+        Program smallAlone(false), bigAlone(false);
+        std::tie(bigAloneMs, smallAloneMs) = appendTimes(smallAlone, bigAlone);
+    }
+    printRow("Append: 100 B to a 10 MB page, shown, edits not followed", bigAloneMs, "ms",
+             "same append to a 10 KB page, not followed", smallAloneMs, 2.0);
 
     // Keeping the 10 MB page: the user-interface thread only takes the text;
     // the rest happens on the keeper's own thread.
     PageKeeper *keeper = big.session.pageKeeper();
-    QList<double> takeMs, wholeMs, cpMs;
+    QList<double> takeMs, wholeMs, cpMs, rawMs, bodyMs;
     for (int i = 0; i < 11; ++i) {
         QEventLoop written;
         QObject::connect(keeper, &PageKeeper::written, &written, &QEventLoop::quit);
@@ -200,11 +224,25 @@ int benchAppend()
         const QStringList kept = keptDir.entryList({QStringLiteral("*.recovery")}, QDir::Files);
         cpMs.append(
             copyWithCp(keptDir.filePath(kept.value(0)), keptDir.filePath(QStringLiteral("copy"))));
+        // What the user-interface thread would do at each keep if it took
+        // the whole text instead of following the edits.
+        rawMs.append(timed([&] { g_sink = big.session.page().document()->toRawText().size(); }));
+        bodyMs.append(timed([&] { g_sink = big.session.page().text().size(); }));
     }
     printRow("Keeping a 10 MB page: user-interface thread", median(takeMs), "ms",
              "cp of the kept file", median(cpMs), 0);
     printRow("Keeping a 10 MB page: text taken to file written", median(wholeMs), "ms",
              "cp of the kept file", median(cpMs), 0);
+    printRow("Keeping a 10 MB page: whole text taken (toRawText), user-interface thread",
+             median(rawMs), "ms", "cp of the kept file", median(cpMs), 0);
+    printRow("Keeping a 10 MB page: whole text taken (page text), user-interface thread",
+             median(bodyMs), "ms", "cp of the kept file", median(cpMs), 0);
+    std::printf("Note: at each keep of the 10 MB page the user-interface thread holds %.1f ms "
+                "following the edits in pieces, %.1f ms taking the whole text "
+                "(toRawText); an append to it costs %.2fx a 10 KB page's when followed, %.2fx "
+                "when not.\n",
+                median(takeMs), median(rawMs), smallMs > 0 ? bigMs / smallMs : 0.0,
+                smallAloneMs > 0 ? bigAloneMs / smallAloneMs : 0.0);
     return 0;
 }
 

@@ -3,7 +3,28 @@
 #include <QFile>
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace tarnwell {
+
+namespace {
+void setReason(QString *reason, const QString &text)
+{
+    if (reason)
+        *reason = text;
+}
+
+QString notAFile(bool folder)
+{
+    return folder ? QStringLiteral("it is a folder, not a file")
+                  : QStringLiteral("it is not an ordinary file");
+}
+} // namespace
 
 QString bareFileName(const QString &path)
 {
@@ -37,6 +58,41 @@ CopyResult copyIntoFolder(const QString &source, const QString &target)
                                       QFileDevice::WriteOwner | QFileDevice::ReadUser |
                                       QFileDevice::WriteUser);
     return CopyResult::Copied;
+}
+
+bool openRegularFile(QFile &file, QString *reason)
+{
+#ifdef Q_OS_UNIX
+    const int fd =
+        ::open(QFile::encodeName(file.fileName()).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        setReason(reason, qt_error_string(errno));
+        return false;
+    }
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        setReason(reason, notAFile(S_ISDIR(info.st_mode)));
+        ::close(fd);
+        return false;
+    }
+    // The file closes the handle, even when this fails.
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        setReason(reason, file.errorString());
+        return false;
+    }
+    return true;
+#else
+    const QFileInfo info(file.fileName());
+    if (info.exists() && !info.isFile()) {
+        setReason(reason, notAFile(info.isDir()));
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        setReason(reason, file.errorString());
+        return false;
+    }
+    return true;
+#endif
 }
 
 } // namespace tarnwell

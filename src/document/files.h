@@ -2,7 +2,15 @@
 
 #include <QString>
 
+class QFile;
+
 namespace tarnwell {
+
+// Opens the file for reading if it is an ordinary file, or a link to one,
+// and never waits to find out: opening a named pipe waits for a writer, and
+// a device may never end. Otherwise false, and why in words that follow a
+// colon.
+bool openRegularFile(QFile &file, QString *reason = nullptr);
 
 // The whole text after the last separator ("/" everywhere, "\" on Windows too),
 // letter case kept, however short.

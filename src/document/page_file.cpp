@@ -1,5 +1,6 @@
 #include "page_file.h"
 
+#include "files.h"
 #include "html/text.h"
 #include "windows1252.h"
 
@@ -248,10 +249,8 @@ LoadedPage readPageBytes(const QByteArray &bytes)
 bool loadPageFile(const QString &path, LoadedPage *page, QString *error)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        setError(error, file.errorString());
+    if (!openRegularFile(file, error))
         return false;
-    }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         setError(error, file.errorString());

@@ -1,5 +1,6 @@
 #include "recovery.h"
 
+#include "files.h"
 #include "session.h"
 
 #include <QBuffer>
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QLockFile>
 #include <QSaveFile>
+#include <QStorageInfo>
 #include <QStringEncoder>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -23,12 +25,15 @@
 namespace tarnwell {
 
 namespace {
-const QByteArray kFirstLine = QByteArrayLiteral("Tarnwell kept page 1\n");
+const QByteArray kFormatLine = QByteArrayLiteral("Tarnwell kept page ");
+constexpr int kFormat = 1;
+const QByteArray kFirstLine = kFormatLine + QByteArray::number(kFormat) + '\n';
 const QByteArray kDigestKey = QByteArrayLiteral("digest=");
 const QString kSuffix = QStringLiteral(".recovery");
 constexpr int kDigestLength = 32;
 constexpr int kKeepDelayMs = 2000;
 constexpr qsizetype kPiece = 32 * 1024; // characters
+constexpr qint64 kFullBelow = 4096;     // bytes free: not even a lock file fits
 
 const std::map<PageEncoding, QByteArray> &encodingNames()
 {
@@ -84,21 +89,80 @@ struct Job
     QList<QString> body; // as the document holds it
 };
 
-bool perform(Job &job)
+// A kept-page file written by a later version of the program: the first
+// line names a format above ours.
+bool isNewerFormat(const QByteArray &bytes)
+{
+    if (!bytes.startsWith(kFormatLine))
+        return false;
+    const qsizetype end = bytes.indexOf('\n');
+    if (end < 0)
+        return false;
+    const QByteArray format = bytes.mid(kFormatLine.size(), end - kFormatLine.size());
+    if (format.isEmpty() ||
+        !std::all_of(format.begin(), format.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    bool fits = false;
+    const uint value = format.toUInt(&fits);
+    return !fits || value > uint(kFormat); // too long a number is newer still
+}
+
+// The folder as a user knows it: under the home folder, "~" for it.
+QString shownFolder(const QString &folder)
+{
+    const QString path = QDir::cleanPath(folder);
+#ifdef Q_OS_UNIX
+    const QString home = QDir::cleanPath(QDir::homePath());
+    if (path.startsWith(home + QLatin1Char('/')))
+        return QLatin1Char('~') + path.mid(home.size());
+#endif
+    return QDir::toNativeSeparators(path);
+}
+
+// Why nothing can be written in the folder, in words that fit after a colon.
+QString trouble(const QString &folder, const QString &systemReason)
+{
+    const QFileInfo info(folder);
+    if (info.exists() && !info.isDir())
+        return QStringLiteral("the folder %1 is not a folder").arg(shownFolder(folder));
+    QString reason = systemReason;
+    if (reason.isEmpty() || reason == QLatin1String("Unknown error")) {
+        // The lock says no more than that it failed; the disk may say why.
+        const QStorageInfo disk(folder);
+        if (disk.isValid() && disk.isReadOnly())
+            return QStringLiteral("read-only file system");
+        if (disk.isValid() && disk.bytesAvailable() < kFullBelow)
+            return QStringLiteral("no space left on device");
+        return QStringLiteral("the folder %1 cannot be written").arg(shownFolder(folder));
+    }
+    if (reason.endsWith(QLatin1Char('.')))
+        reason.chop(1);
+    // "No space left on device" reads on from the colon in lower case.
+    if (reason.size() > 1 && reason[0].isUpper() && reason[1].isLower())
+        reason[0] = reason[0].toLower();
+    return reason;
+}
+
+// Empty when the job was done, else why it was not, in plain words.
+QString perform(Job &job)
 {
     if (job.remove) {
         QFile::remove(job.path);
         job.lock->unlock();
-        return true;
+        return {};
     }
-    if (!job.lock->isLocked()) {
-        QDir().mkpath(QFileInfo(job.path).path());
-        if (!job.lock->tryLock(0))
-            return false;
-    }
+    // Made again each time: the folder may have been removed meanwhile.
+    const QString folder = QFileInfo(job.path).path();
+    if (!QDir().mkpath(folder))
+        return trouble(folder,
+                       QStringLiteral("the folder %1 cannot be made").arg(shownFolder(folder)));
+    if (!job.lock->isLocked() && !job.lock->tryLock(0))
+        return trouble(folder, {});
     QSaveFile file(job.path);
-    return file.open(QIODevice::WriteOnly) && writeKeptPage(&file, job.page, job.body) &&
-           file.commit();
+    if (file.open(QIODevice::WriteOnly) && writeKeptPage(&file, job.page, job.body) &&
+        file.commit())
+        return {};
+    return trouble(folder, file.errorString());
 }
 } // namespace
 
@@ -240,9 +304,13 @@ private:
             Job job = std::move(m_jobs.front());
             m_jobs.pop_front();
             lock.unlock();
-            const bool ok = perform(job);
+            const bool wrote = !job.remove;
+            const QString why = perform(job);
             job = Job();
-            emit m_owner.written(ok);
+            // Told on the owner's thread, which shows any message.
+            QMetaObject::invokeMethod(
+                &m_owner, [owner = &m_owner, wrote, why] { owner->done(wrote, why); },
+                Qt::QueuedConnection);
             lock.lock();
         }
     }
@@ -271,6 +339,17 @@ PageKeeper::PageKeeper(Session &session, const QString &folder, QObject *parent)
 PageKeeper::~PageKeeper()
 {
     m_writer.reset();
+}
+
+void PageKeeper::done(bool wrote, const QString &trouble)
+{
+    if (!trouble.isEmpty() && !m_troubled) {
+        m_troubled = true;
+        emit cannotKeep(trouble);
+    } else if (trouble.isEmpty() && wrote) {
+        m_troubled = false;
+    }
+    emit written(trouble.isEmpty());
 }
 
 void PageKeeper::follow(int position, int removed, int added)
@@ -392,9 +471,13 @@ LeftPages PageKeeper::leftPages()
             continue; // the copy that keeps it still runs
         QFile file(path);
         std::optional<KeptPage> page;
-        if (file.open(QIODevice::ReadOnly))
-            page = readKeptPage(file.readAll());
+        QByteArray bytes;
+        if (openRegularFile(file))
+            bytes = file.readAll();
         file.close();
+        if (isNewerFormat(bytes))
+            continue; // the later version that wrote it will offer it
+        page = readKeptPage(bytes);
         if (!page) {
             const QString aside =
                 path + QStringLiteral(".unreadable-") +

@@ -13,7 +13,7 @@ namespace tarnwell {
 class Interaction
 {
 public:
-    enum class Icon { None, Information, Critical };
+    enum class Icon { None, Information, Warning, Critical };
 
     virtual ~Interaction() = default;
 

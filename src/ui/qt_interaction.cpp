@@ -42,6 +42,9 @@ std::unique_ptr<QMessageBox> QtInteraction::makeMessageBox(QWidget *parent, cons
     case Icon::Information:
         box->setIcon(QMessageBox::Information);
         break;
+    case Icon::Warning:
+        box->setIcon(QMessageBox::Warning);
+        break;
     case Icon::Critical:
         box->setIcon(QMessageBox::Critical);
         break;

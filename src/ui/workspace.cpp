@@ -3,14 +3,29 @@
 #include "controls.h"
 #include "document/recovery.h"
 #include "document/session.h"
+#include "interaction.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QTimer>
 
 namespace tarnwell {
 
+namespace {
+// How long a message about the kept page waits for another dialog to close.
+constexpr int kDialogWaitMs = 300;
+} // namespace
+
 Workspace::Workspace(Session &session, Interaction &interaction, QuitHandler quit)
     : m_session(session), m_interaction(interaction), m_quit(std::move(quit))
-{}
+{
+    if (PageKeeper *keeper = m_session.pageKeeper()) {
+        QObject::connect(keeper, &PageKeeper::cannotKeep, &m_context,
+                         [this](const QString &reason) {
+                             m_keepingTrouble = reason;
+                             tellKeepingTrouble();
+                         });
+    }
+}
 
 Workspace::~Workspace()
 {
@@ -30,6 +45,22 @@ void Workspace::quit()
     // Not QCoreApplication::quit(): that first asks every window to close,
     // and the screens that stand for QUIT and Exit Program refuse.
     QCoreApplication::exit(0);
+}
+
+void Workspace::tellKeepingTrouble()
+{
+    if (m_keepingTrouble.isEmpty())
+        return;
+    // Not over a question the user is answering, nor inside it.
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(kDialogWaitMs, &m_context, [this] { tellKeepingTrouble(); });
+        return;
+    }
+    const QString text = QStringLiteral("Tarnwell cannot keep a safety copy of your page: %1. "
+                                        "Save your page often.")
+                             .arg(m_keepingTrouble);
+    m_keepingTrouble.clear();
+    m_interaction.showMessage(QApplication::activeWindow(), text, Interaction::Icon::Warning);
 }
 
 void bringToFront(QWidget *screen)

@@ -53,11 +53,16 @@ public:
     void quit();
 
 private:
+    // Says that the page cannot be kept, once no other dialog is open.
+    void tellKeepingTrouble();
+
     Session &m_session;
     Interaction &m_interaction;
     QuitHandler m_quit;
     std::map<std::type_index, std::unique_ptr<QWidget>> m_screens;
     std::map<std::type_index, QPointer<QWidget>> m_freshScreens;
+    QString m_keepingTrouble; // not yet told
+    QObject m_context;        // ends the connections and timers with this
 };
 
 // Shows a screen in front of the others and gives it the keyboard.

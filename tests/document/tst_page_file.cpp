@@ -11,6 +11,7 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #endif
 
 using namespace tarnwell;
@@ -44,6 +45,7 @@ private slots:
     void previewFile();
     void saveLoadSaveRoundTrip();
     void saveFailureKeepsEarlierFile();
+    void unreadableFilesAreReported_data();
     void unreadableFilesAreReported();
 };
 
@@ -227,18 +229,48 @@ void TestPageFile::saveFailureKeepsEarlierFile()
 #endif
 }
 
+// Nothing that is not an ordinary file is read, and nothing waits: a named
+// pipe would block the reader until something wrote to it.
+void TestPageFile::unreadableFilesAreReported_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("error");
+    const QString missing = QStringLiteral("No such file or directory");
+    const QString folder = QStringLiteral("it is a folder, not a file");
+    const QString special = QStringLiteral("it is not an ordinary file");
+    QTest::newRow("missing") << "missing.html" << missing;
+    QTest::newRow("folder") << "folder.html" << folder;
+#ifdef Q_OS_UNIX
+    QTest::newRow("named pipe") << "pipe.html" << special;
+    QTest::newRow("link to a named pipe") << "to-pipe.html" << special;
+    QTest::newRow("link to a folder") << "to-folder.html" << folder;
+    QTest::newRow("link to nothing") << "to-nothing.html" << missing;
+    QTest::newRow("device") << "/dev/zero" << special;
+#endif
+}
+
 void TestPageFile::unreadableFilesAreReported()
 {
+    QFETCH(QString, name);
+    QFETCH(QString, error);
     QTemporaryDir dir;
-    LoadedPage page;
-    page.body = QStringLiteral("untouched");
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.html")));
-    for (const char *name : {"missing.html", "folder.html"}) {
-        QString error;
-        QVERIFY(!loadPageFile(dir.filePath(QLatin1String(name)), &page, &error));
-        QVERIFY(!error.isEmpty());
-    }
+    const QDir here(dir.path());
+    QVERIFY(here.mkdir(QStringLiteral("folder.html")));
+#ifdef Q_OS_UNIX
+    QCOMPARE(mkfifo(QFile::encodeName(here.filePath(QStringLiteral("pipe.html"))), 0600), 0);
+    QVERIFY(
+        QFile::link(QStringLiteral("pipe.html"), here.filePath(QStringLiteral("to-pipe.html"))));
+    QVERIFY(QFile::link(QStringLiteral("folder.html"),
+                        here.filePath(QStringLiteral("to-folder.html"))));
+    QVERIFY(
+        QFile::link(QStringLiteral("gone.html"), here.filePath(QStringLiteral("to-nothing.html"))));
+#endif
+    LoadedPage page{QStringLiteral("untouched"), PageEncoding::Utf8};
+    QString reason;
+    QVERIFY(!loadPageFile(here.filePath(name), &page, &reason));
+    QCOMPARE(reason, error);
     QCOMPARE(page.body, QStringLiteral("untouched"));
+    QCOMPARE(page.encoding, PageEncoding::Utf8);
 }
 
 QTEST_MAIN(TestPageFile)

@@ -122,7 +122,7 @@ QString answerDialog(QWidget *modal, const QString &verb, const QString &word, c
     if (verb == "cancel")
         return later(modal, [](QWidget *dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
     if (auto *box = qobject_cast<QMessageBox *>(modal); box && verb == "answer") {
-        static const QStringList icons = {QString(), "[info] ", QString(), "[stop] "};
+        static const QStringList icons = {QString(), "[info] ", "[warn] ", "[stop] "};
         const QString shown = icons.value(int(box->icon())) + box->text();
         // A text ending in "*" stands for any text that begins so.
         const bool same = rest.endsWith('*') ? shown.startsWith(rest.chopped(1)) : shown == rest;
@@ -268,10 +268,19 @@ QString perform(const QString &line)
             {"Tab", Qt::Key_Tab}, {"Return", Qt::Key_Return}, {"Space", Qt::Key_Space},
             {"Up", Qt::Key_Up},   {"Down", Qt::Key_Down},     {"Escape", Qt::Key_Escape},
             {"End", Qt::Key_End}, {"Home", Qt::Key_Home},     {"Backtab", Qt::Key_Backtab}};
+        // "Ctrl+" before a key or a letter holds Ctrl down.
+        const bool ctrl = name.startsWith("Ctrl+");
+        const QString keyName = ctrl ? name.mid(5) : name;
+        const Qt::Key key = keyName.size() == 1 ? Qt::Key(keyName.at(0).toUpper().unicode())
+                                                : keys.value(keyName, Qt::Key_unknown);
+        if (key == Qt::Key_unknown)
+            return "fail no key " + name;
         QWidget *focus = QApplication::focusWidget();
         if (!focus)
             return wait("nothing has the keyboard");
-        return later(focus, [key = keys.value(name)](QWidget *w) { QTest::keyClick(w, key); });
+        return later(focus, [key, ctrl](QWidget *w) {
+            QTest::keyClick(w, key, ctrl ? Qt::ControlModifier : Qt::NoModifier);
+        });
     }
     if (verb == "folder") {
         auto *list = qobject_cast<QAbstractItemView *>(resolve("nonComdlg/Dir1"));

@@ -20,12 +20,13 @@ namespace tarnwell::e2e {
 //   select NAME ITEM        click ITEM in a list; activate NAME ITEM double-clicks it
 //   folder PATH             open PATH, from the root down, in the Select
 //                           Directory screen's folder list
-//   key KEY                 a key on whatever has the keyboard (Tab, Space, Down...)
+//   key KEY                 a key on whatever has the keyboard (Tab, Space, Down,
+//                           a letter...); "Ctrl+" before it holds Ctrl down
 //   keys TEXT               TEXT typed on whatever has the keyboard
 //   tab NAME                Tab pressed until NAME has the keyboard
 //   dialog                  a dialog is open and has the keyboard
-//   answer BUTTON [TEXT]    a message box: check TEXT (after "[info] " or
-//                           "[stop] " for its icon; a final "*" matches any
+//   answer BUTTON [TEXT]    a message box: check TEXT (after "[info] ",
+//                           "[warn] " or "[stop] " for its icon; a final "*" matches any
 //                           end) and the title, press BUTTON
 //   file PATH               the file dialog: type PATH and press Enter
 //   dialog-folder PATH      the file dialog shows the folder PATH
