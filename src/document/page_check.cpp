@@ -492,7 +492,7 @@ void Checker::check(const FileUse &file, int spellings)
     if (file.shown && shown.size.width() > kWidestPicture) {
         const bool canCopy = !shown.animated && !found.throughLink;
         PageFinding &wide = m_findings.add(
-            file.shown->at, PageProblem::TooWide, name,
+            file.shown->at, PageProblem::TooWide, file.shown->value.trimmed(),
             QStringLiteral("It is %1 pixels wide, more than the 500 that fit a page: visitors "
                            "must scroll sideways to see it all, and it loads slowly.")
                 .arg(shown.size.width()),

@@ -7,6 +7,7 @@
 #include "document/page_references.h"
 
 #include <QList>
+#include <QRegularExpression>
 #include <QString>
 #include <gumbo.h>
 #include <vector>
@@ -21,8 +22,7 @@ struct OracleAttribute
 };
 
 // Gumbo reads UTF-8; the page reader reads the text document's characters,
-// which stand for line breaks with U+2028 and U+2029. Lone surrogates are no
-// characters: the caller leaves such pages out.
+// which stand for line breaks with U+2028 and U+2029.
 inline QList<OracleAttribute> gumboAddresses(const QString &page)
 {
     QByteArray bytes;
@@ -62,8 +62,10 @@ inline QList<OracleAttribute> gumboAddresses(const QString &page)
             const auto *attribute = static_cast<const GumboAttribute *>(element.attributes.data[k]);
             const QString name = QString::fromUtf8(attribute->name);
             const GumboStringPiece &raw = attribute->original_value;
+            // An empty value (an attribute without "=") has no place of its own
+            // in gumbo, and names no file.
             if ((name != u"src" && name != u"href" && name != u"background") || !raw.data ||
-                raw.length == 0)
+                raw.length == 0 || !*attribute->value)
                 continue;
             // Where an unquoted value begins with a character reference,
             // gumbo's piece begins after it; its end is right.
@@ -75,6 +77,26 @@ inline QList<OracleAttribute> gumboAddresses(const QString &page)
     return found;
 }
 
+// Gumbo follows an older HTML5 here: it reads control characters and
+// noncharacters in the page as U+FFFD, where browsers keep them, and drops
+// a NUL in an attribute's name, which browsers read as U+FFFD. Both readers
+// are given the page with U+FFFD for each, each character's place kept.
+inline QString asGumboReads(const QString &page)
+{
+    QString out;
+    out.reserve(page.size());
+    for (const char32_t c : page.toUcs4()) {
+        const bool replaced = (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\f' && c != u'\r') ||
+                              (c >= 0x7F && c <= 0x9F) || (c >= 0xFDD0 && c <= 0xFDEF) ||
+                              (c & 0xFFFE) == 0xFFFE;
+        if (replaced)
+            out += QString(c > 0xFFFF ? 2 : 1, QChar::ReplacementCharacter);
+        else
+            out += QString::fromUcs4(&c, 1);
+    }
+    return out;
+}
+
 // Why the two disagree on a page, or empty. Every address gumbo finds must be
 // found at the same place with the same decoded value. The other way round
 // only where gumbo's tree building keeps every tag: it drops or merges tags
@@ -82,14 +104,19 @@ inline QList<OracleAttribute> gumboAddresses(const QString &page)
 // a FRAMESET), and a script that holds "<!--<script" hides more from it than
 // from a flat reading. In SVG and MathML the text of STYLE and the like holds
 // tags, which a flat reading cannot know; such pages are not compared.
-inline QString disagreement(const QString &page, const PageReferences &ours)
+inline QString disagreement(const QString &original)
 {
+    const QString page = asGumboReads(original);
+    const PageReferences ours = readPageReferences(page);
     for (const QStringView foreign : {u"<svg", u"<math"})
         if (page.contains(foreign, Qt::CaseInsensitive))
             return {};
-    for (const QChar c : page)
-        if (c.isSurrogate())
-            return {}; // checked by the caller: paired surrogates only
+    if (!page.isValidUtf16())
+        return {}; // a lone surrogate is no character, and UTF-8 has none
+    // Gumbo's numbers overflow: "&#x110000000;" and longer come out wrong.
+    static const QRegularExpression longNumber(QStringLiteral("&#[xX]?[0-9a-fA-F]{8}"));
+    if (page.contains(longNumber))
+        return {};
     const QList<OracleAttribute> theirs = gumboAddresses(page);
     const auto alike = [&page](const PageReference &reference, const OracleAttribute &attribute) {
         const qsizetype end = reference.at + reference.length;
