@@ -526,8 +526,13 @@ void checkMouseOverNames(const PageReferences &scan, Findings &findings)
         else
             inScripts.insert(name.name);
     }
+    QSet<QString> judged; // each script name once: a long script repeats them
     for (const MouseOverName &name : scan.names) {
         const QString &text = name.name;
+        if (!name.onPicture && judged.contains(text))
+            continue;
+        if (!name.onPicture)
+            judged.insert(text);
         if (name.onPicture && onPictures.value(name.name) > 1 && inScripts.contains(name.name) &&
             findings.once(PageProblem::NameTwice, text))
             findings.add(name.at, PageProblem::NameTwice, text,
@@ -563,7 +568,18 @@ QList<PageFinding> checkPage(QStringView body, const QString &folder)
     // One use per file however often the page names it.
     QList<FileUse> uses;
     QHash<QString, qsizetype> useOf;
+    QHash<QString, qsizetype> known; // a value read before: its use, or -1 for none
     for (const PageReference &reference : scan.references) {
+        if (const auto it = known.constFind(reference.value); it != known.cend()) {
+            if (*it >= 0) {
+                FileUse &use = uses[*it];
+                use.use |= reference.use;
+                if (!use.shown && (reference.use & Shown))
+                    use.shown = &reference;
+            }
+            continue;
+        }
+        known.insert(reference.value, -1);
         const FileAddress address = fileAddress(reference.value);
         const QString value = reference.value.trimmed();
         switch (address.kind) {
@@ -612,6 +628,7 @@ QList<PageFinding> checkPage(QStringView body, const QString &folder)
             useOf.insert(key, index);
             uses.append(use);
         }
+        known.insert(reference.value, index);
         FileUse &use = uses[index];
         use.use |= reference.use;
         if (!use.shown && (reference.use & Shown))
@@ -662,7 +679,7 @@ bool renameForPage(const QString &folder, const PageFinding &finding, QString *e
     const QString from = plainPathInside(folder, finding.folderFile, true);
     const qsizetype slash = finding.folderFile.lastIndexOf(u'/');
     const QString oldName = finding.folderFile.sliced(slash + 1);
-    const QString newName = finding.file.sliced(qMax<qsizetype>(slash + 1, 0));
+    const QString newName = finding.file.mid(slash + 1);
     if (from.isEmpty() || finding.file.left(slash + 1) != finding.folderFile.left(slash + 1) ||
         !isPlainName(newName) || newName.toLower() != oldName.toLower() || newName == oldName) {
         *error = QStringLiteral("the file is no longer a plain file of your folder.");

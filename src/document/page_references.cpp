@@ -3,6 +3,7 @@
 #include "html_entities.h"
 
 #include <QByteArray>
+#include <QSet>
 #include <QUrl>
 #include <algorithm>
 #include <cstring>
@@ -178,6 +179,19 @@ QString decode(QStringView raw, std::vector<qsizetype> *map)
     }
     const qsizetype n = raw.size();
     for (qsizetype i = 0; i < n;) {
+        // Most of a value is plain characters: taken a run at a time.
+        qsizetype plain = i;
+        while (plain < n && raw[plain] != u'&' && raw[plain] != u'\r' && raw[plain] != QChar(0) &&
+               raw[plain].unicode() < 0x2028)
+            ++plain;
+        if (plain > i) {
+            out.append(raw.sliced(i, plain - i));
+            if (map)
+                for (qsizetype k = i; k < plain; ++k)
+                    map->push_back(k);
+            i = plain;
+            continue;
+        }
         const qsizetype before = out.size();
         qsizetype took = 1;
         const QChar c = raw[i];
@@ -283,7 +297,7 @@ private:
         qsizetype i = from;
         while (i < n && !isSpace(m_page[i]) && m_page[i] != u'/' && m_page[i] != u'>')
             ++i;
-        const QString tag = start ? lowerName(m_page.sliced(from, i - from)) : QString();
+        const QString tag = start ? tagName(m_page.sliced(from, i - from)) : QString();
         QList<Attribute> kept;
         unsigned seen = 0;
         for (;;) {
@@ -352,6 +366,19 @@ private:
         return i;
     }
 
+    // The tag's name in small letters; the common ones shared, not copied.
+    static QString tagName(QStringView name)
+    {
+        static const QString common[] = {
+            QStringLiteral("a"),    QStringLiteral("img"),    QStringLiteral("body"),
+            QStringLiteral("td"),   QStringLiteral("table"),  QStringLiteral("script"),
+            QStringLiteral("link"), QStringLiteral("iframe"), QStringLiteral("input")};
+        for (const QString &word : common)
+            if (name.size() == word.size() && startsWithName(name, 0, word))
+                return word;
+        return lowerName(name);
+    }
+
     // Where "</tag" followed by a space, "/" or ">" begins, or the page's end.
     qsizetype endOfText(qsizetype from, QStringView tag)
     {
@@ -405,11 +432,16 @@ private:
     {
         const QString script = decode(raw, &m_map);
         const qsizetype n = script.size();
+        // Each picture and name once per script, where it first comes: a long
+        // script repeats them, and once tells all there is to know.
+        QSet<QStringView> pictures, names;
+        QStringView lastPicture, lastName; // most often the one before: no look-up
         qsizetype chain = 0;
         for (qsizetype i = 0; i < n; ++i) {
-            if (QStringView(u";{(,:").contains(script[i]))
+            const char16_t c = script[i].unicode();
+            if (c == u';' || c == u'{' || c == u'(' || c == u',' || c == u':')
                 chain = i + 1;
-            if (script[i] != u'.' || !startsWithName(script, i + 1, u"src"))
+            if (c != u'.' || !startsWithName(script, i + 1, u"src"))
                 continue;
             const qsizetype dot = i;
             qsizetype k = i + 4;
@@ -425,9 +457,17 @@ private:
             const qsizetype end = script.indexOf(script[k], k + 1);
             if (end < 0)
                 return;
-            const qsizetype from = m_map[size_t(k + 1)];
-            m_found.references.append({script.sliced(k + 1, end - k - 1), at + from,
-                                       m_map[size_t(end)] - from, tag, attribute, UseShown});
+            const QStringView picture = QStringView(script).sliced(k + 1, end - k - 1);
+            if (picture != lastPicture) {
+                lastPicture = picture;
+                if (!pictures.contains(picture)) {
+                    pictures.insert(picture);
+                    const qsizetype from = m_map[size_t(k + 1)];
+                    m_found.references.append({picture.toString(), at + from,
+                                               m_map[size_t(end)] - from, tag, attribute,
+                                               UseShown});
+                }
+            }
             QStringView name = QStringView(script).sliced(chain, dot - chain);
             qsizetype nameAt = chain;
             while (!name.isEmpty() && name.front().isSpace()) {
@@ -442,8 +482,13 @@ private:
                     break;
                 }
             }
-            if (!name.isEmpty() && name != u"this" && !name.contains(u'['))
-                m_found.names.append({name.toString(), at + m_map[size_t(nameAt)], false});
+            if (!name.isEmpty() && name != lastName && name != u"this" && !name.contains(u'[')) {
+                lastName = name;
+                if (!names.contains(name)) {
+                    names.insert(name);
+                    m_found.names.append({name.toString(), at + m_map[size_t(nameAt)], false});
+                }
+            }
             i = end;
             chain = end + 1;
         }

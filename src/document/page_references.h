@@ -11,7 +11,7 @@ namespace tarnwell {
 enum ReferenceUse : unsigned { UseShown = 1, UseBackground = 2, UseLinked = 4 };
 
 // An address in a tag's SRC, HREF or BACKGROUND, or a picture that a
-// MouseOver script shows.
+// MouseOver script shows (each picture once per script).
 struct PageReference
 {
     QString value;        // decoded as a browser decodes the attribute
@@ -22,6 +22,7 @@ struct PageReference
     unsigned use = 0;     // one ReferenceUse
 };
 
+// A name an IMG is given, or one that a script changes (once per script).
 struct MouseOverName
 {
     QString name;
