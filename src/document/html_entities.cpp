@@ -2241,7 +2241,6 @@ const NamedCharacter kNamedCharacters[] = {
     {"zwnj;", 0x200C, 0x0},
 };
 
-const int kNamedCharacterCount =
-    int(sizeof(kNamedCharacters) / sizeof(kNamedCharacters[0]));
+const int kNamedCharacterCount = int(sizeof(kNamedCharacters) / sizeof(kNamedCharacters[0]));
 
 } // namespace tarnwell

@@ -24,18 +24,20 @@ enum class PageProblem {
     OutsideFolder, // ".." past the folder, or a link in it that leads out
 };
 
-// A mend that touches nothing but the file concerned.
+// A mend that touches nothing but the file concerned, inside the session
+// folder, and never overwrites a file.
 enum class PageFix {
     None,
     RenameFile,  // rename folderFile to file, the name the page uses
     CopyPicture, // copy a picture the user picks into the folder as file
-    WebCopy,     // make a copy of folderFile 500 pixels wide and use it in the page
+    WebCopy,     // make a copy of folderFile 500 pixels wide and use it at `at` in the page
 };
 
 struct PageFinding
 {
     PageProblem problem;
-    QString name;   // the file or name as the page writes it, or a file of the folder
+    QString name;   // the address or name as the page gives it (character references
+                    // decoded), or a file of the folder
     QString title;  // the problem in a few words
     QString effect; // what goes wrong on the web
     QString mend;   // how to mend it
