@@ -26,7 +26,9 @@ QByteArray gif(int width, int height)
     for (const int size : {width, height})
         bytes += char(size & 0xFF) + QByteArray(1, char(size >> 8));
     // Two colours, then one black pixel at the top left.
-    bytes += QByteArray("\x80\0\0\0\0\0\xff\xff\xff,\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0;", 30);
+    static const char rest[] =
+        "\x80\0\0\0\0\0\xff\xff\xff,\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0;";
+    bytes += QByteArray(rest, sizeof rest - 1);
     return bytes;
 }
 
