@@ -297,7 +297,7 @@ private:
         qsizetype i = from;
         while (i < n && !isSpace(m_page[i]) && m_page[i] != u'/' && m_page[i] != u'>')
             ++i;
-        const QString tag = start ? tagName(m_page.sliced(from, i - from)) : QString();
+        const QStringView rawTag = m_page.sliced(from, i - from);
         QList<Attribute> kept;
         unsigned seen = 0;
         for (;;) {
@@ -349,18 +349,21 @@ private:
             }
         }
         ++i; // past ">"
-        for (const Attribute &attribute : kept)
-            take(tag, attribute);
+        if (!kept.isEmpty()) {
+            const QString tag = tagName(rawTag);
+            for (const Attribute &attribute : kept)
+                take(tag, attribute);
+        }
         if (!start)
             return i;
         // The text of these elements holds no tags.
-        if (tag == u"plaintext")
+        if (isName(rawTag, u"plaintext"))
             return n;
         for (const QStringView textOnly :
              {QStringView(u"script"), QStringView(u"style"), QStringView(u"textarea"),
               QStringView(u"title"), QStringView(u"xmp"), QStringView(u"iframe"),
               QStringView(u"noembed"), QStringView(u"noframes")}) {
-            if (tag == textOnly)
+            if (isName(rawTag, textOnly))
                 return endOfText(i, textOnly);
         }
         return i;
@@ -374,7 +377,7 @@ private:
             QStringLiteral("td"),   QStringLiteral("table"),  QStringLiteral("script"),
             QStringLiteral("link"), QStringLiteral("iframe"), QStringLiteral("input")};
         for (const QString &word : common)
-            if (name.size() == word.size() && startsWithName(name, 0, word))
+            if (isName(name, word))
                 return word;
         return lowerName(name);
     }
@@ -393,16 +396,19 @@ private:
         return n;
     }
 
+    static bool isName(QStringView name, QStringView lowerWord)
+    {
+        return name.size() == lowerWord.size() && startsWithName(name, 0, lowerWord);
+    }
+
     // The attributes read, each as a bit, so that only the first of a name counts.
     static unsigned wanted(QStringView name)
     {
         static const char16_t *const names[] = {u"src",  u"href",        u"background",
                                                 u"name", u"onmouseover", u"onmouseout"};
-        for (unsigned k = 0; k < std::size(names); ++k) {
-            const QStringView word(names[k]);
-            if (name.size() == word.size() && startsWithName(name, 0, word))
+        for (unsigned k = 0; k < std::size(names); ++k)
+            if (isName(name, names[k]))
                 return 1u << k;
-        }
         return 0;
     }
 
@@ -418,7 +424,7 @@ private:
             m_found.references.append(
                 {decode(raw, nullptr), attribute.at, attribute.length, tag, name, use});
         } else if (name == u"name") {
-            if (picture)
+            if (tag == u"img" || tag == u"image")
                 m_found.names.append({decode(raw, nullptr).trimmed(), attribute.at, true});
         } else {
             scanScript(raw, attribute.at, tag, name);
