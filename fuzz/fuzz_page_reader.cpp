@@ -49,8 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             fuzz::fail("an address outside the page", input);
         if (reference.value.size() > reference.length)
             fuzz::fail("a decoded address longer than its text in the page", input);
-        if (reference.value.contains(u'\r') || reference.value.contains(QChar(0)))
-            fuzz::fail("a CR or NUL left in a decoded address", input);
+        // "&#13;" stands for a CR, but a NUL is never kept.
+        if (reference.value.contains(QChar(0)))
+            fuzz::fail("a NUL left in a decoded address", input);
     }
     for (const MouseOverName &name : found.names)
         if (name.at < 0 || name.at + name.name.size() > page.size() + 1)

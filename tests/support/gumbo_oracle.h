@@ -65,7 +65,7 @@ inline QList<OracleAttribute> gumboAddresses(const QString &page)
             // An empty value (an attribute without "=") has no place of its own
             // in gumbo, and names no file.
             if ((name != u"src" && name != u"href" && name != u"background") || !raw.data ||
-                raw.length == 0 || !*attribute->value)
+                !*attribute->value)
                 continue;
             // Where an unquoted value begins with a character reference,
             // gumbo's piece begins after it; its end is right.
