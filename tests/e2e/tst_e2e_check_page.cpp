@@ -83,8 +83,9 @@ void TestCheckPage::findAndFix()
 }
 
 // An address with a query string, a folder that changes while Check page is
-// open, and a file that appears while the file dialog is: every Fix answers
-// at once, says what it did, and nothing beside the session folder changes.
+// open, a file that appears while the file dialog is, and one that goes
+// before Fix is pressed: every Fix answers at once, says what it did or why
+// it did nothing, and nothing beside the session folder changes.
 void TestCheckPage::oddAddressesAndAChangingFolder()
 {
     QTemporaryDir parent, elsewhere;
@@ -139,8 +140,19 @@ void TestCheckPage::oddAddressesAndAChangingFolder()
         problems(), QStringList({"later.png | Picture too wide", "gone.png | Not a picture"}),
         30000);
     QCOMPARE(readAll(folder.filePath("gone.png")), QByteArray("mine"));
-    QCOMPARE(folder.entryList(QDir::Files),
-             QStringList({"gone.png", "later.png", "wide-web.jpg", "wide.png"}));
+    // A file that goes after the list was made is not mended blindly.
+    QVERIFY2(app.run({"select CheckPage/Findings later.png", "enabled CheckPage/Fix"}),
+             qPrintable(app.error()));
+    QVERIFY(QFile::remove(folder.filePath("later.png")));
+    QVERIFY2(app.run({"click CheckPage/Fix",
+                      "answer OK [info] later.png has changed in the page or in your folder since "
+                      "the list was made, so Tarnwell changed nothing. The list now shows what is "
+                      "there."}),
+             qPrintable(app.error()));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        problems(), QStringList({"later.png | Not in your folder", "gone.png | Not a picture"}),
+        30000);
+    QCOMPARE(folder.entryList(QDir::Files), QStringList({"gone.png", "wide-web.jpg", "wide.png"}));
     QCOMPARE(QDir(parent.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), beside);
     QCOMPARE(QImage(parent.filePath("wide.png")), wide);
 }
