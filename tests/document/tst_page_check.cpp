@@ -425,6 +425,7 @@ void TestPageCheck::findings()
     const QString before = body.text();
     const QList<PageFinding> found = checkPage(body.document()->toRawText(), folder);
     QCOMPARE(lines(found), expected);
+    QCOMPARE(test::disagreement(body.document()->toRawText()), QString());
     for (auto it = found.crbegin(); it != found.crend(); ++it) {
         QString error, address;
         if (it->fix == PageFix::RenameFile) {
