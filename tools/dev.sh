@@ -13,8 +13,10 @@ asan_dir="${build_dir}-asan"
 fuzz_dir="${build_dir}-fuzz"
 fuzz_seconds=30
 
+# libgumbo-dev: an HTML5 parser that checks Check page's reader in the tests
+# (built by "run" too) and its fuzz target; the program never links it.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-webengine-dev qt6-image-formats-plugins xvfb
-    desktop-file-utils appstream dpkg-dev file)
+    desktop-file-utils appstream dpkg-dev file libgumbo-dev)
 # The tests' fuzz targets: clang, libFuzzer and clang's sanitizer runtimes, and
 # llvm-symbolizer for readable reports. (gcc's sanitizer runtimes come with g++.)
 if [[ $action == test ]]; then
@@ -59,7 +61,7 @@ fuzz() {
     cmake --build "$fuzz_dir" --target fuzzers
     local scratch name log
     scratch="$(mktemp -d)"
-    for name in loader writer kept picture_header; do
+    for name in loader writer kept picture_header page_reader; do
         cp -R "fuzz/corpus/$name" "$scratch/$name"
         log="$fuzz_dir/fuzz_$name.log"
         echo "fuzz_$name: ${fuzz_seconds} s on a copy of fuzz/corpus/$name"

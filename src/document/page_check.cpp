@@ -2,8 +2,10 @@
 
 #include "html/links.h"
 #include "page_file.h"
+#include "page_references.h"
 #include "picture_header.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -15,7 +17,6 @@
 #include <QSet>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QUrl>
 #include <algorithm>
 
 namespace tarnwell {
@@ -24,199 +25,14 @@ namespace {
 
 constexpr int kWidestPicture = 500; // the Start screen's advice
 constexpr qint64 kLargestPicture = 300 * 1024;
+constexpr qint64 kLargestOtherPage = 32 * 1024 * 1024;
 
-// How the page uses a file.
-enum Use : unsigned { Shown = 1, Background = 2, Linked = 4 };
-
-struct Reference
-{
-    QStringView value; // as the page writes it
-    qsizetype at;      // where the value begins in the text
-    unsigned use;
-};
-
-struct MouseOverName
-{
-    QStringView name;
-    qsizetype at;
-    bool onPicture; // an IMG's NAME=, else the name a script changes
-};
-
-struct PageScan
-{
-    QList<Reference> references;
-    QList<MouseOverName> names;
-};
-
-bool isSpace(QChar c)
-{
-    return c == u' ' || (c >= u'\t' && c <= u'\r') || c == QChar::LineSeparator ||
-           c == QChar::ParagraphSeparator;
-}
-
-bool isLetter(QChar c)
-{
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-}
+// How the page uses a file, as the page reader tells it.
+enum Use : unsigned { Shown = UseShown, Background = UseBackground, Linked = UseLinked };
 
 bool isLetterOrDigit(QChar c)
 {
-    return isLetter(c) || (c >= u'0' && c <= u'9');
-}
-
-// Compares with a lower-case word, ignoring letter case as HTML does.
-bool is(QStringView word, QStringView lower)
-{
-    return word.size() == lower.size() && word.compare(lower, Qt::CaseInsensitive) == 0;
-}
-
-// Past spaces, an "=" and the spaces after it; false where no "=" follows.
-bool skipEquals(QStringView text, qsizetype *i)
-{
-    while (*i < text.size() && isSpace(text[*i]))
-        ++*i;
-    if (*i == text.size() || text[*i] != u'=')
-        return false;
-    do
-        ++*i;
-    while (*i < text.size() && isSpace(text[*i]));
-    return true;
-}
-
-// "gondola5.src='b.jpg'" and the like, as MouseOver pictures write them: the
-// name that the script changes and the picture that it shows.
-void scanScript(QStringView script, qsizetype at, PageScan *scan)
-{
-    const qsizetype n = script.size();
-    qsizetype from = 0;
-    qsizetype dot;
-    while ((dot = script.indexOf(u".src", from, Qt::CaseInsensitive)) >= 0) {
-        qsizetype i = from = dot + 4;
-        if (!skipEquals(script, &i))
-            continue;
-        if (i == n || (script[i] != u'\'' && script[i] != u'"'))
-            continue;
-        const qsizetype end = script.indexOf(script[i], i + 1);
-        if (end < 0)
-            return;
-        scan->references.append({script.sliced(i + 1, end - i - 1), at + i + 1, Shown});
-        from = end + 1;
-
-        qsizetype start = dot;
-        while (start > 0 && !QStringView(u";{(,:").contains(script[start - 1]))
-            --start;
-        QStringView name = script.sliced(start, dot - start).trimmed();
-        for (const QStringView prefix : {QStringView(u"document.images."),
-                                         QStringView(u"document."), QStringView(u"window.")}) {
-            if (name.startsWith(prefix)) {
-                name = name.sliced(prefix.size());
-                break;
-            }
-        }
-        if (name != QLatin1String("this") && !name.contains(u'['))
-            scan->names.append({name, at + start, false});
-    }
-}
-
-void takeAttribute(QStringView tag, QStringView name, QStringView value, qsizetype at,
-                   PageScan *scan)
-{
-    if (is(name, u"src"))
-        scan->references.append({value, at, is(tag, u"img") || is(tag, u"input") ? Shown : Linked});
-    else if (is(name, u"background"))
-        scan->references.append({value, at, Background});
-    else if (is(name, u"href"))
-        scan->references.append({value, at, Linked});
-    else if (is(name, u"name") && is(tag, u"img"))
-        scan->names.append({value.trimmed(), at, true});
-    else if (is(name, u"onmouseover") || is(name, u"onmouseout"))
-        scanScript(value, at, scan);
-}
-
-// Every tag's attributes, quoted or not, in any letter case; comments skipped.
-PageScan scanPage(QStringView text)
-{
-    PageScan scan;
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    while ((i = text.indexOf(u'<', i)) >= 0) {
-        ++i;
-        if (text.sliced(i).startsWith(u"!--")) {
-            i = text.indexOf(u"-->", i + 3);
-            if (i < 0)
-                break;
-            continue;
-        }
-        const qsizetype tagStart = i;
-        while (i < n && isLetterOrDigit(text[i]))
-            ++i;
-        if (i == tagStart || !isLetter(text[tagStart]))
-            continue;
-        const QStringView tag = text.sliced(tagStart, i - tagStart);
-        while (i < n && text[i] != u'>') {
-            if (isSpace(text[i]) || text[i] == u'/' || text[i] == u'=') {
-                ++i;
-                continue;
-            }
-            const qsizetype nameStart = i;
-            while (i < n && !isSpace(text[i]) && text[i] != u'=' && text[i] != u'>' &&
-                   text[i] != u'/')
-                ++i;
-            const QStringView name = text.sliced(nameStart, i - nameStart);
-            if (!skipEquals(text, &i))
-                continue;
-            qsizetype start = i;
-            qsizetype end = i;
-            if (i < n && (text[i] == u'"' || text[i] == u'\'')) {
-                start = i + 1;
-                end = text.indexOf(text[i], start);
-                if (end < 0)
-                    end = n;
-                i = qMin(end + 1, n);
-            } else {
-                while (i < n && !isSpace(text[i]) && text[i] != u'>')
-                    ++i;
-                end = i;
-            }
-            takeAttribute(tag, name, text.sliced(start, end - start), start, &scan);
-        }
-    }
-    return scan;
-}
-
-enum class Target { None, LocalAddress, File };
-
-Target targetOf(QStringView value)
-{
-    if (value.isEmpty() || value.startsWith(u'#') || value.startsWith(u"//"))
-        return Target::None; // this page, or a web address without its http:
-    if (value.startsWith(u'/') || value.startsWith(u'\\'))
-        return Target::LocalAddress;
-    qsizetype colon = 0;
-    while (colon < value.size() && (isLetterOrDigit(value[colon]) || value[colon] == u'+' ||
-                                    value[colon] == u'-' || value[colon] == u'.'))
-        ++colon;
-    if (colon == value.size() || value[colon] != u':' || !isLetter(value[0]))
-        return Target::File;
-    // A drive letter, or file:; http:, mailto: and the like are on the web.
-    return colon == 1 || is(value.first(colon), u"file") ? Target::LocalAddress : Target::None;
-}
-
-// The file a reference names, as a browser reads it: without "?..." or "#...",
-// "&amp;" and "%xx" decoded.
-QString fileKey(QStringView value)
-{
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value[i] == u'?' || value[i] == u'#') {
-            value.truncate(i);
-            break;
-        }
-    }
-    QString key = value.toString();
-    key.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
-    if (key.contains(u'%'))
-        key = QUrl::fromPercentEncoding(key.toUtf8());
-    return key;
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
 }
 
 bool isOddName(const QString &key)
@@ -234,67 +50,121 @@ bool isNamedAsPicture(const QString &key)
     return suffixes.contains(QFileInfo(key).suffix().toLower());
 }
 
-// The path's folders and name, "." and ".." worked out; false when it leads
-// out of the session folder. Windows reads "\" as "/", and so does this.
-bool splitPath(const QString &key, QStringList *parts)
+bool isPageName(const QString &name)
 {
-    for (const QString &part : QString(key).replace(u'\\', u'/').split(u'/')) {
-        if (part == QLatin1String("..")) {
-            if (parts->isEmpty())
-                return false;
-            parts->removeLast();
-        } else if (!part.isEmpty() && part != QLatin1String(".")) {
-            parts->append(part);
-        }
-    }
-    return true;
+    const QString suffix = QFileInfo(name).suffix().toLower();
+    return suffix == QLatin1String("html") || suffix == QLatin1String("htm");
 }
+
+// A name that can only be one file's name in one folder.
+bool isPlainName(const QString &name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(u'/') && !name.contains(u'\\') && !name.contains(QChar(0));
+}
+
+// The path under folder of a plain file (or folder) reached through no link:
+// a Fix goes nowhere else. Empty when there is none such.
+QString plainPathInside(const QString &folder, const QString &relative, bool file)
+{
+    QString path = QFileInfo(folder).canonicalFilePath();
+    const QStringList parts = relative.split(u'/');
+    if (path.isEmpty() || !std::all_of(parts.begin(), parts.end(), isPlainName))
+        return {};
+    for (qsizetype k = 0; k < parts.size(); ++k) {
+        path += u'/' + parts[k];
+        const QFileInfo info(path);
+        if (info.isSymLink())
+            return {};
+        const bool last = k + 1 == parts.size();
+        if (last ? (file ? !info.isFile() : !info.isDir()) : !info.isDir())
+            return {};
+    }
+    return path;
+}
+
+// Nothing of that name, not even a link that leads nowhere.
+bool isFree(const QString &path)
+{
+    const QFileInfo info(path);
+    return !info.exists() && !info.isSymLink();
+}
+
+enum class Kind { File, Folder, Other, Outside };
 
 struct Found
 {
     bool exists = false;
     bool exact = true;       // every letter as the page writes it
     bool folderExact = true; // the folders' letters at least
-    QString path;            // as the folder holds it, '/' between folders
-    QString name;            // its last part
+    bool throughLink = false;
+    Kind kind = Kind::File; // Outside: a link on the way leads out of the folder
+    QString path;           // as the folder holds it, '/' between folders
+    QString name;           // its last part
 };
 
 // The session folder and its subfolders, each listed once, on first use, by
-// name alone: the files that the page names are opened anyway.
+// name and kind alone: nothing is opened, so a named pipe cannot hold it up.
+// Each check lists afresh, so that it sees what changed in the folder.
 class FolderFiles final
 {
 public:
-    explicit FolderFiles(const QString &root) : m_root(root) {}
+    explicit FolderFiles(const QString &root)
+        : m_canonical(root.isEmpty() ? QString() : QFileInfo(root).canonicalFilePath()),
+          m_root(root)
+    {}
 
     const QStringList &names(const QString &folder) { return listing(folder).names; }
 
-    Found find(const QStringList &parts)
+    Found find(const QStringList &parts, bool exactOnly = false)
     {
         Found found;
         for (qsizetype k = 0; k < parts.size(); ++k) {
+            if (found.exists && found.kind != Kind::Folder)
+                return {}; // a file in the way
             const Listing &list = listing(found.path);
             qsizetype index = list.exact.value(parts[k], -1);
             if (index < 0) {
-                index = list.folded.value(parts[k].toLower(), -1);
+                index = exactOnly ? -1 : list.folded.value(parts[k].toLower(), -1);
                 if (index < 0)
                     return {};
                 found.exact = false;
                 found.folderExact = found.folderExact && k + 1 == parts.size();
             }
+            found.exists = true;
+            found.kind = list.kinds[index];
+            found.throughLink = found.throughLink || list.links[index];
             found.name = list.names[index];
             found.path = found.path.isEmpty() ? found.name : found.path + u'/' + found.name;
+            if (found.kind == Kind::Outside)
+                return found;
         }
-        found.exists = true;
         return found;
     }
 
 private:
+    QString m_canonical; // the folder with every link worked out
+
     struct Listing
     {
         QStringList names;
+        QList<Kind> kinds;
+        QList<bool> links;
         QHash<QString, qsizetype> exact;
         QHash<QString, qsizetype> folded; // the first name in order of all alike but for case
     };
+
+    Kind kindOf(const QFileInfo &info) const
+    {
+        if (info.isSymLink()) {
+            const QString target = info.canonicalFilePath();
+            if (target.isEmpty())
+                return Kind::Other; // leads nowhere
+            if (target != m_canonical && !target.startsWith(m_canonical + u'/'))
+                return Kind::Outside;
+        }
+        return info.isDir() ? Kind::Folder : info.isFile() ? Kind::File : Kind::Other;
+    }
 
     const Listing &listing(const QString &folder)
     {
@@ -302,7 +172,7 @@ private:
         if (it != m_listings.end())
             return *it;
         Listing list;
-        if (m_root.isEmpty()) // no session folder yet: nothing is in it
+        if (m_root.isEmpty() || m_canonical.isEmpty()) // no session folder: nothing is in it
             return *m_listings.insert(folder, list);
         QDirIterator files(QDir(m_root).filePath(folder),
                            QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
@@ -311,6 +181,8 @@ private:
             const QString name = files.fileName();
             const QString folded = name.toLower();
             list.exact.insert(name, list.names.size());
+            list.kinds.append(kindOf(files.fileInfo()));
+            list.links.append(files.fileInfo().isSymLink());
             const qsizetype other = list.folded.value(folded, -1);
             if (other < 0 || name < list.names[other])
                 list.folded.insert(folded, list.names.size());
@@ -343,6 +215,8 @@ QString title(PageProblem problem)
         "MouseOver name used twice",
         "MouseOver name cannot work",
         "Page not called index.html",
+        "Address from the site's root",
+        "Outside your folder",
     };
     return QString::fromLatin1(titles[int(problem)]);
 }
@@ -390,23 +264,84 @@ private:
 
 struct FileUse
 {
-    QString name; // as the page first writes it
+    QString name; // as the page first writes it, decoded
     qsizetype at = 0;
     unsigned use = 0;
     QStringList parts;
-    bool inFolder = true;
     Found found;
+    const PageReference *shown = nullptr; // the first that shows it as a picture
 };
 
-void checkFile(const FileUse &file, int spellings, const QString &folder, Findings &findings)
+// The files that the folder's other pages name in these very letters: a
+// rename would break them. False when one of them cannot be read.
+bool namedByOtherPages(FolderFiles &files, const QString &folder, QSet<QString> *named)
+{
+    for (const QString &name : files.names(QString())) {
+        if (!isPageName(name) || name == previewFileName())
+            continue;
+        const QString path = plainPathInside(folder, name, true);
+        LoadedPage page;
+        if (path.isEmpty() || QFileInfo(path).size() > kLargestOtherPage ||
+            !loadPageFile(path, &page))
+            return false;
+        for (const PageReference &reference : readPageReferences(page.body).references) {
+            const FileAddress address = fileAddress(reference.value);
+            if (address.kind != AddressKind::File)
+                continue;
+            const Found found = files.find(address.parts, true);
+            if (found.exists)
+                named->insert(found.path);
+        }
+    }
+    return true;
+}
+
+class Checker final
+{
+public:
+    Checker(const QString &folder, FolderFiles &files, Findings &findings)
+        : m_folder(folder), m_files(files), m_findings(findings)
+    {}
+
+    void check(const FileUse &file, int spellings);
+
+private:
+    bool renameBreaksOtherPages(const QString &path)
+    {
+        if (!m_otherPagesRead) {
+            m_otherPagesRead = true;
+            m_otherPagesKnown = namedByOtherPages(m_files, m_folder, &m_namedByOtherPages);
+        }
+        return !m_otherPagesKnown || m_namedByOtherPages.contains(path);
+    }
+
+    const QString &m_folder;
+    FolderFiles &m_files;
+    Findings &m_findings;
+    bool m_otherPagesRead = false;
+    bool m_otherPagesKnown = false;
+    QSet<QString> m_namedByOtherPages;
+};
+
+void Checker::check(const FileUse &file, int spellings)
 {
     const QString &name = file.name;
     const QString thing = noun(file.use);
     const Found &found = file.found;
     const bool picture = file.use & (Shown | Background);
+    if (found.kind == Kind::Outside) {
+        m_findings.add(file.at, PageProblem::OutsideFolder, name,
+                       QStringLiteral("%1 in your session folder is a link to a place outside "
+                                      "it. Only your session folder goes onto the web, so "
+                                      "there the %2 will be missing.")
+                           .arg(found.path, thing),
+                       QStringLiteral("Copy the file itself into your session folder in place "
+                                      "of the link."));
+        return;
+    }
     if (!found.exists) {
-        const bool canCopy = picture && file.parts.size() == 1 && file.inFolder;
-        PageFinding &missing = findings.add(
+        const bool canCopy = picture && file.parts.size() == 1 && isPlainName(file.parts.first());
+        PageFinding &missing = m_findings.add(
             file.at, PageProblem::Missing, name,
             QStringLiteral("The page uses this %1, but it is not in your session folder: on the "
                            "web it will be missing.")
@@ -421,8 +356,12 @@ void checkFile(const FileUse &file, int spellings, const QString &folder, Findin
         }
     } else if (!found.exact) {
         const QString pageName = file.parts.last();
-        const bool canRename = found.folderExact && spellings == 1;
-        PageFinding &letters = findings.add(
+        // Only a plain file that nothing else names rightly; a folder or a
+        // page may be named rightly elsewhere, so it keeps its name.
+        const bool canRename = found.folderExact && spellings == 1 && found.kind == Kind::File &&
+                               !found.throughLink && !isPageName(found.name) &&
+                               isPlainName(pageName) && !renameBreaksOtherPages(found.path);
+        PageFinding &letters = m_findings.add(
             file.at, PageProblem::LetterCase, name,
             QStringLiteral("Your folder holds %1. Windows does not mind the difference in "
                            "capital letters, but most web servers do: there the %2 will not "
@@ -439,62 +378,72 @@ void checkFile(const FileUse &file, int spellings, const QString &folder, Findin
         }
     }
     if (isOddName(file.parts.join(u'/')))
-        findings.add(file.at, PageProblem::OddName, name,
-                     QStringLiteral("Web addresses cannot hold spaces and some other characters "
-                                    "as they are; many web servers and browsers then fail to "
-                                    "find the file."),
-                     QStringLiteral("Rename the file using only letters, digits, - and _ (such "
-                                    "as my-photo.jpg) and change the name in the page to "
-                                    "match."));
+        m_findings.add(file.at, PageProblem::OddName, name,
+                       QStringLiteral("Web addresses cannot hold spaces and some other "
+                                      "characters as they are; many web servers and browsers "
+                                      "then fail to find the file."),
+                       QStringLiteral("Rename the file using only letters, digits, - and _ "
+                                      "(such as my-photo.jpg) and change the name in the page "
+                                      "to match."));
     if (!found.exists || (!picture && !isNamedAsPicture(found.path)))
         return;
-    const PictureInfo shown = readPicture(QDir(folder).filePath(found.path));
+    // Only a plain file is opened: a named pipe or a device would never answer.
+    const PictureInfo shown = found.kind == Kind::File
+                                  ? readPicture(QDir(m_folder).filePath(found.path))
+                                  : PictureInfo();
     if (!shown.readable) {
-        findings.add(file.at, PageProblem::NotPicture, name,
-                     QStringLiteral("The file is named or used as a picture but holds none that a "
-                                    "browser can show, or it is damaged: visitors see an empty "
-                                    "frame or nothing."),
-                     QStringLiteral("Replace it with the real picture, for example by picking "
-                                    "the picture again."));
+        m_findings.add(file.at, PageProblem::NotPicture, name,
+                       QStringLiteral("The file is named or used as a picture but holds none "
+                                      "that a browser can show, or it is damaged: visitors see "
+                                      "an empty frame or nothing."),
+                       QStringLiteral("Replace it with the real picture, for example by "
+                                      "picking the picture again."));
         return;
     }
-    if ((file.use & Shown) && shown.size.width() > kWidestPicture) {
-        PageFinding &wide = findings.add(
-            file.at, PageProblem::TooWide, name,
+    if (file.shown && shown.size.width() > kWidestPicture) {
+        const bool canCopy = !shown.animated && !found.throughLink;
+        PageFinding &wide = m_findings.add(
+            file.shown->at, PageProblem::TooWide, file.shown->value.trimmed(),
             QStringLiteral("It is %1 pixels wide, more than the 500 that fit a page: visitors "
                            "must scroll sideways to see it all, and it loads slowly.")
                 .arg(shown.size.width()),
-            shown.animated
-                ? QStringLiteral("Make a copy no wider than 500 pixels in a picture editor and "
-                                 "use it in the page.")
-                : QStringLiteral("Press Fix to make a copy 500 pixels wide for the web and use "
-                                 "it in the page; your picture is kept as it is."));
-        if (!shown.animated) {
+            canCopy ? QStringLiteral("Press Fix to make a copy 500 pixels wide for the web and "
+                                     "use it here in the page; your picture is kept as it is.")
+                    : QStringLiteral("Make a copy no wider than 500 pixels in a picture editor "
+                                     "and use it in the page."));
+        if (canCopy) {
             wide.fix = PageFix::WebCopy;
             wide.file = wide.folderFile = found.path;
+            wide.at = file.shown->at;
+            wide.length = file.shown->length;
         }
     }
     if (picture && shown.bytes > kLargestPicture)
-        findings.add(file.at, PageProblem::TooLarge, name,
-                     QStringLiteral("The file is %1 KB; a picture over 300 KB takes long to "
-                                    "appear, above all on phones.")
-                         .arg((shown.bytes + 1023) / 1024),
-                     QStringLiteral("Save it smaller in a picture editor, as JPEG or with fewer "
-                                    "pixels, to 300 KB or less."));
+        m_findings.add(file.at, PageProblem::TooLarge, name,
+                       QStringLiteral("The file is %1 KB; a picture over 300 KB takes long to "
+                                      "appear, above all on phones.")
+                           .arg((shown.bytes + 1023) / 1024),
+                       QStringLiteral("Save it smaller in a picture editor, as JPEG or with "
+                                      "fewer pixels, to 300 KB or less."));
 }
 
-void checkMouseOverNames(const PageScan &scan, Findings &findings)
+void checkMouseOverNames(const PageReferences &scan, Findings &findings)
 {
-    QHash<QStringView, int> onPictures;
-    QSet<QStringView> inScripts;
+    QHash<QString, int> onPictures;
+    QSet<QString> inScripts;
     for (const MouseOverName &name : scan.names) {
         if (name.onPicture)
             ++onPictures[name.name];
         else
             inScripts.insert(name.name);
     }
+    QSet<QString> judged; // each script name once: a long script repeats them
     for (const MouseOverName &name : scan.names) {
-        const QString text = name.name.toString();
+        const QString &text = name.name;
+        if (!name.onPicture && judged.contains(text))
+            continue;
+        if (!name.onPicture)
+            judged.insert(text);
         if (name.onPicture && onPictures.value(name.name) > 1 && inScripts.contains(name.name) &&
             findings.once(PageProblem::NameTwice, text))
             findings.add(name.at, PageProblem::NameTwice, text,
@@ -523,99 +472,164 @@ void checkMouseOverNames(const PageScan &scan, Findings &findings)
 
 QList<PageFinding> checkPage(QStringView body, const QString &folder)
 {
-    const PageScan scan = scanPage(body);
+    const PageReferences scan = readPageReferences(body);
     Findings findings;
     FolderFiles files(folder);
 
     // One use per file however often the page names it.
     QList<FileUse> uses;
     QHash<QString, qsizetype> useOf;
-    for (const Reference &reference : scan.references) {
-        const QStringView value = reference.value.trimmed();
-        const Target target = targetOf(value);
-        if (target == Target::LocalAddress &&
-            findings.once(PageProblem::LocalAddress, value.toString()))
-            findings.add(reference.at, PageProblem::LocalAddress, value.toString(),
-                         QStringLiteral("This is the address of a file on your own computer, "
-                                        "which visitors to your page cannot reach: for them it "
-                                        "will be missing."),
-                         QStringLiteral("Copy the file into your session folder and write only "
-                                        "its name in the page, such as photo.jpg."));
-        if (target != Target::File)
+    QHash<QString, qsizetype> known; // a value read before: its use, or -1 for none
+    for (const PageReference &reference : scan.references) {
+        if (const auto it = known.constFind(reference.value); it != known.cend()) {
+            if (*it >= 0) {
+                FileUse &use = uses[*it];
+                use.use |= reference.use;
+                if (!use.shown && (reference.use & Shown))
+                    use.shown = &reference;
+            }
             continue;
-        const QString key = fileKey(value);
+        }
+        known.insert(reference.value, -1);
+        const FileAddress address = fileAddress(reference.value);
+        const QString value = reference.value.trimmed();
+        switch (address.kind) {
+        case AddressKind::ThisPage:
+        case AddressKind::Web:
+            continue;
+        case AddressKind::Computer:
+            if (findings.once(PageProblem::LocalAddress, value))
+                findings.add(reference.at, PageProblem::LocalAddress, value,
+                             QStringLiteral("This is the address of a file on your own computer, "
+                                            "which visitors to your page cannot reach: for them "
+                                            "it will be missing."),
+                             QStringLiteral("Copy the file into your session folder and write "
+                                            "only its name in the page, such as photo.jpg."));
+            continue;
+        case AddressKind::SiteRoot:
+            if (findings.once(PageProblem::SiteRoot, value))
+                findings.add(reference.at, PageProblem::SiteRoot, value,
+                             QStringLiteral("An address that begins with / starts at the root of "
+                                            "the web site, not at your page's folder: it works "
+                                            "only if your page lands at the site's root, and "
+                                            "Tarnwell cannot tell which of your files it means."),
+                             QStringLiteral("Write the address from your page's folder instead, "
+                                            "without the / at the front, such as img/a.jpg."));
+            continue;
+        case AddressKind::LeavesFolder:
+            if (findings.once(PageProblem::OutsideFolder, value))
+                findings.add(reference.at, PageProblem::OutsideFolder, value,
+                             QStringLiteral("This address leads with .. out of your session "
+                                            "folder. Only your session folder goes onto the "
+                                            "web, so there the file will be missing."),
+                             QStringLiteral("Copy the file into your session folder and write "
+                                            "its address from there, such as photo.jpg."));
+            continue;
+        case AddressKind::File:
+            break;
+        }
+        const QString key = address.parts.join(u'/');
         qsizetype index = useOf.value(key, -1);
         if (index < 0) {
             FileUse use;
-            use.name = value.toString();
+            use.name = value;
             use.at = reference.at;
-            use.inFolder = splitPath(key, &use.parts);
-            if (use.inFolder && use.parts.isEmpty())
-                continue; // the folder itself
+            use.parts = address.parts;
             index = uses.size();
             useOf.insert(key, index);
             uses.append(use);
         }
-        uses[index].use |= reference.use;
+        known.insert(reference.value, index);
+        FileUse &use = uses[index];
+        use.use |= reference.use;
+        if (!use.shown && (reference.use & Shown))
+            use.shown = &reference;
     }
 
     // A file that the page names in two ways keeps its name: renaming it
     // would mend one and break the other.
     QHash<QString, int> spellings;
     for (FileUse &use : uses) {
-        if (use.inFolder)
-            use.found = files.find(use.parts);
+        use.found = files.find(use.parts);
         if (use.found.exists)
             ++spellings[use.found.path];
     }
+    Checker checker(folder, files, findings);
     for (const FileUse &use : uses)
-        checkFile(use, spellings.value(use.found.path), folder, findings);
-
+        checker.check(use, spellings.value(use.found.path));
     checkMouseOverNames(scan, findings);
+    // WebCopy replaces the address just where it was found.
+    QList<PageFinding> found = findings.inPageOrder();
+    for (PageFinding &finding : found)
+        if (finding.fix == PageFix::WebCopy)
+            finding.address = body.sliced(finding.at, finding.length).toString();
 
     QStringList pages;
     for (const QString &name : files.names(QString())) {
-        const QString suffix = QFileInfo(name).suffix().toLower();
-        if ((suffix == QLatin1String("html") || suffix == QLatin1String("htm")) &&
-            name != previewFileName())
+        if (isPageName(name) && name != previewFileName())
             pages.append(name);
     }
-    if (pages.size() == 1 && pages.first() != QLatin1String("index.html"))
-        findings.add(body.size(), PageProblem::NotIndex, pages.first(),
-                     QStringLiteral("This is the only page in your session folder. A web server "
-                                    "shows a folder's page by itself only when it is called "
-                                    "index.html, so visitors who type your site's address will "
-                                    "not see this one."),
-                     QStringLiteral("Save your page as index.html with SAVE my file, or rename "
-                                    "it when you upload it. This is advice, not an error."));
-    return findings.inPageOrder();
+    if (pages.size() == 1 && pages.first() != QLatin1String("index.html")) {
+        PageFinding index;
+        index.problem = PageProblem::NotIndex;
+        index.name = pages.first();
+        index.title = title(PageProblem::NotIndex);
+        index.effect =
+            QStringLiteral("This is the only page in your session folder. A web server shows a "
+                           "folder's page by itself only when it is called index.html, so "
+                           "visitors who type your site's address will not see this one.");
+        index.mend = QStringLiteral("Save your page as index.html with SAVE my file, or rename "
+                                    "it when you upload it. This is advice, not an error.");
+        found.append(index);
+    }
+    return found;
 }
 
 bool renameForPage(const QString &folder, const PageFinding &finding, QString *error)
 {
-    const QDir dir(folder);
-    const QString target = dir.filePath(finding.file);
+    const QString from = plainPathInside(folder, finding.folderFile, true);
+    const qsizetype slash = finding.folderFile.lastIndexOf(u'/');
+    const QString oldName = finding.folderFile.sliced(slash + 1);
+    const QString newName = finding.file.mid(slash + 1);
+    if (from.isEmpty() || finding.file.left(slash + 1) != finding.folderFile.left(slash + 1) ||
+        !isPlainName(newName) || newName.toLower() != oldName.toLower() || newName == oldName) {
+        *error = QStringLiteral("the file is no longer a plain file of your folder.");
+        return false;
+    }
+    const QString parent = from.left(from.size() - oldName.size());
+    const QString target = parent + newName;
+    // A file system that ignores letter case finds the file itself under the
+    // new name; any other file of that name stays untouched.
+    if (QDir(parent).entryList(QDir::AllEntries | QDir::Hidden | QDir::System).contains(newName) ||
+        (!isFree(target) && QFileInfo(target).canonicalFilePath() != from)) {
+        *error = QStringLiteral("a file called %1 is in the folder already.").arg(newName);
+        return false;
+    }
     // Through a name of its own, since a file system that ignores letter case
     // takes the new name for the file itself.
     const QString between = target + QStringLiteral(".tarnwell-renaming");
-    QFile file(dir.filePath(finding.folderFile));
-    if (!file.rename(between)) {
+    QFile file(from);
+    if (!isFree(between) || !file.rename(between)) {
         *error = file.errorString();
         return false;
     }
     if (!file.rename(target)) {
         *error = file.errorString();
-        file.rename(dir.filePath(finding.folderFile));
+        file.rename(from);
         return false;
     }
     return true;
 }
 
-bool makeWebCopy(const QString &folder, const PageFinding &finding, QString *newName,
+bool makeWebCopy(const QString &folder, const PageFinding &finding, QString *newAddress,
                  QString *error)
 {
-    const QDir dir(folder);
-    QImageReader reader(dir.filePath(finding.folderFile));
+    const QString source = plainPathInside(folder, finding.folderFile, true);
+    if (source.isEmpty()) {
+        *error = QStringLiteral("the picture is no longer a plain file of your folder.");
+        return false;
+    }
+    QImageReader reader(source);
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true); // turned as the browser shows it
     QImage image = reader.read();
@@ -631,49 +645,59 @@ bool makeWebCopy(const QString &folder, const PageFinding &finding, QString *new
         QPainter(&flat).drawImage(0, 0, image);
         image = flat;
     }
-
-    const qsizetype slash = finding.name.lastIndexOf(u'/');
-    const qsizetype dot = finding.name.lastIndexOf(u'.');
-    const QString stem = dot > slash ? finding.name.left(dot) : finding.name;
-    QString path;
-    for (int n = 1;; ++n) {
-        *newName = stem + QStringLiteral("-web") + (n > 1 ? QString::number(n) : QString()) +
-                   QStringLiteral(".jpg");
-        path = dir.filePath(fileKey(*newName));
-        if (!QFileInfo::exists(path))
-            break;
-    }
-    QImageWriter writer(path, "jpeg");
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
     writer.setQuality(85);
     if (!writer.write(image)) {
         *error = writer.errorString();
-        QFile::remove(path);
         return false;
     }
-    return true;
+
+    // The name comes from the file found in the folder, never from the page.
+    const qsizetype slash = finding.folderFile.lastIndexOf(u'/');
+    const QString name = finding.folderFile.sliced(slash + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString stem = dot > 0 ? name.left(dot) : name;
+    const QString parent = source.left(source.size() - name.size());
+    for (int n = 1; n < 1000; ++n) {
+        const QString copyName = stem + QStringLiteral("-web") +
+                                 (n > 1 ? QString::number(n) : QString()) + QStringLiteral(".jpg");
+        QFile copy(parent + copyName);
+        if (!isFree(copy.fileName()))
+            continue;
+        // NewOnly: a file that appears meanwhile is never overwritten.
+        if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            if (!isFree(copy.fileName()))
+                continue;
+            *error = copy.errorString();
+            return false;
+        }
+        if (copy.write(bytes) != bytes.size() || !copy.flush()) {
+            *error = copy.errorString();
+            copy.remove();
+            return false;
+        }
+        *newAddress = addressOfPath(finding.folderFile.left(slash + 1) + copyName);
+        return true;
+    }
+    *error = QStringLiteral("every name for the copy is taken.");
+    return false;
 }
 
-int replaceFileName(QTextDocument *document, const QString &name, const QString &newName)
+bool replaceAddress(QTextDocument *document, const PageFinding &finding, const QString &newAddress)
 {
     // The raw text counts each line break as one character, as the cursor does.
     const QString text = document->toRawText();
-    const QString key = fileKey(QStringView(name).trimmed());
-    QList<std::pair<qsizetype, qsizetype>> spans;
-    for (const Reference &reference : scanPage(text).references) {
-        const QStringView value = reference.value.trimmed();
-        if (targetOf(value) == Target::File && fileKey(value) == key)
-            spans.append({reference.at + (value.data() - reference.value.data()), value.size()});
-    }
-    std::sort(spans.begin(), spans.end());
+    if (finding.at < 0 || finding.at + finding.length > text.size() ||
+        QStringView(text).sliced(finding.at, finding.length) != finding.address)
+        return false;
     QTextCursor cursor(document);
-    cursor.beginEditBlock();
-    for (auto it = spans.crbegin(); it != spans.crend(); ++it) {
-        cursor.setPosition(int(it->first));
-        cursor.setPosition(int(it->first + it->second), QTextCursor::KeepAnchor);
-        cursor.insertText(newName);
-    }
-    cursor.endEditBlock();
-    return int(spans.size());
+    cursor.setPosition(int(finding.at));
+    cursor.setPosition(int(finding.at + finding.length), QTextCursor::KeepAnchor);
+    cursor.insertText(newAddress); // one edit, which Undo takes back
+    return true;
 }
 
 } // namespace tarnwell

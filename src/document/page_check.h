@@ -20,43 +20,53 @@ enum class PageProblem {
     NameTwice,     // one MouseOver name on two pictures
     BadScriptName, // a MouseOver name that a script cannot use
     NotIndex,      // the only page in the folder is not index.html (advice)
+    SiteRoot,      // "/img/a.jpg": from the web site's root, not the page's folder
+    OutsideFolder, // ".." past the folder, or a link in it that leads out
 };
 
-// A mend that touches nothing but the file concerned.
+// A mend that touches nothing but the file concerned, inside the session
+// folder, and never overwrites a file.
 enum class PageFix {
     None,
     RenameFile,  // rename folderFile to file, the name the page uses
     CopyPicture, // copy a picture the user picks into the folder as file
-    WebCopy,     // make a copy of folderFile 500 pixels wide and use it in the page
+    WebCopy,     // make a copy of folderFile 500 pixels wide and use it at `at` in the page
 };
 
 struct PageFinding
 {
     PageProblem problem;
-    QString name;   // the file or name as the page writes it, or a file of the folder
+    QString name;   // the address or name as the page gives it (character references
+                    // decoded), or a file of the folder
     QString title;  // the problem in a few words
     QString effect; // what goes wrong on the web
     QString mend;   // how to mend it
     PageFix fix = PageFix::None;
     QString file;       // the folder's file that the page means, '/' between folders
     QString folderFile; // the file that is there (another letter case, or too wide)
+    qsizetype at = -1;  // where the address that WebCopy replaces begins in the page
+    qsizetype length = 0;
+    QString address; // its text there, as the page writes it
 };
 
 // Reads the page body as it stands, hand-typed HTML too, and the session
 // folder. Line breaks may be CR LF or a text document's block separators.
 QList<PageFinding> checkPage(QStringView body, const QString &folder);
 
-// Renames folderFile to file; a change of letter case alone works on every
-// file system.
+// Renames folderFile to file, which differ in letter case alone, on every
+// file system. Does nothing unless folderFile is a plain file of the folder,
+// reached through no link, and no file has the new name.
 bool renameForPage(const QString &folder, const PageFinding &finding, QString *error);
 
 // Writes a copy of finding.folderFile 500 pixels wide as JPEG beside it, under
-// a name that is free, and gives the name for the page; the original is kept.
-bool makeWebCopy(const QString &folder, const PageFinding &finding, QString *newName,
+// a name made from its own that no file has ("big-web.jpg", "big-web2.jpg"),
+// and gives the copy's address for the page; the original is kept.
+bool makeWebCopy(const QString &folder, const PageFinding &finding, QString *newAddress,
                  QString *error);
 
-// Writes newName in place of every use of the file that name stands for, as one
-// edit that Undo takes back. Returns how many it changed.
-int replaceFileName(QTextDocument *document, const QString &name, const QString &newName);
+// Writes newAddress in place of the one address the finding was made for, as
+// one edit that Undo takes back; false, changing nothing, when the page no
+// longer holds that address there.
+bool replaceAddress(QTextDocument *document, const PageFinding &finding, const QString &newAddress);
 
 } // namespace tarnwell

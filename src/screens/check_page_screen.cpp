@@ -95,44 +95,82 @@ void CheckPageScreen::fix()
     if (row < 0 || row >= m_found.size())
         return;
     const PageFinding finding = m_found[row];
+    Interaction &ui = m_workspace.interaction();
     // The page or the folder may have changed since the list was made.
     check();
     if (std::none_of(m_found.cbegin(), m_found.cend(), [&finding](const PageFinding &found) {
             return found.problem == finding.problem && found.name == finding.name &&
-                   found.fix == finding.fix && found.folderFile == finding.folderFile;
-        }))
+                   found.fix == finding.fix && found.file == finding.file &&
+                   found.folderFile == finding.folderFile && found.at == finding.at &&
+                   found.address == finding.address;
+        })) {
+        ui.showMessage(this,
+                       QStringLiteral("%1 has changed in the page or in your folder since the "
+                                      "list was made, so Tarnwell changed nothing. The list now "
+                                      "shows what is there.")
+                           .arg(finding.name),
+                       Interaction::Icon::Information);
         return;
-    Interaction &ui = m_workspace.interaction();
+    }
     Session &session = m_workspace.session();
     const QString folder = session.sessionFolder();
     QString error;
-    bool mended = true;
+    QString done;
     switch (finding.fix) {
     case PageFix::None:
         return;
     case PageFix::RenameFile:
-        mended = renameForPage(folder, finding, &error);
+        if (renameForPage(folder, finding, &error))
+            done = QStringLiteral("Tarnwell renamed %1 in your session folder to %2.")
+                       .arg(finding.folderFile, finding.file);
         break;
     case PageFix::CopyPicture: {
         const QString source = ui.chooseFileToOpen(this, finding.file);
         if (source.isEmpty())
             return;
-        mended = copyIntoFolder(source, derivedPath(folder, finding.file)) != CopyResult::Failed;
-        error = QStringLiteral("the picture could not be copied into your folder.");
+        switch (copyIntoFolder(source, derivedPath(folder, finding.file))) {
+        case CopyResult::Copied:
+            done = QStringLiteral("Tarnwell copied the picture into your session folder as %1.")
+                       .arg(finding.file);
+            break;
+        case CopyResult::AlreadyThere: // it appeared while the dialog was open
+            error = QStringLiteral("a file called %1 is in your session folder now. Tarnwell "
+                                   "kept it and copied nothing.")
+                        .arg(finding.file);
+            break;
+        case CopyResult::SameFile:
+            error = QStringLiteral("the picture you picked is %1 of your session folder "
+                                   "itself, so there was nothing to copy.")
+                        .arg(finding.file);
+            break;
+        case CopyResult::Failed:
+            error = QStringLiteral("the picture could not be copied into your folder.");
+            break;
+        }
         break;
     }
     case PageFix::WebCopy: {
-        QString newName;
-        mended = makeWebCopy(folder, finding, &newName, &error);
-        if (mended) // one edit in the page, which Undo in the Selection screen takes back
-            replaceFileName(session.page().document(), finding.name, newName);
+        QString address;
+        if (!makeWebCopy(folder, finding, &address, &error))
+            break;
+        // One edit in the page, which Undo in the Selection screen takes back.
+        if (replaceAddress(session.page().document(), finding, address))
+            done = QStringLiteral("Tarnwell made %1, 500 pixels wide, and uses it here in the "
+                                  "page in place of %2, which is kept as it is.")
+                       .arg(address, finding.name);
+        else
+            error = QStringLiteral("the page changed there meanwhile. The copy %1 is in your "
+                                   "folder; the page is as it was.")
+                        .arg(address);
         break;
     }
     }
-    if (!mended)
+    if (done.isEmpty())
         ui.showMessage(this,
                        QStringLiteral("Tarnwell could not mend %1: %2").arg(finding.name, error),
                        Interaction::Icon::Critical);
+    else
+        ui.showMessage(this, done, Interaction::Icon::Information);
     check();
 }
 

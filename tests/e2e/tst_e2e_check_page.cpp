@@ -18,6 +18,7 @@ class TestCheckPage final : public QObject
 private slots:
     void findAndFix();
     void specialFiles();
+    void oddAddressesAndAChangingFolder();
 };
 
 void TestCheckPage::findAndFix()
@@ -55,8 +56,12 @@ void TestCheckPage::findAndFix()
     QVERIFY2(app.run({"select CheckPage/Findings photo1.jpg", "enabled CheckPage/Fix",
                       "select CheckPage/Findings my photo.jpg", "disabled CheckPage/Fix",
                       "select CheckPage/Findings photo1.jpg", "click CheckPage/Fix",
+                      "answer OK [info] Tarnwell renamed Photo1.JPG in your session folder to "
+                      "photo1.jpg.",
                       "disabled CheckPage/Fix", "select CheckPage/Findings gone.jpg",
-                      "click CheckPage/Fix", "file {E}/gone.png"}),
+                      "click CheckPage/Fix", "file {E}/gone.png",
+                      "answer OK [info] Tarnwell copied the picture into your session folder as "
+                      "gone.jpg."}),
              qPrintable(app.error()));
     QTRY_COMPARE_WITH_TIMEOUT(problems(),
                               QStringList({"my photo.jpg | Space or odd character",
@@ -68,6 +73,8 @@ void TestCheckPage::findAndFix()
     // The web copy goes into the page as an edit the Selection screen shows.
     QVERIFY2(app.run({"type Form4/Text1 <P>Hi</P>\n<IMG SRC=\"wide.png\">", "click Form4/CheckPage",
                       "select CheckPage/Findings wide.png", "click CheckPage/Fix",
+                      "answer OK [info] Tarnwell made wide-web.jpg, 500 pixels wide, and uses it "
+                      "here in the page in place of wide.png, which is kept as it is.",
                       "text Form4/Text1 <P>Hi</P>\n<IMG SRC=\"wide-web.jpg\">",
                       "text CheckPage/Findings No problems found |  |  | "}),
              qPrintable(app.error()));
@@ -98,6 +105,81 @@ void TestCheckPage::specialFiles()
         rows << row.section(" | ", 0, 1);
     QCOMPARE(rows, QStringList({"pipe.png | Not a picture", "link.gif | Not a picture",
                                 "folder.jpg | Not a picture"}));
+}
+
+// An address with a query string, a folder that changes while Check page is
+// open, a file that appears while the file dialog is, and one that goes
+// before Fix is pressed: every Fix answers at once, says what it did or why
+// it did nothing, and nothing beside the session folder changes.
+void TestCheckPage::oddAddressesAndAChangingFolder()
+{
+    QTemporaryDir parent, elsewhere;
+    const QDir folder(parent.filePath("site"));
+    QVERIFY(folder.mkpath("."));
+    QImage wide(800, 40, QImage::Format_RGB32);
+    wide.fill(Qt::blue);
+    QVERIFY(wide.save(folder.filePath("wide.png")));
+    QVERIFY(wide.save(parent.filePath("wide.png")));
+    QVERIFY(QImage(8, 8, QImage::Format_RGB32).save(elsewhere.filePath("gone.png")));
+    const QStringList beside =
+        QDir(parent.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+    Program app;
+    app.vars["S"] = folder.path();
+    app.vars["E"] = elsewhere.path();
+    const auto problems = [&app] {
+        QStringList rows;
+        for (const QString &row : app.text("CheckPage/Findings").split(u'\n'))
+            rows << row.section(" | ", 0, 1);
+        return rows;
+    };
+    QVERIFY2(app.run(kToSelection + QStringList{"type Form4/Text1 <A HREF=\"wide.png\">"
+                                                "<IMG SRC=\"wide.png?v=1.2\"></A>",
+                                                "click Form4/CheckPage"}),
+             qPrintable(app.error()));
+    QCOMPARE(problems(), QStringList({"wide.png?v=1.2 | Picture too wide"}));
+    QVERIFY2(app.run({"select CheckPage/Findings wide.png?v=1.2", "click CheckPage/Fix",
+                      "answer OK [info] Tarnwell made wide-web.jpg, 500 pixels wide, and uses it "
+                      "here in the page in place of wide.png?v=1.2, which is kept as it is.",
+                      "text Form4/Text1 <A HREF=\"wide.png\"><IMG SRC=\"wide-web.jpg\"></A>",
+                      "text CheckPage/Findings No problems found |  |  | ",
+                      "type Form4/Text1 <IMG SRC=\"later.png\"><IMG SRC=\"gone.png\">",
+                      "click Form4/CheckPage"}),
+             qPrintable(app.error()));
+    QCOMPARE(problems(),
+             QStringList({"later.png | Not in your folder", "gone.png | Not in your folder"}));
+    // Check again sees the file put into the folder meanwhile.
+    QVERIFY(wide.save(folder.filePath("later.png")));
+    QVERIFY2(app.run({"click CheckPage/Recheck"}), qPrintable(app.error()));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        problems(), QStringList({"later.png | Picture too wide", "gone.png | Not in your folder"}),
+        30000);
+    QVERIFY2(app.run({"select CheckPage/Findings gone.png", "click CheckPage/Fix", "dialog"}),
+             qPrintable(app.error()));
+    QVERIFY(writeBytes(folder.filePath("gone.png"), "mine"));
+    QVERIFY2(app.run({"file {E}/gone.png",
+                      "answer OK [stop] Tarnwell could not mend gone.png: a file called gone.png "
+                      "is in your session folder now. Tarnwell kept it and copied nothing."}),
+             qPrintable(app.error()));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        problems(), QStringList({"later.png | Picture too wide", "gone.png | Not a picture"}),
+        30000);
+    QCOMPARE(readAll(folder.filePath("gone.png")), QByteArray("mine"));
+    // A file that goes after the list was made is not mended blindly.
+    QVERIFY2(app.run({"select CheckPage/Findings later.png", "enabled CheckPage/Fix"}),
+             qPrintable(app.error()));
+    QVERIFY(QFile::remove(folder.filePath("later.png")));
+    QVERIFY2(app.run({"click CheckPage/Fix",
+                      "answer OK [info] later.png has changed in the page or in your folder since "
+                      "the list was made, so Tarnwell changed nothing. The list now shows what is "
+                      "there."}),
+             qPrintable(app.error()));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        problems(), QStringList({"later.png | Not in your folder", "gone.png | Not a picture"}),
+        30000);
+    QCOMPARE(folder.entryList(QDir::Files), QStringList({"gone.png", "wide-web.jpg", "wide.png"}));
+    QCOMPARE(QDir(parent.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), beside);
+    QCOMPARE(QImage(parent.filePath("wide.png")), wide);
 }
 
 QTEST_GUILESS_MAIN(TestCheckPage)

@@ -1,0 +1,76 @@
+// Any bytes, read as UTF-8, into the page reader and Check page. What the
+// reader reports must lie within the page, decode to no more characters than
+// it takes there, and agree with gumbo, an HTML5 parser that shares no code
+// with it. Check page runs on a small folder with a named pipe in it, which
+// it must never open.
+#include "document/page_check.h"
+#include "document/page_references.h"
+#include "page_oracle.h"
+#include "support/gumbo_oracle.h"
+
+#include <QDir>
+#include <QImage>
+#include <QTemporaryDir>
+#include <cstddef>
+#include <cstdint>
+#include <sys/stat.h>
+
+using namespace tarnwell;
+
+namespace {
+
+const QString &folder()
+{
+    static QTemporaryDir dir;
+    static const bool made = [] {
+        const QDir d(dir.path());
+        QImage small(8, 8, QImage::Format_RGB32);
+        small.fill(Qt::red);
+        QImage wide(600, 2, QImage::Format_ARGB32);
+        wide.fill(Qt::transparent);
+        return small.save(d.filePath("a.png")) && wide.save(d.filePath("Wide.png")) &&
+               d.mkdir("pics") && small.save(d.filePath("pics/b.gif"), "PNG") &&
+               mkfifo(QFile::encodeName(d.filePath("pipe.png")).constData(), 0600) == 0;
+    }();
+    static const QString path = made ? dir.path() : QString();
+    return path;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QString page = QString::fromUtf8(input);
+    const PageReferences found = readPageReferences(page);
+    for (const PageReference &reference : found.references) {
+        if (reference.at < 0 || reference.length < 0 ||
+            reference.at + reference.length > page.size())
+            fuzz::fail("an address outside the page", input);
+        if (reference.value.size() > reference.length)
+            fuzz::fail("a decoded address longer than its text in the page", input);
+        // "&#13;" stands for a CR, but a NUL is never kept.
+        if (reference.value.contains(QChar(0)))
+            fuzz::fail("a NUL left in a decoded address", input);
+    }
+    for (const MouseOverName &name : found.names)
+        if (name.at < 0 || name.at + name.name.size() > page.size() + 1)
+            fuzz::fail("a MouseOver name outside the page", input);
+    const QString disagreement = test::disagreement(page);
+    if (!disagreement.isEmpty())
+        fuzz::fail(qPrintable(u"the page reader and gumbo disagree: "_qs + disagreement), input);
+
+    if (folder().isEmpty())
+        fuzz::fail("no folder to check the page in", input);
+    for (const PageFinding &finding : checkPage(page, folder())) {
+        if (finding.fix == PageFix::WebCopy &&
+            (finding.at < 0 || finding.at + finding.length > page.size() ||
+             page.sliced(finding.at, finding.length) != finding.address))
+            fuzz::fail("a web copy's address not where the page has it", input);
+        if ((finding.fix == PageFix::RenameFile || finding.fix == PageFix::WebCopy) &&
+            (finding.folderFile.isEmpty() || finding.folderFile.startsWith(u'/') ||
+             finding.folderFile.contains(QStringLiteral(".."))))
+            fuzz::fail("a Fix aimed outside the folder", input);
+    }
+    return 0;
+}
