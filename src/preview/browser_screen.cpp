@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -14,6 +15,8 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInfo>
+#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
 namespace tarnwell {
@@ -46,6 +49,50 @@ void followPageAction(QAction *button, QWebEnginePage *page, QWebEnginePage::Web
                      [button, pageAction] { button->setEnabled(pageAction->isEnabled()); });
 }
 
+// Lets the viewer load local files only from within one folder, however a
+// page spells their addresses: links resolved, ".." worked out, escapes
+// decoded. A file that does not exist is refused too, since what it would
+// be cannot be told. The viewer itself cannot do this: without access to
+// local files a local page shows not even its own folder's pictures.
+class FolderGuard final : public QWebEngineUrlRequestInterceptor
+{
+public:
+    FolderGuard(const QString &folder, QObject *parent)
+        : QWebEngineUrlRequestInterceptor(parent), m_folder(QFileInfo(folder).canonicalFilePath())
+    {
+        if (!m_folder.isEmpty() && !m_folder.endsWith(QLatin1Char('/')))
+            m_folder += QLatin1Char('/');
+    }
+
+    void interceptRequest(QWebEngineUrlRequestInfo &info) override
+    {
+        if (!allows(info.requestUrl(), info.resourceType()))
+            info.block(true);
+    }
+
+private:
+    bool allows(const QUrl &address, QWebEngineUrlRequestInfo::ResourceType type) const
+    {
+        if (address.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) != 0)
+            return true;
+        // A script may show the folder's files but not read them, not even
+        // its own folder's (fetch() and XMLHttpRequest are both this type).
+        if (type == QWebEngineUrlRequestInfo::ResourceTypeXhr)
+            return false;
+        const QString host = address.host();
+        if (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0)
+            return false;
+        // The viewer decodes every escape, "%2F" too, before it opens the file.
+        const QString path = address.path(QUrl::FullyDecoded);
+        if (m_folder.isEmpty() || path.isEmpty() || path.contains(QChar(0)))
+            return false;
+        const QString real = QFileInfo(path).canonicalFilePath();
+        return !real.isEmpty() && (real + QLatin1Char('/')).startsWith(m_folder);
+    }
+
+    QString m_folder; // canonical, ending in "/"; empty when there is none
+};
+
 } // namespace
 
 BrowserScreen::BrowserScreen(const QUrl &startingAddress, QWidget *parent)
@@ -56,8 +103,21 @@ BrowserScreen::BrowserScreen(const QUrl &startingAddress, QWidget *parent)
     // Every preview gets a fresh screen, so a closed one has no further use.
     setAttribute(Qt::WA_DeleteOnClose);
 
+    // A profile of the screen's own, kept in memory only, so that nothing of
+    // the pages visited is written to the user's home folder.
+    m_profile = new QWebEngineProfile(this);
     // The preview file is rewritten in place; an old copy must never be shown.
-    QWebEngineProfile::defaultProfile()->setHttpCacheType(QWebEngineProfile::NoCache);
+    m_profile->setHttpCacheType(QWebEngineProfile::NoCache);
+    // The page previewed may come from anywhere: it shows the files of its
+    // own folder and reads no other file of the computer (the guard below).
+    // Its scripts may not read what other sites answer either.
+    QWebEngineSettings *settings = m_profile->settings();
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    const QString folder = startingAddress.isLocalFile()
+                               ? QFileInfo(startingAddress.toLocalFile()).absolutePath()
+                               : QString();
+    m_profile->setUrlRequestInterceptor(new FolderGuard(folder, m_profile));
 
     m_toolBar = new QToolBar(this);
     m_toolBar->setObjectName(QStringLiteral("tbToolBar"));
@@ -82,6 +142,7 @@ BrowserScreen::BrowserScreen(const QUrl &startingAddress, QWidget *parent)
 
     m_viewer = new QWebEngineView(this);
     m_viewer->setObjectName(QStringLiteral("brwWebBrowser"));
+    m_viewer->setPage(new QWebEnginePage(m_profile, m_viewer));
     // Our pages carry no charset and are mostly written in Windows-1252.
     m_viewer->settings()->setDefaultTextEncoding(QStringLiteral("windows-1252"));
     m_viewer->setMinimumSize(50, 50);
@@ -116,6 +177,12 @@ BrowserScreen::BrowserScreen(const QUrl &startingAddress, QWidget *parent)
 
     setMinimumSize(240, 160);
     resize(800, 600);
+}
+
+BrowserScreen::~BrowserScreen()
+{
+    // The page must go before its profile.
+    delete m_viewer;
 }
 
 void BrowserScreen::makeToolBar()
