@@ -41,7 +41,8 @@ inline const QString kLoad =
     QStringLiteral("click Form1/Command6; click Form24/Command1; file {F}; ") + kFolderNext;
 
 // SAVE to {S}/page.html.
-inline const QStringList kSave = steps("click Form4/Command10; answer OK; file {S}/page");
+inline const QStringList kSave = steps("click Form4/Command10; answer OK [info] Make sure you save "
+                                       "to your session folder.; file {S}/page");
 
 // The saved page: its head with the title My page, then what follows.
 inline QByteArray savedPage(const QByteArray &body)
