@@ -8,7 +8,6 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QTemporaryFile>
-
 #include <filesystem>
 #include <system_error>
 
