@@ -51,9 +51,9 @@ void followPageAction(QAction *button, QWebEnginePage *page, QWebEnginePage::Web
 
 // Lets the viewer load local files only from within one folder, however a
 // page spells their addresses: links resolved, ".." worked out, escapes
-// decoded. A file that does not exist is refused too, since what it would
-// be cannot be told. The viewer itself cannot do this: without access to
-// local files a local page shows not even its own folder's pictures.
+// decoded; and only files and folders that exist. The viewer's own setting
+// cannot do this: without access to local files a local page shows not even
+// its own folder's pictures.
 class FolderGuard final : public QWebEngineUrlRequestInterceptor
 {
 public:
@@ -86,8 +86,10 @@ private:
         const QString path = address.path(QUrl::FullyDecoded);
         if (m_folder.isEmpty() || path.isEmpty() || path.contains(QChar(0)))
             return false;
-        const QString real = QFileInfo(path).canonicalFilePath();
-        return !real.isEmpty() && (real + QLatin1Char('/')).startsWith(m_folder);
+        const QFileInfo file(QFileInfo(path).canonicalFilePath());
+        // A named pipe or a device would keep the viewer waiting.
+        return (file.isFile() || file.isDir()) &&
+               (file.filePath() + QLatin1Char('/')).startsWith(m_folder);
     }
 
     QString m_folder; // canonical, ending in "/"; empty when there is none

@@ -163,6 +163,7 @@ void TestPreview::scriptsReadNothingOutside_data()
     QTest::newRow("picture through a link") << byPicture("linked.png") << "nothing";
     QTest::newRow("picture through a linked folder") << byPicture("up/secret.png") << "nothing";
     QTest::newRow("swap to outside") << bySwap("pics/in.png", outsidePicture) << "nothing";
+    QTest::newRow("picture that is a named pipe") << byPicture("pipe.png") << "nothing";
     // What the page may use: the pictures of its folder and its subfolders.
     QTest::newRow("picture of the folder") << byPicture("pics/in.png") << "read 4x4";
     QTest::newRow("picture by its full address")
@@ -188,6 +189,7 @@ void TestPreview::scriptsReadNothingOutside()
     QVERIFY(QFile::link(QStringLiteral("../secret.txt"), session + "/link.txt"));
     QVERIFY(QFile::link(QStringLiteral("../secret.png"), session + "/linked.png"));
     QVERIFY(QFile::link(place.path(), session + "/up"));
+    QCOMPARE(::mkfifo(QFile::encodeName(session + "/pipe.png").constData(), 0600), 0);
     Program app;
     app.vars = {{"S", session}, {"P", place.path()}};
     QVERIFY2(app.run(kToSelection +
