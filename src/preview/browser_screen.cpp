@@ -1,5 +1,7 @@
 #include "browser_screen.h"
 
+#include "file_guard.h"
+
 #include <QAction>
 #include <QComboBox>
 #include <QFileInfo>
@@ -49,50 +51,29 @@ void followPageAction(QAction *button, QWebEnginePage *page, QWebEnginePage::Web
                      [button, pageAction] { button->setEnabled(pageAction->isEnabled()); });
 }
 
-// Lets the viewer load local files only from within one folder, however a
-// page spells their addresses: links resolved, ".." worked out, escapes
-// decoded; and only files and folders that exist. The viewer's own setting
-// cannot do this: without access to local files a local page shows not even
-// its own folder's pictures.
+// Keeps the viewer to the files of one folder. The viewer's own setting
+// cannot: without access to local files a local page shows not even its own
+// folder's pictures.
 class FolderGuard final : public QWebEngineUrlRequestInterceptor
 {
 public:
     FolderGuard(const QString &folder, QObject *parent)
-        : QWebEngineUrlRequestInterceptor(parent), m_folder(QFileInfo(folder).canonicalFilePath())
-    {
-        if (!m_folder.isEmpty() && !m_folder.endsWith(QLatin1Char('/')))
-            m_folder += QLatin1Char('/');
-    }
+        : QWebEngineUrlRequestInterceptor(parent), m_guard(folder)
+    {}
 
     void interceptRequest(QWebEngineUrlRequestInfo &info) override
     {
-        if (!allows(info.requestUrl(), info.resourceType()))
+        const QUrl address = info.requestUrl();
+        // A script may show the folder's files but not read them, not even
+        // its own folder's (fetch() and XMLHttpRequest are both this type).
+        const bool read = info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeXhr &&
+                          address.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) == 0;
+        if (read || !m_guard.allows(address))
             info.block(true);
     }
 
 private:
-    bool allows(const QUrl &address, QWebEngineUrlRequestInfo::ResourceType type) const
-    {
-        if (address.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) != 0)
-            return true;
-        // A script may show the folder's files but not read them, not even
-        // its own folder's (fetch() and XMLHttpRequest are both this type).
-        if (type == QWebEngineUrlRequestInfo::ResourceTypeXhr)
-            return false;
-        const QString host = address.host();
-        if (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0)
-            return false;
-        // The viewer decodes every escape, "%2F" too, before it opens the file.
-        const QString path = address.path(QUrl::FullyDecoded);
-        if (m_folder.isEmpty() || path.isEmpty() || path.contains(QChar(0)))
-            return false;
-        const QFileInfo file(QFileInfo(path).canonicalFilePath());
-        // A named pipe or a device would keep the viewer waiting.
-        return (file.isFile() || file.isDir()) &&
-               (file.filePath() + QLatin1Char('/')).startsWith(m_folder);
-    }
-
-    QString m_folder; // canonical, ending in "/"; empty when there is none
+    FileGuard m_guard;
 };
 
 } // namespace
