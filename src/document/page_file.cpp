@@ -5,8 +5,12 @@
 #include "windows1252.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QTemporaryFile>
+#include <filesystem>
+#include <system_error>
 
 namespace tarnwell {
 
@@ -187,11 +191,21 @@ bool SaveFile(const QString &SavName, const QString &pageBody, PageEncoding enco
 
 bool writePreviewFile(const QString &path, const QString &pageBody, PageEncoding encoding)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
+    // Whatever stands under the name now (a link to a file elsewhere, a named
+    // pipe) is replaced, never written through or waited on: the page goes to
+    // a new file beside it, renamed over the name. QSaveFile would follow a link.
+    QTemporaryFile file(QFileInfo(path).absolutePath() + QStringLiteral("/viewtmp-XXXXXX.tmp"));
     const QByteArray bytes = previewBytes(pageBody, encoding);
-    return file.write(bytes) == bytes.size() && file.flush();
+    if (!file.open() || file.write(bytes) != bytes.size() || !file.flush())
+        return false;
+    file.close();
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(file.fileName().toStdU16String()),
+                            std::filesystem::path(path.toStdU16String()), error);
+    if (error)
+        return false;
+    file.setAutoRemove(false);
+    return true;
 }
 
 LoadedPage readPageBytes(const QByteArray &bytes)

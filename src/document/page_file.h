@@ -28,7 +28,8 @@ QByteArray previewBytes(const QString &pageBody, PageEncoding encoding);
 bool SaveFile(const QString &SavName, const QString &pageBody, PageEncoding encoding,
               QString *error = nullptr);
 
-// Writes the preview file, creating it or cutting it to length 0.
+// Writes the preview file as a new file in its folder, replacing whatever had
+// its name (a link is replaced, not followed). False when it cannot.
 bool writePreviewFile(const QString &path, const QString &pageBody, PageEncoding encoding);
 
 struct LoadedPage

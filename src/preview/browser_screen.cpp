@@ -1,7 +1,10 @@
 #include "browser_screen.h"
 
+#include "file_guard.h"
+
 #include <QAction>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -14,6 +17,8 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInfo>
+#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
 namespace tarnwell {
@@ -46,6 +51,31 @@ void followPageAction(QAction *button, QWebEnginePage *page, QWebEnginePage::Web
                      [button, pageAction] { button->setEnabled(pageAction->isEnabled()); });
 }
 
+// Keeps the viewer to the files of one folder. The viewer's own setting
+// cannot: without access to local files a local page shows not even its own
+// folder's pictures.
+class FolderGuard final : public QWebEngineUrlRequestInterceptor
+{
+public:
+    FolderGuard(const QString &folder, QObject *parent)
+        : QWebEngineUrlRequestInterceptor(parent), m_guard(folder)
+    {}
+
+    void interceptRequest(QWebEngineUrlRequestInfo &info) override
+    {
+        const QUrl address = info.requestUrl();
+        // A script may show the folder's files but not read them, not even
+        // its own folder's (fetch() and XMLHttpRequest are both this type).
+        const bool read = info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeXhr &&
+                          address.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) == 0;
+        if (read || !m_guard.allows(address))
+            info.block(true);
+    }
+
+private:
+    FileGuard m_guard;
+};
+
 } // namespace
 
 BrowserScreen::BrowserScreen(const QUrl &startingAddress, QWidget *parent)
@@ -56,8 +86,21 @@ BrowserScreen::BrowserScreen(const QUrl &startingAddress, QWidget *parent)
     // Every preview gets a fresh screen, so a closed one has no further use.
     setAttribute(Qt::WA_DeleteOnClose);
 
+    // A profile of the screen's own, kept in memory only, so that nothing of
+    // the pages visited is written to the user's home folder.
+    m_profile = new QWebEngineProfile(this);
     // The preview file is rewritten in place; an old copy must never be shown.
-    QWebEngineProfile::defaultProfile()->setHttpCacheType(QWebEngineProfile::NoCache);
+    m_profile->setHttpCacheType(QWebEngineProfile::NoCache);
+    // The page previewed may come from anywhere: it shows the files of its
+    // own folder and reads no other file of the computer (the guard below).
+    // Its scripts may not read what other sites answer either.
+    QWebEngineSettings *settings = m_profile->settings();
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    const QString folder = startingAddress.isLocalFile()
+                               ? QFileInfo(startingAddress.toLocalFile()).absolutePath()
+                               : QString();
+    m_profile->setUrlRequestInterceptor(new FolderGuard(folder, m_profile));
 
     m_toolBar = new QToolBar(this);
     m_toolBar->setObjectName(QStringLiteral("tbToolBar"));
@@ -82,6 +125,7 @@ BrowserScreen::BrowserScreen(const QUrl &startingAddress, QWidget *parent)
 
     m_viewer = new QWebEngineView(this);
     m_viewer->setObjectName(QStringLiteral("brwWebBrowser"));
+    m_viewer->setPage(new QWebEnginePage(m_profile, m_viewer));
     // Our pages carry no charset and are mostly written in Windows-1252.
     m_viewer->settings()->setDefaultTextEncoding(QStringLiteral("windows-1252"));
     m_viewer->setMinimumSize(50, 50);
@@ -116,6 +160,12 @@ BrowserScreen::BrowserScreen(const QUrl &startingAddress, QWidget *parent)
 
     setMinimumSize(240, 160);
     resize(800, 600);
+}
+
+BrowserScreen::~BrowserScreen()
+{
+    // The page must go before its profile.
+    delete m_viewer;
 }
 
 void BrowserScreen::makeToolBar()

@@ -7,6 +7,7 @@
 class QComboBox;
 class QTimer;
 class QToolBar;
+class QWebEngineProfile;
 class QWebEngineView;
 
 namespace tarnwell {
@@ -19,6 +20,7 @@ class BrowserScreen final : public QWidget
 
 public:
     explicit BrowserScreen(const QUrl &startingAddress, QWidget *parent = nullptr);
+    ~BrowserScreen() override;
 
     QUrl startingAddress() const { return m_startingAddress; }
 
@@ -37,6 +39,7 @@ private:
     QString locationName() const;
 
     QUrl m_startingAddress;
+    QWebEngineProfile *m_profile = nullptr;
     QToolBar *m_toolBar = nullptr;
     QComboBox *m_address = nullptr;
     QWebEngineView *m_viewer = nullptr;

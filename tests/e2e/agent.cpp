@@ -14,6 +14,14 @@ QString plain(QString text)
     return text.remove('&');
 }
 
+// Every screen the program has made in this run, though it may since have
+// been closed for good.
+QSet<QString> &screensMade()
+{
+    static QSet<QString> names;
+    return names;
+}
+
 // "Form4" is a screen, "Form4/Command10" one of its controls; a toolbar
 // action stands for its button, an editable drop-down list for its field.
 QWidget *resolve(const QString &path)
@@ -22,6 +30,7 @@ QWidget *resolve(const QString &path)
     const QString control = path.section('/', 1);
     QWidget *screen = nullptr;
     for (QWidget *widget : QApplication::topLevelWidgets()) {
+        screensMade().insert(widget->objectName());
         if (widget->objectName() == form && (!screen || widget->isVisible()))
             screen = widget;
     }
@@ -126,7 +135,7 @@ QString answerDialog(QWidget *modal, const QString &verb, const QString &word, c
         const QString shown = icons.value(int(box->icon())) + box->text();
         // A text ending in "*" stands for any text that begins so.
         const bool same = rest.endsWith('*') ? shown.startsWith(rest.chopped(1)) : shown == rest;
-        if (!rest.isEmpty() && (!same || box->windowTitle() != "Tarnwell"))
+        if (rest.isEmpty() || !same || box->windowTitle() != "Tarnwell")
             return QString("fail the message is \"%1\" titled \"%2\"")
                 .arg(shown, box->windowTitle());
         const QList<QAbstractButton *> buttons = box->buttons();
@@ -159,12 +168,14 @@ QString answerDialog(QWidget *modal, const QString &verb, const QString &word, c
     return wait("a dialog for " + verb);
 }
 
-QString check(const QString &verb, QWidget *widget, const QString &expected)
+QString check(const QString &verb, const QString &name, QWidget *widget, const QString &expected)
 {
-    if (verb == "hidden")
-        return !widget || !widget->isVisible() ? "ok" : wait("shown");
+    if (!widget && verb == "hidden" && !name.contains('/') && screensMade().contains(name))
+        return "ok"; // closed for good
     if (!widget)
         return wait("it does not exist");
+    if (verb == "hidden")
+        return !widget->isVisible() ? "ok" : wait("shown");
     bool holds = false;
     QString actual;
     if (verb == "shown") {
@@ -306,7 +317,7 @@ QString perform(const QString &line)
         return widget ? "ok " + textOf(widget) : wait("missing");
     static const QStringList actions = {"click", "close", "type", "choose", "activate", "select"};
     if (!actions.contains(verb))
-        return check(verb, widget, rest);
+        return check(verb, name, widget, rest);
     return widget ? act(verb, widget, rest) : wait("it does not exist");
 }
 
@@ -315,6 +326,8 @@ class Agent final : public QObject
 public:
     explicit Agent(const QString &server) : QObject(QCoreApplication::instance())
     {
+        // Screens made and deleted between two steps are seen too.
+        QCoreApplication::instance()->installEventFilter(this);
         connect(&m_socket, &QLocalSocket::readyRead, this, [this] {
             m_buffer += m_socket.readAll();
             for (qsizetype end; (end = m_buffer.indexOf('\0')) >= 0;) {
@@ -325,6 +338,15 @@ public:
             }
         });
         m_socket.connectToServer(server);
+    }
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && object->isWidgetType() &&
+            static_cast<QWidget *>(object)->isWindow())
+            screensMade().insert(object->objectName());
+        return false;
     }
 
 private:

@@ -25,9 +25,10 @@ namespace tarnwell::e2e {
 //   keys TEXT               TEXT typed on whatever has the keyboard
 //   tab NAME                Tab pressed until NAME has the keyboard
 //   dialog                  a dialog is open and has the keyboard
-//   answer BUTTON [TEXT]    a message box: check TEXT (after "[info] ",
-//                           "[warn] " or "[stop] " for its icon; a final "*" matches any
-//                           end) and the title, press BUTTON
+//   answer BUTTON TEXT      a message box: check TEXT (after "[info] ",
+//                           "[warn] " or "[stop] " for its icon; a final "*"
+//                           matches any end) and the title, press BUTTON; a
+//                           step without TEXT fails
 //   file PATH               the file dialog: type PATH and press Enter
 //   dialog-folder PATH      the file dialog shows the folder PATH
 //   colour #RRGGBB          the colour dialog: choose the colour and OK
@@ -39,6 +40,10 @@ namespace tarnwell::e2e {
 //                           by " | ", rows by newlines)
 //   exit CODE               the program ends with status CODE
 // Every step waits until it can be done or holds, so none depends on timing.
+// A step fails when the control it names does not exist: "hidden Form4/X"
+// needs X on Form4, and "hidden Form27" needs that screen to exist or to
+// have been shown earlier in the run (a screen closed for good is hidden; a
+// name the program never showed is a mistake in the test).
 // {NAME} in a step stands for vars["NAME"].
 class Program final
 {

@@ -66,7 +66,7 @@ void TestCheckPage::findAndFix()
     QTRY_COMPARE_WITH_TIMEOUT(problems(),
                               QStringList({"my photo.jpg | Space or odd character",
                                            "C:\\pics\\a.jpg | Address on this computer"}),
-                              30000);
+                              app.patience);
     QCOMPARE(folder.entryList(QDir::Files),
              QStringList({"gone.jpg", "good.png", "my photo.jpg", "photo1.jpg", "wide.png"}));
 

@@ -36,7 +36,8 @@ void TestFiles::saving()
              qPrintable(app.error()));
     const QByteArray page = savedPage(kPlainStart);
     for (const char *name : {"a.htm", "b.HTML.html", "c.html"})
-        QTRY_COMPARE(readAll(session.filePath(QLatin1String(name))), page);
+        QTRY_COMPARE_WITH_TIMEOUT(readAll(session.filePath(QLatin1String(name))), page,
+                                  app.patience);
     QCOMPARE(QDir(session.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              QStringList({"a.htm", "b.HTML.html", "c.html"}));
 }
@@ -72,10 +73,12 @@ void TestFiles::loading()
                  "; click Form1/Command5; folder {S}; type nonComdlg/Text1 loaded; "
                  "click nonComdlg/CmdUseFile; click nonComdlg/Command1; shown Form4; shown Form1; "
                  "hidden Form4/Command2; text Form4/Label2 Folder for session is  {S}/loaded; "
-                 "click Form4/Command10; answer OK; dialog-folder {S}/loaded; "
+                 "click Form4/Command10; answer OK [info] Make sure you save to your session "
+                 "folder.; dialog-folder {S}/loaded; "
                  "file {S}/loaded/again")),
              qPrintable(app.error()));
-    QTRY_COMPARE(readAll(place.filePath(QStringLiteral("loaded/again.html"))), saved);
+    QTRY_COMPARE_WITH_TIMEOUT(readAll(place.filePath(QStringLiteral("loaded/again.html"))), saved,
+                              app.patience);
 }
 
 QTEST_GUILESS_MAIN(TestFiles)

@@ -40,7 +40,8 @@ void TestKeyboard::workedExampleByKeys()
              qPrintable(app.error()));
     QByteArray expected = tarnwell::test::kWorkedExampleFile;
     expected.replace("<H1>", "<H2>").replace("</H1>", "</H2>");
-    QTRY_COMPARE(readAll(home.filePath(QStringLiteral("site/page.html"))), expected);
+    QTRY_COMPARE_WITH_TIMEOUT(readAll(home.filePath(QStringLiteral("site/page.html"))), expected,
+                              app.patience);
 }
 
 QTEST_GUILESS_MAIN(TestKeyboard)

@@ -21,8 +21,9 @@ void TestMouseOver::repeatedNameRefusedThenExampleButtons()
     Program app;
     app.vars["S"] = session.path();
     app.vars["D"] = installedFile("share/tarnwell");
-    const QStringList open = {"click Form4/Command6", "answer OK", "type Form18/Text1 a.jpg",
-                              "type Form18/Text2 b.jpg"};
+    const QStringList open = {"click Form4/Command6",
+                              "answer OK Pictures/photos need to be about the same size OK?",
+                              "type Form18/Text1 a.jpg", "type Form18/Text2 b.jpg"};
     const QStringList refused = {"type Form18/Text5 Gondola5", "click Form18/Command6",
                                  "answer OK [stop] The name \"Gondola5\" is used already in this "
                                  "page. Two pictures with the same name both stop changing. "

@@ -66,7 +66,8 @@ void TestPages::pages_data()
                      "answer No Did you check size, colour etc?; shown Form6; "
                      "click Form6/Command1; answer Yes Did you check size, colour etc?; "
                      "hidden Form6; click Form4/Command4; text Form6/Text1 ; "
-                     "type Form6/Text1 Again; click Form6/Command1; answer Yes; "
+                     "type Form6/Text1 Again; click Form6/Command1; answer Yes Did you check size, "
+                     "colour etc?; "
                      "click Form4/Command4; click Form6/Command3; focus Form4/Command3; "
                      "click Form4/Command4; close Form6; hidden Form6")
         << kPlainStart + arialRed + "<B>Hello</B></FONT><P></P>" + arialRed +
@@ -75,7 +76,7 @@ void TestPages::pages_data()
     QTest::newRow("paragraph as typed")
         << kToSelection + steps("click Form4/Command4; type Form6/Text1 Fish & <b>chips</b> "
                                 "\"\u0436\"\nline two; click Form6/Option9; click Form6/Option12; "
-                                "click Form6/Command1; answer Yes")
+                                "click Form6/Command1; answer Yes Did you check size, colour etc?")
         << kPlainStart + "\r\n<FONT FACE=\"Times New Roman\" SIZE=\"7\" COLOR=\"#000000\"><I>Fish "
                          "& <b>chips</b> \"&#1078;\"\r\nline two</I></FONT><P></P>"
         << QStringList();
@@ -87,7 +88,7 @@ void TestPages::pages_data()
                      "answer Yes Did you check size, colour etc?; hidden Form8; "
                      "click Form4/Command11; text Form8/Text1 ; type Form8/Text1 More; "
                      "click Form8/Option3; click Form8/Option5; click Form8/Option6; "
-                     "click Form8/Command1; answer Yes")
+                     "click Form8/Command1; answer Yes Did you check size, colour etc?")
         << kPlainStart +
                "\r\n<FONT COLOR=\"#FF0000\" FACE=\"Times New Roman\"><H1>News</FONT></H1>"
                "\r\n<CENTER>\r\n<FONT COLOR=\"#000000\" FACE=\"Arial, Helvetica\"><H3>More"
@@ -108,10 +109,11 @@ void TestPages::pages_data()
                steps("click Form4/Command5; focus Form9/Command2; click Form9/Command1; "
                      "file {P}/My Photo \u0436.PNG; text Form9/Text1 My Photo \u0436.PNG; "
                      "click Form9/Command2; answer No Did you check CENTERED or LEFT?; "
-                     "click Form9/Command2; answer Yes; hidden Form9; click Form4/Command5; "
+                     "click Form9/Command2; answer Yes Did you check CENTERED or LEFT?; hidden "
+                     "Form9; click Form4/Command5; "
                      "text Form9/Text1 ; click Form9/Option1; click Form9/Command1; cancel; "
                      "text Form9/Text1 ; type Form9/Text1 typed name.gif; click Form9/Command2; "
-                     "answer Yes")
+                     "answer Yes Did you check CENTERED or LEFT?")
         << kPlainStart + "\r\n<IMG SRC=\"My Photo &#1078;.PNG\"><P></P>"
                          "\r\n<CENTER><IMG SRC=\"typed name.gif\"></CENTER><P></P>"
         << QStringList{"My Photo \u0436.PNG"};
@@ -165,9 +167,11 @@ void TestPages::pages_data()
                      "type Form18/Text2 b.jpg; click Form18/Command6; "
                      "answer OK [stop] You have not filled in all the boxes!; "
                      "type Form18/Text5 gondola5; click Form18/Option2; type Form18/Text3 c.jpg; "
-                     "type Form18/Text4 d.jpg; click Form18/Command6; answer OK; "
+                     "type Form18/Text4 d.jpg; click Form18/Command6; answer OK [stop] You have "
+                     "not filled in all the boxes!; "
                      "type Form18/Text6 square; click Form18/Option4; click Form18/Command6; "
-                     "hidden Form18; click Form4/Command6; answer OK; text Form18/Text1 ; "
+                     "hidden Form18; click Form4/Command6; answer OK Pictures/photos need to be "
+                     "about the same size OK?; text Form18/Text1 ; "
                      "checked Form18/Option1; close Form18")
         << kPlainStart + "\r\n<CENTER>" + mouseOver("#", "gondola5", "a.jpg", "b.jpg") +
                "&nbsp;&nbsp;&nbsp;&nbsp;" + mouseOver("#", "square", "c.jpg", "d.jpg") +
@@ -192,7 +196,9 @@ void TestPages::pages_data()
                      "hidden Form20/Text5; click Form20/Command2; file {P}/home.png; "
                      "type Form20/Text2 index.html; type Form20/Text3 next.gif; "
                      "type Form20/Text4 page2.html; click Form20/Command1; answer No " +
-                     sure + "; click Form20/Command1; answer Yes; hidden Form20")
+                     sure +
+                     "; click Form20/Command1; answer Yes Are you absolutely sure that you typed "
+                     "all links correctly; hidden Form20")
         << kPlainStart + "\r\n<A HREF=\"index.html\" TARGET =\"_top\"><IMG SRC=\"home.png\" "
                          "BORDER=\"0\"></A>\r\n<A HREF=\"page2.html\" TARGET =\"_top\"><IMG "
                          "SRC=\"next.gif\" BORDER=\"0\"></A><P></P>"
@@ -243,7 +249,8 @@ void TestPages::pages()
     Program app;
     app.vars = {{"S", session.path()}, {"P", m_pictures.path()}};
     QVERIFY2(app.run(steps + kSave), qPrintable(app.error()));
-    QTRY_COMPARE(readAll(session.filePath(QStringLiteral("page.html"))), savedPage(body));
+    QTRY_COMPARE_WITH_TIMEOUT(readAll(session.filePath(QStringLiteral("page.html"))),
+                              savedPage(body), app.patience);
     QStringList listed = files + QStringList{"page.html"};
     listed.sort(Qt::CaseInsensitive);
     QCOMPARE(QDir(session.path()).entryList(QDir::Files), listed);

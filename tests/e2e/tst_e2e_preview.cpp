@@ -4,8 +4,11 @@
 #include "walks.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QImage>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace tarnwell::e2e;
 
@@ -16,7 +19,82 @@ class TestPreview final : public QObject
 private slots:
     void previewAndBrowse();
     void previewWithoutTheViewer();
+    void scriptsReadNothingOutside_data();
+    void scriptsReadNothingOutside();
+    void previewFileIsNeverFollowed_data();
+    void previewFileIsNeverFollowed();
 };
+
+namespace {
+
+// Each way a page's script may take another file puts "read " and what it got
+// into the page's title, or "nothing".
+QString byFetch(const QString &address)
+{
+    return "<SCRIPT>fetch('" + address +
+           "').then(function(r){return r.text()}).then(function(t){document.title='read '+t},"
+           "function(){document.title='nothing'})</SCRIPT>";
+}
+
+QString byRequest(const QString &address)
+{
+    return "<SCRIPT>var r=new XMLHttpRequest();"
+           "r.onload=function(){document.title='read '+r.responseText};"
+           "r.onerror=function(){document.title='nothing'};"
+           "try{r.open('GET','" +
+           address + "');r.send()}catch(e){document.title='nothing'}</SCRIPT>";
+}
+
+QString byFrame(const QString &address)
+{
+    return "<IFRAME SRC=\"" + address +
+           "\" ONLOAD=\"var t='';try{t=this.contentDocument.body.textContent}catch(e){}"
+           "document.title=t?'read '+t:'nothing'\"></IFRAME>";
+}
+
+QString byPicture(const QString &address)
+{
+    return "<IMG SRC=\"" + address +
+           "\" ONLOAD=\"document.title='read '+this.naturalWidth+'x'+this.naturalHeight\" "
+           "ONERROR=\"document.title='nothing'\">";
+}
+
+// A picture that swaps itself for another on MouseOver, as the MouseOver
+// buttons do, and gives the size of the second.
+QString bySwap(const QString &first, const QString &second)
+{
+    return "<IMG SRC=\"" + first + "\" ONMOUSEOVER=\"this.src='" + second +
+           "'\" ONLOAD=\"if(this.src.indexOf('" + second +
+           "')<0)this.dispatchEvent(new MouseEvent('mouseover'));"
+           "else document.title='read '+this.naturalWidth+'x'+this.naturalHeight\" "
+           "ONERROR=\"document.title='nothing'\">";
+}
+
+bool writePicture(const QString &path, int width, int height)
+{
+    QImage picture(width, height, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    return picture.save(path, "PNG");
+}
+
+// Every file and folder under a folder but one, with what each holds or points to.
+QStringList listing(const QString &folder, const QString &except)
+{
+    QStringList found;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo entry(it.next());
+        if (entry.filePath().startsWith(except))
+            continue;
+        found << entry.filePath() + " " + entry.symLinkTarget() + " " +
+                     QString::fromLatin1(entry.isFile() ? readAll(entry.filePath()).toHex() : "");
+    }
+    found.sort();
+    return found;
+}
+
+} // namespace
 
 void TestPreview::previewAndBrowse()
 {
@@ -62,8 +140,104 @@ void TestPreview::previewWithoutTheViewer()
     Program app({}, root.filePath(QStringLiteral("bin/tarnwell")));
     app.vars = {{"S", session.path()}};
     QVERIFY2(app.run(kToSelection + steps("click Form4/Command3; answer OK [stop] The preview "
-                                          "could not be started: *; hidden Form27; shown Form4")),
+                                          "could not be started: *; shown Form4")),
              qPrintable(app.error()));
+}
+
+void TestPreview::scriptsReadNothingOutside_data()
+{
+    QTest::addColumn<QString>("page"); // {P} is the folder around the session folder
+    QTest::addColumn<QString>("caption");
+    const QString outsideText = QStringLiteral("file://{P}/secret.txt");
+    const QString outsidePicture = QStringLiteral("file://{P}/secret.png");
+    QTest::newRow("fetch") << byFetch(outsideText) << "nothing";
+    QTest::newRow("request") << byRequest(outsideText) << "nothing";
+    QTest::newRow("request through a link") << byRequest("link.txt") << "nothing";
+    // Scripts read no local file, not even one of their own folder.
+    QTest::newRow("request inside") << byRequest("inside.txt") << "nothing";
+    QTest::newRow("frame") << byFrame(outsideText) << "nothing";
+    QTest::newRow("frame through a link") << byFrame("link.txt") << "nothing";
+    QTest::newRow("picture") << byPicture(outsidePicture) << "nothing";
+    QTest::newRow("picture up") << byPicture("../secret.png") << "nothing";
+    QTest::newRow("picture up, escaped") << byPicture("..%2Fsecret.png") << "nothing";
+    QTest::newRow("picture through a link") << byPicture("linked.png") << "nothing";
+    QTest::newRow("picture through a linked folder") << byPicture("up/secret.png") << "nothing";
+    QTest::newRow("swap to outside") << bySwap("pics/in.png", outsidePicture) << "nothing";
+    QTest::newRow("picture that is a named pipe") << byPicture("pipe.png") << "nothing";
+    // What the page may use: the pictures of its folder and its subfolders.
+    QTest::newRow("picture of the folder") << byPicture("pics/in.png") << "read 4x4";
+    QTest::newRow("picture by its full address")
+        << byPicture("file://{S}/pics/in.png") << "read 4x4";
+    QTest::newRow("swap") << bySwap("pics/in.png", "pics/over.png") << "read 5x5";
+}
+
+// A page from elsewhere previewed: its script gets nothing of a file outside
+// the session folder, whichever way it asks; the folder's pictures show.
+void TestPreview::scriptsReadNothingOutside()
+{
+    QFETCH(QString, page);
+    QFETCH(QString, caption);
+    QTemporaryDir place;
+    QDir around(place.path());
+    QVERIFY(around.mkpath(QStringLiteral("session/pics")));
+    const QString session = around.filePath(QStringLiteral("session"));
+    QVERIFY(writeBytes(around.filePath(QStringLiteral("secret.txt")), "the secret"));
+    QVERIFY(writePicture(around.filePath(QStringLiteral("secret.png")), 3, 2));
+    QVERIFY(writeBytes(session + "/inside.txt", "inside"));
+    QVERIFY(writePicture(session + "/pics/in.png", 4, 4));
+    QVERIFY(writePicture(session + "/pics/over.png", 5, 5));
+    QVERIFY(QFile::link(QStringLiteral("../secret.txt"), session + "/link.txt"));
+    QVERIFY(QFile::link(QStringLiteral("../secret.png"), session + "/linked.png"));
+    QVERIFY(QFile::link(place.path(), session + "/up"));
+    QCOMPARE(::mkfifo(QFile::encodeName(session + "/pipe.png").constData(), 0600), 0);
+    Program app;
+    app.vars = {{"S", session}, {"P", place.path()}};
+    QVERIFY2(app.run(kToSelection +
+                     QStringList{"type Form4/Text1 <HTML><HEAD><TITLE>waiting</TITLE></HEAD>"
+                                 "<BODY>" +
+                                     page,
+                                 "click Form4/Command3", "title Form27 " + caption}),
+             qPrintable(app.error()));
+}
+
+void TestPreview::previewFileIsNeverFollowed_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("link to a file outside") << "file";
+    QTest::newRow("link to nothing outside") << "dangling";
+    QTest::newRow("link to a folder outside") << "folder";
+    QTest::newRow("named pipe") << "pipe";
+}
+
+// Whatever stands in the session folder under the preview file's name, the
+// preview writes the page there and nothing outside the folder changes.
+void TestPreview::previewFileIsNeverFollowed()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir place;
+    QDir around(place.path());
+    QVERIFY(around.mkpath(QStringLiteral("session")));
+    QVERIFY(around.mkpath(QStringLiteral("elsewhere")));
+    const QString session = around.filePath(QStringLiteral("session"));
+    const QString preview = session + "/viewtmp.html";
+    QVERIFY(writeBytes(around.filePath(QStringLiteral("target.html")), "kept as it was\n"));
+    if (kind == "file")
+        QVERIFY(QFile::link(QStringLiteral("../target.html"), preview));
+    else if (kind == "dangling")
+        QVERIFY(QFile::link(QStringLiteral("../made.html"), preview));
+    else if (kind == "folder")
+        QVERIFY(QFile::link(QStringLiteral("../elsewhere"), preview));
+    else
+        QCOMPARE(::mkfifo(QFile::encodeName(preview).constData(), 0600), 0);
+    const QStringList before = listing(place.path(), session);
+    Program app;
+    app.vars = {{"S", session}};
+    QVERIFY2(app.run(kToSelection + steps("type Form4/Text1 <TITLE>Shown</TITLE>; "
+                                          "click Form4/Command3; title Form27 Shown")),
+             qPrintable(app.error()));
+    QCOMPARE(listing(place.path(), session), before);
+    QVERIFY(!QFileInfo(preview).isSymLink());
+    QCOMPARE(readAll(preview), "<TITLE>Shown</TITLE>\r\n");
 }
 
 QTEST_GUILESS_MAIN(TestPreview)

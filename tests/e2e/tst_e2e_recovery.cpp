@@ -129,19 +129,21 @@ void TestRecovery::pageComesBackAfterKill()
     QVERIFY(writeBytes(session.filePath(QStringLiteral("big.html")), file));
     auto app = start(home.path(), session.path());
     QVERIFY2(app->run(steps), qPrintable(app->error()));
-    QTRY_VERIFY_WITH_TIMEOUT(kept(home.path(), last), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(kept(home.path(), last), app->patience);
     app->kill();
 
     app = start(home.path(), session.path());
     QVERIFY2(app->run(QStringList{kRecover.arg("Yes")} + kChooseFolder + save),
              qPrintable(app->error()));
-    QTRY_COMPARE_WITH_TIMEOUT(readAll(session.filePath(QStringLiteral("page.html"))), saved, 60000);
+    QTRY_COMPARE_WITH_TIMEOUT(readAll(session.filePath(QStringLiteral("page.html"))), saved,
+                              app->patience);
 }
 
 void TestRecovery::nothingKeptAfter_data()
 {
     QTest::addColumn<QStringList>("ending");
-    QTest::newRow("Exit Program") << steps("click Form4/Command1; answer Yes; exit 0");
+    QTest::newRow("Exit Program") << steps(
+        "click Form4/Command1; answer Yes Saved your file?; exit 0");
     QTest::newRow("QUIT") << steps("click Form1/Command2; exit 0");
     QTest::newRow("Clear the page (new)") << steps("click Form4/Command16; shown Form1");
 }
@@ -152,11 +154,11 @@ void TestRecovery::nothingKeptAfter()
     QTemporaryDir home, session;
     auto app = start(home.path(), session.path());
     QVERIFY2(app->run(kToSelection + paragraph("Hello")), qPrintable(app->error()));
-    QTRY_VERIFY_WITH_TIMEOUT(kept(home.path(), "Hello"), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(kept(home.path(), "Hello"), app->patience);
     QVERIFY2(app->run(ending), qPrintable(app->error()));
     // Locks too: nothing at all is left.
     QTRY_COMPARE_WITH_TIMEOUT(keptFolder(home.path()).entryList(QStringList(), QDir::Files),
-                              QStringList(), 30000);
+                              QStringList(), app->patience);
 }
 
 // A copy that starts while another runs leaves that one's page alone; the
@@ -167,11 +169,11 @@ void TestRecovery::twoCopiesKeepOnePageEach()
     QTemporaryDir home, session;
     auto first = start(home.path(), session.path());
     QVERIFY2(first->run(kToSelection + paragraph("First")), qPrintable(first->error()));
-    QTRY_VERIFY_WITH_TIMEOUT(kept(home.path(), "First"), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(kept(home.path(), "First"), first->patience);
     const QStringList firstFile = keptFolder(home.path()).entryList(QDir::Files);
     auto second = start(home.path(), session.path());
     QVERIFY2(second->run(kToSelection + paragraph("Second")), qPrintable(second->error()));
-    QTRY_VERIFY_WITH_TIMEOUT(kept(home.path(), "Second"), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(kept(home.path(), "Second"), second->patience);
     QStringList files = keptFolder(home.path()).entryList(QDir::Files);
     QCOMPARE(files.size(), 2);
     first->kill();

@@ -40,27 +40,30 @@ void TestSession::workedExampleSavedThenLoadedAndExtended()
 
     Program app;
     app.vars = {{"S", session.path()}, {"F", page}};
-    QVERIFY2(
-        app.run(steps(kLoad + "; hidden Form24; " + kUseFolder +
-                      "; shown Form4; hidden Form4/Command2; "
-                      "text Form4/Label2 {S}; click Form4/Command4; type Form6/Text1 Again; "
-                      "click Form6/Command1; answer Yes; click Form4/Command10; answer OK; "
-                      "file {S}/page.html; answer Yes This file already exists. Do you want to "
-                      "overwrite it?")),
-        qPrintable(app.error()));
+    QVERIFY2(app.run(steps(
+                 kLoad + "; hidden Form24; " + kUseFolder +
+                 "; shown Form4; hidden Form4/Command2; "
+                 "text Form4/Label2 {S}; click Form4/Command4; type Form6/Text1 Again; "
+                 "click Form6/Command1; answer Yes Did you check size, colour etc?; click "
+                 "Form4/Command10; answer OK [info] Make sure you save to your session folder.; "
+                 "file {S}/page.html; answer Yes This file already exists. Do you want to "
+                 "overwrite it?")),
+             qPrintable(app.error()));
     const QByteArray closing = "</BODY>\r\n</HTML>\r\n\r\n";
     QByteArray expected = kWorkedExampleFile;
     expected.replace(closing, "\r\n<FONT FACE=\"Times New Roman\" SIZE=\"4\" COLOR=\"#000000\">"
                               "Again</FONT><P></P>\r\n" +
                                   closing);
-    QTRY_COMPARE(readAll(page), expected);
+    QTRY_COMPARE_WITH_TIMEOUT(readAll(page), expected, app.patience);
 
     // Cleared, the next page is a new one again: HEAD and Background, Back
     // offered, nothing of the loaded page left.
     QVERIFY2(app.run(QStringList{"click Form4/Command16", "shown Form1"} + kToSelection +
-                     steps("shown Form4/Command2; click Form4/Command10; answer OK; file {S}/new")),
+                     steps("shown Form4/Command2; click Form4/Command10; answer OK [info] Make "
+                           "sure you save to your session folder.; file {S}/new")),
              qPrintable(app.error()));
-    QTRY_COMPARE(readAll(session.filePath(QStringLiteral("new.html"))), savedPage(kPlainStart));
+    QTRY_COMPARE_WITH_TIMEOUT(readAll(session.filePath(QStringLiteral("new.html"))),
+                              savedPage(kPlainStart), app.patience);
 }
 
 // Every way out ends the program at once with status 0 and leaves no viewer
@@ -78,7 +81,7 @@ void TestSession::endingTheProgram_data()
                                 "shown Form1; close Form4; answer Yes Saved your file?");
     QTest::newRow("Exit Program with another screen open")
         << kToSelection + steps("click Form4/Command8; shown Form16; click Form4/Command1; "
-                                "answer Yes");
+                                "answer Yes Saved your file?");
 }
 
 void TestSession::endingTheProgram()
@@ -93,7 +96,7 @@ void TestSession::endingTheProgram()
     sinceAsked.start();
     QVERIFY2(app.run({last, "exit 0"}), qPrintable(app.error()));
     qInfo("ended %lld ms after it was asked", sinceAsked.elapsed());
-    QTRY_COMPARE_WITH_TIMEOUT(app.descendantsLeft(), 0, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(app.descendantsLeft(), 0, app.patience);
 }
 
 QTEST_GUILESS_MAIN(TestSession)
