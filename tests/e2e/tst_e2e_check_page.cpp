@@ -11,6 +11,17 @@
 
 using namespace tarnwell::e2e;
 
+namespace {
+// The file or name and the problem of each row of Check page's list.
+QStringList problems(Program &app)
+{
+    QStringList rows;
+    for (const QString &row : app.text("CheckPage/Findings").split(u'\n'))
+        rows << row.section(" | ", 0, 1);
+    return rows;
+}
+} // namespace
+
 class TestCheckPage final : public QObject
 {
     Q_OBJECT
@@ -35,20 +46,13 @@ void TestCheckPage::findAndFix()
     Program app;
     app.vars["S"] = session.path();
     app.vars["E"] = elsewhere.path();
-    // The file or name and the problem of each row.
-    const auto problems = [&app] {
-        QStringList rows;
-        for (const QString &row : app.text("CheckPage/Findings").split(u'\n'))
-            rows << row.section(" | ", 0, 1);
-        return rows;
-    };
     QVERIFY2(app.run(kToSelection +
                      QStringList{"type Form4/Text1 <IMG SRC=\"gone.jpg\">\n<IMG SRC=\"photo1.jpg\">"
                                  "<IMG SRC=\"my photo.jpg\"><IMG SRC=\"C:\\pics\\a.jpg\">"
                                  "<IMG SRC=\"good.png\">",
                                  "click Form4/CheckPage", "shown CheckPage"}),
              qPrintable(app.error()));
-    QCOMPARE(problems(),
+    QCOMPARE(problems(app),
              QStringList({"gone.jpg | Not in your folder", "photo1.jpg | Capital letters differ",
                           "my photo.jpg | Space or odd character",
                           "C:\\pics\\a.jpg | Address on this computer"}));
@@ -63,7 +67,7 @@ void TestCheckPage::findAndFix()
                       "answer OK [info] Tarnwell copied the picture into your session folder as "
                       "gone.jpg."}),
              qPrintable(app.error()));
-    QTRY_COMPARE_WITH_TIMEOUT(problems(),
+    QTRY_COMPARE_WITH_TIMEOUT(problems(app),
                               QStringList({"my photo.jpg | Space or odd character",
                                            "C:\\pics\\a.jpg | Address on this computer"}),
                               app.patience);
@@ -100,10 +104,7 @@ void TestCheckPage::specialFiles()
                                                 "<IMG SRC=\"link.gif\"><IMG SRC=\"folder.jpg\">",
                                                 "click Form4/CheckPage", "shown CheckPage"}),
              qPrintable(app.error()));
-    QStringList rows;
-    for (const QString &row : app.text("CheckPage/Findings").split(u'\n'))
-        rows << row.section(" | ", 0, 1);
-    QCOMPARE(rows, QStringList({"pipe.png | Not a picture", "link.gif | Not a picture",
+    QCOMPARE(problems(app), QStringList({"pipe.png | Not a picture", "link.gif | Not a picture",
                                 "folder.jpg | Not a picture"}));
 }
 
@@ -127,17 +128,11 @@ void TestCheckPage::oddAddressesAndAChangingFolder()
     Program app;
     app.vars["S"] = folder.path();
     app.vars["E"] = elsewhere.path();
-    const auto problems = [&app] {
-        QStringList rows;
-        for (const QString &row : app.text("CheckPage/Findings").split(u'\n'))
-            rows << row.section(" | ", 0, 1);
-        return rows;
-    };
     QVERIFY2(app.run(kToSelection + QStringList{"type Form4/Text1 <A HREF=\"wide.png\">"
                                                 "<IMG SRC=\"wide.png?v=1.2\"></A>",
                                                 "click Form4/CheckPage"}),
              qPrintable(app.error()));
-    QCOMPARE(problems(), QStringList({"wide.png?v=1.2 | Picture too wide"}));
+    QCOMPARE(problems(app), QStringList({"wide.png?v=1.2 | Picture too wide"}));
     QVERIFY2(app.run({"select CheckPage/Findings wide.png?v=1.2", "click CheckPage/Fix",
                       "answer OK [info] Tarnwell made wide-web.jpg, 500 pixels wide, and uses it "
                       "here in the page in place of wide.png?v=1.2, which is kept as it is.",
@@ -146,14 +141,14 @@ void TestCheckPage::oddAddressesAndAChangingFolder()
                       "type Form4/Text1 <IMG SRC=\"later.png\"><IMG SRC=\"gone.png\">",
                       "click Form4/CheckPage"}),
              qPrintable(app.error()));
-    QCOMPARE(problems(),
+    QCOMPARE(problems(app),
              QStringList({"later.png | Not in your folder", "gone.png | Not in your folder"}));
     // Check again sees the file put into the folder meanwhile.
     QVERIFY(wide.save(folder.filePath("later.png")));
     QVERIFY2(app.run({"click CheckPage/Recheck"}), qPrintable(app.error()));
     QTRY_COMPARE_WITH_TIMEOUT(
-        problems(), QStringList({"later.png | Picture too wide", "gone.png | Not in your folder"}),
-        30000);
+        problems(app), QStringList({"later.png | Picture too wide", "gone.png | Not in your folder"}),
+        app.patience);
     QVERIFY2(app.run({"select CheckPage/Findings gone.png", "click CheckPage/Fix", "dialog"}),
              qPrintable(app.error()));
     QVERIFY(writeBytes(folder.filePath("gone.png"), "mine"));
@@ -162,8 +157,8 @@ void TestCheckPage::oddAddressesAndAChangingFolder()
                       "is in your session folder now. Tarnwell kept it and copied nothing."}),
              qPrintable(app.error()));
     QTRY_COMPARE_WITH_TIMEOUT(
-        problems(), QStringList({"later.png | Picture too wide", "gone.png | Not a picture"}),
-        30000);
+        problems(app), QStringList({"later.png | Picture too wide", "gone.png | Not a picture"}),
+        app.patience);
     QCOMPARE(readAll(folder.filePath("gone.png")), QByteArray("mine"));
     // A file that goes after the list was made is not mended blindly.
     QVERIFY2(app.run({"select CheckPage/Findings later.png", "enabled CheckPage/Fix"}),
@@ -175,8 +170,8 @@ void TestCheckPage::oddAddressesAndAChangingFolder()
                       "there."}),
              qPrintable(app.error()));
     QTRY_COMPARE_WITH_TIMEOUT(
-        problems(), QStringList({"later.png | Not in your folder", "gone.png | Not a picture"}),
-        30000);
+        problems(app), QStringList({"later.png | Not in your folder", "gone.png | Not a picture"}),
+        app.patience);
     QCOMPARE(folder.entryList(QDir::Files), QStringList({"gone.png", "wide-web.jpg", "wide.png"}));
     QCOMPARE(QDir(parent.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), beside);
     QCOMPARE(QImage(parent.filePath("wide.png")), wide);

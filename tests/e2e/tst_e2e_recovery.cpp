@@ -220,7 +220,7 @@ void TestRecovery::nothingOfferedAtStart()
     auto app = start(home.path(), session.path());
     if (!before.isEmpty()) {
         QVERIFY2(app->run(before), qPrintable(app->error()));
-        QTRY_VERIFY_WITH_TIMEOUT(kept(home.path(), "\nsaved=1\n"), 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(kept(home.path(), "\nsaved=1\n"), app->patience);
         app->kill();
         app = start(home.path(), session.path());
     }
@@ -258,7 +258,7 @@ void TestRecovery::unwritableDataFolder()
 
     QVERIFY(QFile::remove(data));
     QVERIFY2(app->run(paragraph("Kept")), qPrintable(app->error()));
-    QTRY_VERIFY_WITH_TIMEOUT(kept(home.path(), "Kept"), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(kept(home.path(), "Kept"), app->patience);
     QVERIFY(QDir(data).removeRecursively());
     QVERIFY(writeBytes(data, "not a folder"));
     QVERIFY2(app->run(paragraph("Again") + QStringList{kCannotKeep}), qPrintable(app->error()));
