@@ -3,6 +3,7 @@
 #include "file_guard.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -122,6 +123,9 @@ BrowserScreen::BrowserScreen(const QUrl &startingAddress, QWidget *parent)
     stripLayout->setContentsMargins(4, 2, 4, 2);
     stripLayout->addWidget(label);
     stripLayout->addWidget(m_address, 1);
+    m_phoneWidth = new QCheckBox(QStringLiteral("As on a phone"), strip);
+    m_phoneWidth->setObjectName(QStringLiteral("PhoneWidth"));
+    stripLayout->addWidget(m_phoneWidth);
 
     m_viewer = new QWebEngineView(this);
     m_viewer->setObjectName(QStringLiteral("brwWebBrowser"));
@@ -139,7 +143,14 @@ BrowserScreen::BrowserScreen(const QUrl &startingAddress, QWidget *parent)
     layout->setSpacing(0);
     layout->addWidget(m_toolBar);
     layout->addWidget(strip);
-    layout->addWidget(m_viewer, 1);
+    // As on a phone, the page is laid out in a column of a phone's width,
+    // in the middle of the window.
+    auto *middle = new QHBoxLayout;
+    middle->setSpacing(0);
+    middle->addStretch(0);
+    middle->addWidget(m_viewer, 1);
+    middle->addStretch(0);
+    layout->addLayout(middle, 1);
 
     makeToolBar();
 
@@ -154,6 +165,7 @@ BrowserScreen::BrowserScreen(const QUrl &startingAddress, QWidget *parent)
     });
     connect(m_viewer, &QWebEngineView::titleChanged, this,
             [this] { setWindowTitle(locationName()); });
+    connect(m_phoneWidth, &QCheckBox::toggled, this, &BrowserScreen::showWidth);
     connect(m_address, &QComboBox::activated, this, &BrowserScreen::goToTypedAddress);
     connect(m_address->lineEdit(), &QLineEdit::returnPressed, this,
             &BrowserScreen::goToTypedAddress);
@@ -166,6 +178,17 @@ BrowserScreen::~BrowserScreen()
 {
     // The page must go before its profile.
     delete m_viewer;
+}
+
+void BrowserScreen::showWidth()
+{
+    constexpr int kPhoneWidth = 390; // CSS pixels of a common phone held upright
+    if (m_phoneWidth->isChecked()) {
+        m_viewer->setFixedWidth(kPhoneWidth);
+    } else {
+        m_viewer->setMinimumWidth(50);
+        m_viewer->setMaximumWidth(QWIDGETSIZE_MAX);
+    }
 }
 
 void BrowserScreen::makeToolBar()

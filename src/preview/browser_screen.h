@@ -4,6 +4,7 @@
 #include <QUrl>
 #include <QWidget>
 
+class QCheckBox;
 class QComboBox;
 class QTimer;
 class QToolBar;
@@ -36,12 +37,14 @@ private:
     bool busy() const;
     void goToTypedAddress();
     void stop();
+    void showWidth();
     QString locationName() const;
 
     QUrl m_startingAddress;
     QWebEngineProfile *m_profile = nullptr;
     QToolBar *m_toolBar = nullptr;
     QComboBox *m_address = nullptr;
+    QCheckBox *m_phoneWidth = nullptr;
     QWebEngineView *m_viewer = nullptr;
     QTimer *m_timer = nullptr;
     bool m_loading = false;

@@ -19,6 +19,7 @@ class TestPreview final : public QObject
 private slots:
     void previewAndBrowse();
     void previewWithoutTheViewer();
+    void asOnAPhone();
     void scriptsReadNothingOutside_data();
     void scriptsReadNothingOutside();
     void previewFileIsNeverFollowed_data();
@@ -118,6 +119,20 @@ void TestPreview::previewAndBrowse()
              qPrintable(app.error()));
     QCOMPARE(readAll(session.filePath(QStringLiteral("viewtmp.html"))),
              edited.toLatin1().replace("\n", "\r\n") + "\r\n");
+}
+
+// The page laid out as wide as a phone shows it, and back as wide as the window.
+void TestPreview::asOnAPhone()
+{
+    QTemporaryDir session;
+    Program app;
+    app.vars = {{"S", session.path()}};
+    QVERIFY2(app.run(kToSelection +
+                     steps("type Form4/Text1 <SCRIPT>onload=onresize=function(){document.title="
+                           "innerWidth==390?'phone':innerWidth>700?'window':innerWidth}</SCRIPT>; "
+                           "click Form4/Command3; title Form27 window; click Form27/PhoneWidth; "
+                           "title Form27 phone; click Form27/PhoneWidth; title Form27 window")),
+             qPrintable(app.error()));
 }
 
 // A program whose preview module cannot be loaded says so.
