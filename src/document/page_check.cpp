@@ -388,9 +388,8 @@ void Checker::check(const FileUse &file, int spellings)
     if (!found.exists || (!picture && !isNamedAsPicture(found.path)))
         return;
     // Only a plain file is opened: a named pipe or a device would never answer.
-    const PictureInfo shown = found.kind == Kind::File
-                                  ? readPicture(QDir(m_folder).filePath(found.path))
-                                  : PictureInfo();
+    const PictureInfo shown =
+        found.kind == Kind::File ? readPicture(QDir(m_folder).filePath(found.path)) : PictureInfo();
     if (!shown.readable) {
         m_findings.add(file.at, PageProblem::NotPicture, name,
                        QStringLiteral("The file is named or used as a picture but holds none "

@@ -105,7 +105,7 @@ void TestCheckPage::specialFiles()
                                                 "click Form4/CheckPage", "shown CheckPage"}),
              qPrintable(app.error()));
     QCOMPARE(problems(app), QStringList({"pipe.png | Not a picture", "link.gif | Not a picture",
-                                "folder.jpg | Not a picture"}));
+                                         "folder.jpg | Not a picture"}));
 }
 
 // An address with a query string, a folder that changes while Check page is
@@ -147,7 +147,8 @@ void TestCheckPage::oddAddressesAndAChangingFolder()
     QVERIFY(wide.save(folder.filePath("later.png")));
     QVERIFY2(app.run({"click CheckPage/Recheck"}), qPrintable(app.error()));
     QTRY_COMPARE_WITH_TIMEOUT(
-        problems(app), QStringList({"later.png | Picture too wide", "gone.png | Not in your folder"}),
+        problems(app),
+        QStringList({"later.png | Picture too wide", "gone.png | Not in your folder"}),
         app.patience);
     QVERIFY2(app.run({"select CheckPage/Findings gone.png", "click CheckPage/Fix", "dialog"}),
              qPrintable(app.error()));

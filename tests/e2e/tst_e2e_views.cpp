@@ -42,8 +42,8 @@ void TestViews::background_data()
     QTest::newRow("colour dialog cancelled")
         << steps("click Form3/Command2; cancel")
         << QStringList{"Label2", "Label1", "Picture1", "Picture2"};
-    QTest::newRow("texture file")
-        << steps("click Form3/Command3; file {P}/stone.jpg") << QStringList{"Picture1", "Text1"};
+    QTest::newRow("texture file") << steps("click Form3/Command3; file {P}/stone.jpg")
+                                  << QStringList{"Picture1", "Text1"};
     QTest::newRow("texture file cancelled after a colour")
         << steps(colour + "; click Form3/Command3; cancel") << QStringList{"Label1"};
     QTest::newRow("gallery") << steps(gallery) << QStringList{"Picture2", "Text3"};
@@ -56,7 +56,8 @@ void TestViews::background_data()
         << steps(colour + "; click Form3/Command5; shown Form2; click Form2/Command1")
         << QStringList{"Label2", "Label1", "Picture1", "Picture2"};
     QTest::newRow("the page begun again after a texture")
-        << steps(gallery) + kNext + steps("click Form4/Command15; click Form4/Command2; shown Form3")
+        << steps(gallery) + kNext +
+               steps("click Form4/Command15; click Form4/Command2; shown Form3")
         << QStringList{"Label1", "Picture1", "Picture2"};
 }
 
