@@ -1,10 +1,11 @@
-// Any bytes, read as UTF-8, into the page reader and Check page. What the
+// Any bytes, read as UTF-8, into the page readers and Check page. What the
 // reader reports must lie within the page, decode to no more characters than
 // it takes there, and agree with gumbo, an HTML5 parser that shares no code
 // with it. Check page runs on a small folder with a named pipe in it, which
 // it must never open.
 #include "document/page_check.h"
 #include "document/page_references.h"
+#include "html/links.h"
 #include "page_oracle.h"
 #include "support/gumbo_oracle.h"
 
@@ -56,6 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const MouseOverName &name : found.names)
         if (name.at < 0 || name.at + name.name.size() > page.size() + 1)
             fuzz::fail("a MouseOver name outside the page", input);
+    // The names a new MouseOver is checked against: each written in the page.
+    for (const QString &name : namesInPage(page))
+        if (!page.contains(name))
+            fuzz::fail("a NAME that the page does not hold", input);
     const QString disagreement = test::disagreement(page);
     if (!disagreement.isEmpty())
         fuzz::fail(qPrintable(u"the page reader and gumbo disagree: "_qs + disagreement), input);

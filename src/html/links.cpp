@@ -103,13 +103,65 @@ NameFault scriptNameFault(const QString &name)
 
 QStringList namesInPage(const QString &body)
 {
-    static const QRegularExpression nameAttribute(
-        QStringLiteral(
-            "<(?!META\\b)[A-Z][^>]*?\\sNAME\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s\"'>]+))"),
-        QRegularExpression::CaseInsensitiveOption);
+    // One pass, so that a page typed or loaded from elsewhere takes time in
+    // proportion to its length: a tag's first NAME=, quoted or not, until
+    // the tag ends or another begins.
+    const auto isLetter = [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+    };
+    const auto isSpace = [](QChar c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); };
     QStringList names;
-    for (const QRegularExpressionMatch &match : nameAttribute.globalMatch(body))
-        names << match.captured(1) + match.captured(2) + match.captured(3);
+    const qsizetype n = body.size();
+    bool inTag = false;                 // in a tag other than META that has no name yet
+    qsizetype noQuoteAfter[2] = {n, n}; // past the last " and the last '
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = body[i];
+        if (c == u'<' && i + 1 < n && isLetter(body[i + 1])) {
+            const QStringView rest = QStringView(body).sliced(i + 1);
+            inTag = !(
+                rest.startsWith(u"META", Qt::CaseInsensitive) &&
+                (rest.size() == 4 || !(isLetter(rest[4]) || rest[4].isDigit() || rest[4] == u'_')));
+            continue;
+        }
+        if (c == u'>') {
+            inTag = false;
+            continue;
+        }
+        if (!inTag || !isSpace(c) ||
+            !QStringView(body).sliced(i + 1).startsWith(u"NAME", Qt::CaseInsensitive))
+            continue;
+        qsizetype at = i + 5;
+        while (at < n && isSpace(body[at]))
+            ++at;
+        if (at == n || body[at] != u'=')
+            continue;
+        do
+            ++at;
+        while (at < n && isSpace(body[at]));
+        if (at == n)
+            break;
+        const QChar quote = body[at];
+        if (quote == u'"' || quote == u'\'') {
+            qsizetype &none = noQuoteAfter[quote == u'\''];
+            const qsizetype end = at < none ? body.indexOf(quote, at + 1) : -1;
+            if (end < 0) {
+                none = qMin(none, at);
+                continue;
+            }
+            names << body.mid(at + 1, end - at - 1);
+            i = end;
+        } else {
+            qsizetype end = at;
+            while (end < n && !isSpace(body[end]) && body[end] != u'"' && body[end] != u'\'' &&
+                   body[end] != u'>')
+                ++end;
+            if (end == at)
+                continue;
+            names << body.mid(at, end - at);
+            i = end - 1;
+        }
+        inTag = false; // a tag's first name is its name
+    }
     return names;
 }
 

@@ -19,6 +19,8 @@ private slots:
     void mouseOverButtons();
     void mouseOverNames_data();
     void mouseOverNames();
+    void namesRead_data();
+    void namesRead();
     void buttonLinks_data();
     void buttonLinks();
 };
@@ -133,6 +135,32 @@ void TestLinks::mouseOverNames()
     const NameCheck check = checkMouseOverNames(names, kPage);
     QCOMPARE(check.name, refused);
     QCOMPARE(int(check.fault), fault);
+}
+
+// The NAMEs a page gives, read in one pass however the page is written.
+void TestLinks::namesRead_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("quoted, unquoted, any case")
+        << "<IMG SRC=a NAME=\"one\"><a\nname = 'two'><img name=three>"
+        << QStringList{"one", "two", "three"};
+    QTest::newRow("a tag's first name only, META left out")
+        << "<A NAME=a NAME=b><META NAME=\"keywords\"><METAL NAME=c><P data-name=d>"
+        << QStringList{"a", "c"};
+    QTest::newRow("a quoted > and an unclosed quote")
+        << "<IMG NAME=\"x>y\"><IMG NAME=\"open><IMG NAME=z>" << QStringList{"x>y", "z"};
+    QTest::newRow("outside tags") << "NAME=a <A>NAME=b</A> < A NAME=c>" << QStringList();
+    // Each "<a" once took a look to the page's end: minutes for a few MB.
+    QTest::newRow("3 MB of tags never closed")
+        << QStringLiteral("<a ").repeated(1 << 20) + u'=' << QStringList();
+}
+
+void TestLinks::namesRead()
+{
+    QFETCH(QString, page);
+    QFETCH(QStringList, names);
+    QCOMPARE(namesInPage(page), names);
 }
 
 void TestLinks::buttonLinks_data()
