@@ -60,11 +60,31 @@ CopyResult copyIntoFolder(const QString &source, const QString &target)
     return CopyResult::Copied;
 }
 
+bool isRegularFile(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat status = {};
+    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &status) == 0 &&
+           S_ISREG(status.st_mode);
+#else
+    return QFileInfo(path).isFile();
+#endif
+}
+
 bool openRegularFile(QFile &file, QString *reason)
 {
 #ifdef Q_OS_UNIX
-    const int fd =
-        ::open(QFile::encodeName(file.fileName()).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    // Checked before opening, since opening a device may do something of its
+    // own; and again once open, since the name may have changed in between.
+    // O_NONBLOCK makes opening a named pipe return at once.
+    struct stat named = {};
+    if (::stat(QFile::encodeName(file.fileName()).constData(), &named) == 0 &&
+        !S_ISREG(named.st_mode)) {
+        setReason(reason, notAFile(S_ISDIR(named.st_mode)));
+        return false;
+    }
+    const int fd = ::open(QFile::encodeName(file.fileName()).constData(),
+                          O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         setReason(reason, qt_error_string(errno));
         return false;

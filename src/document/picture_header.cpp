@@ -1,14 +1,10 @@
 #include "picture_header.h"
 
+#include "files.h"
+
 #include <QByteArray>
 #include <QFileInfo>
 #include <QImageReader>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace tarnwell {
 
@@ -203,50 +199,11 @@ QSize pictureHeaderSize(QByteArrayView bytes)
     return readPictureHeader(bytes).size;
 }
 
-bool isRegularFile(const QString &path)
-{
-#ifdef Q_OS_UNIX
-    struct stat status;
-    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &status) == 0 &&
-           S_ISREG(status.st_mode);
-#else
-    return QFileInfo(path).isFile();
-#endif
-}
-
-bool openRegularFile(QFile *file, const QString &path)
-{
-#ifdef Q_OS_UNIX
-    // Checked before opening, since opening a device may do something of its
-    // own; and again once open, since the name may have changed in between.
-    // O_NONBLOCK makes opening a named pipe return at once instead of waiting
-    // for a writer; for a regular file it changes nothing.
-    if (!isRegularFile(path))
-        return false;
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat status;
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
-        !file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return false;
-    }
-    return true;
-#else
-    if (!isRegularFile(path))
-        return false;
-    file->setFileName(path);
-    return file->open(QIODevice::ReadOnly);
-#endif
-}
-
 PictureInfo readPicture(const QString &path)
 {
     PictureInfo picture;
-    QFile file;
-    if (!openRegularFile(&file, path))
+    QFile file(path);
+    if (!openRegularFile(file))
         return picture;
     picture.bytes = file.size();
     Bytes bytes(&file);

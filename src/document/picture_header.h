@@ -39,14 +39,6 @@ PictureHeader readPictureHeader(QByteArrayView bytes);
 // The size from the header, or an invalid size unless Sized.
 QSize pictureHeaderSize(QByteArrayView bytes);
 
-// True for a regular file, or a link to one. A folder, named pipe, socket or
-// device is never opened, since reading one may block forever or never end.
-bool isRegularFile(const QString &path);
-
-// Opens a regular file (or a link to one) for reading, and nothing else. It
-// never waits: a named pipe that appears in between is refused, not read.
-bool openRegularFile(QFile *file, const QString &path);
-
 // The picture's size from its header, found without a decoder, which takes
 // several times as long (a page may name thousands of pictures); other
 // formats and broken headers are left to Qt's readers. Not readable for

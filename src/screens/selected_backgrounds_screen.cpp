@@ -1,12 +1,14 @@
 #include "selected_backgrounds_screen.h"
 
 #include "background_screen.h"
+#include "document/files.h"
 #include "document/gallery.h"
 #include "document/paths.h"
 #include "ui/controls.h"
 #include "ui/workspace.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,8 +19,11 @@ namespace tarnwell {
 
 void showPicture(QLabel *label, const QString &path)
 {
-    QImageReader reader(path);
-    const QImage image = reader.read();
+    // Only a regular file: a named pipe picked in the dialog would never answer.
+    QFile file(path);
+    QImage image;
+    if (openRegularFile(file))
+        image = QImageReader(&file).read();
     if (image.isNull()) {
         label->clear();
         return;

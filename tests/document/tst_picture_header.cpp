@@ -1,3 +1,4 @@
+#include "document/files.h"
 #include "document/picture_header.h"
 #include "support/files.h"
 

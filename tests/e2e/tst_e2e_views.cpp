@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace tarnwell::e2e;
 
@@ -27,6 +28,7 @@ void TestViews::initTestCase()
     QImage image(8, 8, QImage::Format_RGB32);
     image.fill(Qt::gray);
     QVERIFY(image.save(m_pictures.filePath(QStringLiteral("stone.jpg")), "JPG"));
+    QCOMPARE(::mkfifo(QFile::encodeName(m_pictures.filePath("pipe.jpg")).constData(), 0600), 0);
 }
 
 void TestViews::background_data()
@@ -44,6 +46,10 @@ void TestViews::background_data()
         << QStringList{"Label2", "Label1", "Picture1", "Picture2"};
     QTest::newRow("texture file") << steps("click Form3/Command3; file {P}/stone.jpg")
                                   << QStringList{"Picture1", "Text1"};
+    // Shown without waiting for the pipe to be written: nothing to show.
+    QTest::newRow("texture file that is a named pipe")
+        << steps("click Form3/Command3; file {P}/pipe.jpg; text Form3/Text1 pipe.jpg")
+        << QStringList{"Picture1", "Text1"};
     QTest::newRow("texture file cancelled after a colour")
         << steps(colour + "; click Form3/Command3; cancel") << QStringList{"Label1"};
     QTest::newRow("gallery") << steps(gallery) << QStringList{"Picture2", "Text3"};
