@@ -221,6 +221,40 @@ QString title(PageProblem problem)
     return QString::fromLatin1(titles[int(problem)]);
 }
 
+// What an address that no folder's file can answer means on the web.
+struct AddressAdvice
+{
+    PageProblem problem;
+    const char *effect;
+    const char *mend;
+};
+
+const AddressAdvice &adviceFor(AddressKind kind)
+{
+    static const AddressAdvice computer = {
+        PageProblem::LocalAddress,
+        "This is the address of a file on your own computer, which visitors to your page "
+        "cannot reach: for them it will be missing.",
+        "Copy the file into your session folder and write only its name in the page, such as "
+        "photo.jpg."};
+    static const AddressAdvice siteRoot = {
+        PageProblem::SiteRoot,
+        "An address that begins with / starts at the root of the web site, not at your page's "
+        "folder: it works only if your page lands at the site's root, and Tarnwell cannot tell "
+        "which of your files it means.",
+        "Write the address from your page's folder instead, without the / at the front, such "
+        "as img/a.jpg."};
+    static const AddressAdvice outside = {
+        PageProblem::OutsideFolder,
+        "This address leads with .. out of your session folder. Only your session folder goes "
+        "onto the web, so there the file will be missing.",
+        "Copy the file into your session folder and write its address from there, such as "
+        "photo.jpg."};
+    return kind == AddressKind::Computer   ? computer
+           : kind == AddressKind::SiteRoot ? siteRoot
+                                           : outside;
+}
+
 // Findings in the order of the page, each problem of a file or name once.
 class Findings final
 {
@@ -492,40 +526,14 @@ QList<PageFinding> checkPage(QStringView body, const QString &folder)
         known.insert(reference.value, -1);
         const FileAddress address = fileAddress(reference.value);
         const QString value = reference.value.trimmed();
-        switch (address.kind) {
-        case AddressKind::ThisPage:
-        case AddressKind::Web:
+        if (address.kind == AddressKind::ThisPage || address.kind == AddressKind::Web)
             continue;
-        case AddressKind::Computer:
-            if (findings.once(PageProblem::LocalAddress, value))
-                findings.add(reference.at, PageProblem::LocalAddress, value,
-                             QStringLiteral("This is the address of a file on your own computer, "
-                                            "which visitors to your page cannot reach: for them "
-                                            "it will be missing."),
-                             QStringLiteral("Copy the file into your session folder and write "
-                                            "only its name in the page, such as photo.jpg."));
+        if (address.kind != AddressKind::File) {
+            const AddressAdvice &advice = adviceFor(address.kind);
+            if (findings.once(advice.problem, value))
+                findings.add(reference.at, advice.problem, value,
+                             QString::fromLatin1(advice.effect), QString::fromLatin1(advice.mend));
             continue;
-        case AddressKind::SiteRoot:
-            if (findings.once(PageProblem::SiteRoot, value))
-                findings.add(reference.at, PageProblem::SiteRoot, value,
-                             QStringLiteral("An address that begins with / starts at the root of "
-                                            "the web site, not at your page's folder: it works "
-                                            "only if your page lands at the site's root, and "
-                                            "Tarnwell cannot tell which of your files it means."),
-                             QStringLiteral("Write the address from your page's folder instead, "
-                                            "without the / at the front, such as img/a.jpg."));
-            continue;
-        case AddressKind::LeavesFolder:
-            if (findings.once(PageProblem::OutsideFolder, value))
-                findings.add(reference.at, PageProblem::OutsideFolder, value,
-                             QStringLiteral("This address leads with .. out of your session "
-                                            "folder. Only your session folder goes onto the "
-                                            "web, so there the file will be missing."),
-                             QStringLiteral("Copy the file into your session folder and write "
-                                            "its address from there, such as photo.jpg."));
-            continue;
-        case AddressKind::File:
-            break;
         }
         const QString key = address.parts.join(u'/');
         qsizetype index = useOf.value(key, -1);
