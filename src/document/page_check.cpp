@@ -3,6 +3,7 @@
 #include "html/links.h"
 #include "page_file.h"
 #include "page_references.h"
+#include "paths.h"
 #include "picture_header.h"
 
 #include <QBuffer>
@@ -59,8 +60,7 @@ bool isPageName(const QString &name)
 // A name that can only be one file's name in one folder.
 bool isPlainName(const QString &name)
 {
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
-           !name.contains(u'/') && !name.contains(u'\\') && !name.contains(QChar(0));
+    return isPlainFolderName(name) && !name.contains(QChar(0));
 }
 
 // The path under folder of a plain file (or folder) reached through no link:
@@ -513,14 +513,16 @@ QList<PageFinding> checkPage(QStringView body, const QString &folder)
     QList<FileUse> uses;
     QHash<QString, qsizetype> useOf;
     QHash<QString, qsizetype> known; // a value read before: its use, or -1 for none
+    const auto takeUse = [&uses](qsizetype index, const PageReference &reference) {
+        FileUse &use = uses[index];
+        use.use |= reference.use;
+        if (!use.shown && (reference.use & Shown))
+            use.shown = &reference;
+    };
     for (const PageReference &reference : scan.references) {
         if (const auto it = known.constFind(reference.value); it != known.cend()) {
-            if (*it >= 0) {
-                FileUse &use = uses[*it];
-                use.use |= reference.use;
-                if (!use.shown && (reference.use & Shown))
-                    use.shown = &reference;
-            }
+            if (*it >= 0)
+                takeUse(*it, reference);
             continue;
         }
         known.insert(reference.value, -1);
@@ -547,10 +549,7 @@ QList<PageFinding> checkPage(QStringView body, const QString &folder)
             uses.append(use);
         }
         known.insert(reference.value, index);
-        FileUse &use = uses[index];
-        use.use |= reference.use;
-        if (!use.shown && (reference.use & Shown))
-            use.shown = &reference;
+        takeUse(index, reference);
     }
 
     // A file that the page names in two ways keeps its name: renaming it

@@ -1,6 +1,7 @@
 #include "page_references.h"
 
 #include "html_entities.h"
+#include "windows1252.h"
 
 #include <QByteArray>
 #include <QSet>
@@ -85,14 +86,10 @@ void appendCodePoint(QString &out, char32_t code)
 // bytes Windows-1252 gave to 0x80-0x9F and what is no character.
 char32_t numericCharacter(char32_t code)
 {
-    static const char16_t windows1252[32] = {
-        0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
     if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
         return 0xFFFD;
     if (code >= 0x80 && code <= 0x9F)
-        return windows1252[code - 0x80];
+        return windows1252Character(uchar(code));
     return code;
 }
 

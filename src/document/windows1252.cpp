@@ -77,6 +77,11 @@ QByteArray toWindows1252(QStringView text)
     return out;
 }
 
+char16_t windows1252Character(uchar byte)
+{
+    return byte >= 0x80 && byte <= 0x9F ? decodeHigh(byte) : char16_t(byte);
+}
+
 QString fromWindows1252(QByteArrayView bytes)
 {
     QString text = QString::fromLatin1(bytes);

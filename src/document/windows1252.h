@@ -16,4 +16,7 @@ QByteArray toWindows1252(QStringView text);
 // the C1 controls of the same value, as Windows does.
 QString fromWindows1252(QByteArrayView bytes);
 
+// The character one byte stands for, as fromWindows1252 decodes it.
+char16_t windows1252Character(uchar byte);
+
 } // namespace tarnwell
