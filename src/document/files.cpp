@@ -60,17 +60,6 @@ CopyResult copyIntoFolder(const QString &source, const QString &target)
     return CopyResult::Copied;
 }
 
-bool isRegularFile(const QString &path)
-{
-#ifdef Q_OS_UNIX
-    struct stat status = {};
-    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &status) == 0 &&
-           S_ISREG(status.st_mode);
-#else
-    return QFileInfo(path).isFile();
-#endif
-}
-
 bool openRegularFile(QFile &file, QString *reason)
 {
 #ifdef Q_OS_UNIX

@@ -6,10 +6,6 @@ class QFile;
 
 namespace tarnwell {
 
-// True for a regular file, or a link to one. A folder, named pipe, socket or
-// device is never opened, since reading one may block forever or never end.
-bool isRegularFile(const QString &path);
-
 // Opens the file for reading if it is an ordinary file, or a link to one,
 // and never waits to find out: opening a named pipe waits for a writer, and
 // a device may never end. Otherwise false, and why in words that follow a
