@@ -16,11 +16,14 @@ fuzz_seconds=30
 # libgumbo-dev: an HTML5 parser that checks Check page's reader in the tests
 # (built by "run" too) and its fuzz target; the program never links it.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-webengine-dev qt6-image-formats-plugins xvfb
-    desktop-file-utils appstream dpkg-dev file libgumbo-dev)
+    desktop-file-utils appstream dpkg-dev file libgumbo-dev
+    libssh-dev libcurl4-openssl-dev qtkeychain-qt6-dev)
 # The tests' fuzz targets: clang, libFuzzer and clang's sanitizer runtimes, and
 # llvm-symbolizer for readable reports. (gcc's sanitizer runtimes come with g++.)
 if [[ $action == test ]]; then
     packages+=(clang-14 libclang-rt-14-dev llvm-14)
+    # The servers that the publishing tests start on 127.0.0.1.
+    packages+=(openssh-server openssh-client proftpd-core proftpd-mod-crypto)
 fi
 
 install_missing() {

@@ -1,0 +1,10 @@
+#include "transport.h"
+
+namespace tarnwell::publish {
+
+std::unique_ptr<Transport> makeFtpTransport(const Site &, const Store &, const std::atomic_bool &)
+{
+    return nullptr;
+}
+
+} // namespace tarnwell::publish

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QString>
+
+namespace tarnwell::publish {
+
+enum class Method { Sftp, Ftps, Ftp };
+
+// Where the page goes. The password is held here only while a publish runs;
+// it is never written anywhere by this library.
+struct Site
+{
+    Method method = Method::Sftp;
+    QString host;
+    int port = 22;
+    QString user;
+    QString password;
+    QString keyFile;      // SFTP: a private key file, optional
+    QString remoteFolder; // from the login folder, '/' between folders; empty: the login folder
+    // A first connection's key or certificate that the user has just accepted
+    // ("SHA256:..."): remembered if the server still shows it.
+    QString acceptedFingerprint;
+    bool createFolder = false; // make remoteFolder (and its parents) when missing
+};
+
+// Tarnwell's own files in its data folder, and the user's OpenSSH known hosts
+// (read only).
+struct Store
+{
+    QString knownHosts;     // SFTP keys that Tarnwell remembers
+    QString userKnownHosts; // ~/.ssh/known_hosts
+    QString certificates;   // FTPS certificates that the user accepted
+    QString record;         // what was sent where, for "only what changed"
+};
+
+// The files in a folder (dataFolder/"known_hosts" and so on).
+Store storeIn(const QString &dataFolder);
+
+enum class Failure {
+    None,
+    UnknownHost,        // the name does not resolve
+    Refused,            // nothing listens on that port
+    NoAnswer,           // no answer within 20 seconds
+    LoginRefused,       // user or password
+    KeyRefused,         // the key file, or its passphrase
+    NewHostKey,         // SFTP: first connection; fingerprint set
+    ChangedHostKey,     // SFTP: not the remembered key; fingerprint and where set
+    NewCertificate,     // FTPS: not verifiable, not accepted before; fingerprint set
+    ChangedCertificate, // FTPS: not the accepted certificate; fingerprint and where set
+    NoTls,              // FTPS: the server does not offer TLS
+    FolderMissing,      // remoteFolder is not there
+    NoPermission,       // the server refuses to write
+    NoRoom,             // the server's disk or quota is full
+    ConnectionLost,     // the connection ended part-way
+    Cancelled,
+    Other,
+};
+
+struct Problem
+{
+    Failure failure = Failure::None;
+    QString details;     // the server's or the library's own words
+    QString fingerprint; // "SHA256:<base64>" for the key and certificate failures
+    QString where;       // the file that holds the remembered key or certificate
+
+    explicit operator bool() const { return failure != Failure::None; }
+};
+
+} // namespace tarnwell::publish
