@@ -4,6 +4,7 @@
 #include "recovery.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace tarnwell {
 
@@ -73,11 +74,21 @@ bool Session::writePreview() const
 
 bool Session::savePage(const QString &fileName, QString *error)
 {
-    if (!SaveFile(fileName, m_page.text(), m_pageEncoding, error))
+    const QString text = m_page.text();
+    if (!SaveFile(fileName, text, m_pageEncoding, error))
         return false;
+    m_savedFile = fileName;
+    m_savedText = text;
     if (m_keeper)
         m_keeper->markSaved();
     return true;
+}
+
+QString Session::savedPageFile() const
+{
+    if (m_savedFile.isEmpty() || m_page.text() != m_savedText || !QFileInfo::exists(m_savedFile))
+        return {};
+    return m_savedFile;
 }
 
 void Session::keepPageIn(const QString &folder)

@@ -74,6 +74,9 @@ public:
 
     // Writes the page to a file of the user's choice.
     bool savePage(const QString &fileName, QString *error);
+    // The file the page was last saved to, while the page is still as saved
+    // there; else nothing.
+    QString savedPageFile() const;
 
     // Keeps the page being made in a file in that folder, so that a crash
     // loses no more than its last moments.
@@ -94,6 +97,8 @@ private:
     QString m_pageTitle;
     HeadingFragment m_heading;
     PageEncoding m_pageEncoding = PageEncoding::Windows1252;
+    QString m_savedFile;
+    QString m_savedText;
     std::unique_ptr<PageKeeper> m_keeper; // after the page, which it watches
 };
 

@@ -14,6 +14,7 @@
 #include "mouseover_pictures_screen.h"
 #include "paragraph_screen.h"
 #include "preview/browser_loader.h"
+#include "publish_screen.h"
 #include "ruler_screen.h"
 #include "start_screen.h"
 #include "text_picture_screen.h"
@@ -120,8 +121,10 @@ SelectionScreen::SelectionScreen(Workspace &workspace, QWidget *parent)
     QPushButton *advice = makeButton(this, "Command14", QStringLiteral("Editing Advice"));
     QPushButton *exit = makeButton(this, "Command1", QStringLiteral("Exit Program"));
     QPushButton *check = makeButton(this, "CheckPage", QStringLiteral("Check page"));
+    QPushButton *publish = makeButton(this, "Publish", QStringLiteral("Publish"));
     auto *actions = new QHBoxLayout;
-    for (QPushButton *button : {m_preview, check, save, load, clear, m_back, advice, exit})
+    for (QPushButton *button :
+         {m_preview, check, publish, save, load, clear, m_back, advice, exit})
         actions->addWidget(button);
 
     auto *folderRow = new QHBoxLayout;
@@ -153,6 +156,8 @@ SelectionScreen::SelectionScreen(Workspace &workspace, QWidget *parent)
     connect(exit, &QPushButton::clicked, this, &SelectionScreen::exitProgram);
     connect(check, &QPushButton::clicked, this,
             [this] { m_workspace.screen<CheckPageScreen>()->open(); });
+    connect(publish, &QPushButton::clicked, this,
+            [this] { m_workspace.screen<PublishScreen>()->open(); });
     connect(advice, &QPushButton::clicked, this,
             [this] { bringToFront(m_workspace.screen<HtmlEditingScreen>()); });
     connect(&m_workspace.session(), &Session::foldersChanged, this, &SelectionScreen::showFolder);
@@ -197,7 +202,7 @@ void SelectionScreen::preview()
             Interaction::Icon::Critical);
 }
 
-void SelectionScreen::save()
+bool SelectionScreen::save()
 {
     Interaction &ui = m_workspace.interaction();
     Session &session = m_workspace.session();
@@ -207,17 +212,19 @@ void SelectionScreen::save()
                                                session.saveFolder(), QStringLiteral("*.html"));
     if (chosen.isEmpty()) {
         ui.showMessage(this, QStringLiteral("You cancelled."), Interaction::Icon::Information);
-        return;
+        return false;
     }
     const QString fileName = withPageExtension(chosen);
     if (QFileInfo::exists(fileName) &&
         !ui.askYesNo(this,
                      QStringLiteral("This file already exists. Do you want to overwrite it?")))
-        return;
+        return false;
     QString error;
-    if (!session.savePage(fileName, &error))
-        ui.showMessage(this, QStringLiteral("The page was not saved: ") + error,
-                       Interaction::Icon::Critical);
+    if (session.savePage(fileName, &error))
+        return true;
+    ui.showMessage(this, QStringLiteral("The page was not saved: ") + error,
+                   Interaction::Icon::Critical);
+    return false;
 }
 
 void SelectionScreen::loadExisting()

@@ -32,12 +32,14 @@ public:
 
     QWidget *browser() const { return m_browser; }
 
+    // SAVE my file: true when the page was written.
+    bool save();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void preview();
-    void save();
     void loadExisting();
     void clearPage();
     void back();

@@ -23,6 +23,22 @@ public:
     // A question with Yes and No buttons and no icon; true for Yes.
     virtual bool askYesNo(QWidget *parent, const QString &text) = 0;
 
+    // A message whose details (a server's own words) show under a button.
+    virtual void showDetailedMessage(QWidget *parent, const QString &text, const QString &details,
+                                     Icon icon)
+    {
+        showMessage(parent, text + QStringLiteral("\n\n") + details, icon);
+    }
+
+    // A message with a button that does something, and Close; true when the
+    // user pressed that button.
+    virtual bool offerAction(QWidget *parent, const QString &text, const QString &action)
+    {
+        Q_UNUSED(action);
+        showMessage(parent, text, Icon::Information);
+        return false;
+    }
+
     // The full path of a file to open, or empty when the user cancels. With no
     // start folder the dialog opens where the user last was.
     virtual QString chooseFileToOpen(QWidget *parent, const QString &presetName,

@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace tarnwell {
 
@@ -99,6 +100,25 @@ void QtInteraction::showMessage(QWidget *parent, const QString &text, Icon icon)
 bool QtInteraction::askYesNo(QWidget *parent, const QString &text)
 {
     return answered(*makeMessageBox(parent, text, Icon::None, true), parent) == QMessageBox::Yes;
+}
+
+void QtInteraction::showDetailedMessage(QWidget *parent, const QString &text,
+                                       const QString &details, Icon icon)
+{
+    auto box = makeMessageBox(parent, text, icon, false);
+    if (!details.isEmpty())
+        box->setDetailedText(details);
+    answered(*box, parent);
+}
+
+bool QtInteraction::offerAction(QWidget *parent, const QString &text, const QString &action)
+{
+    auto box = makeMessageBox(parent, text, Icon::Information, false);
+    box->setStandardButtons(QMessageBox::Close);
+    QPushButton *act = box->addButton(action, QMessageBox::AcceptRole);
+    box->setDefaultButton(act);
+    answered(*box, parent);
+    return box->clickedButton() == act;
 }
 
 QString QtInteraction::chooseFileToOpen(QWidget *parent, const QString &presetName,

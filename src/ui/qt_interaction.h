@@ -17,6 +17,9 @@ class QtInteraction final : public Interaction
 public:
     void showMessage(QWidget *parent, const QString &text, Icon icon) override;
     bool askYesNo(QWidget *parent, const QString &text) override;
+    void showDetailedMessage(QWidget *parent, const QString &text, const QString &details,
+                             Icon icon) override;
+    bool offerAction(QWidget *parent, const QString &text, const QString &action) override;
     QString chooseFileToOpen(QWidget *parent, const QString &presetName,
                              const QString &startFolder = {}) override;
     QString chooseFileToSave(QWidget *parent, const QString &title, const QString &startFolder,
