@@ -217,6 +217,8 @@ QString act(const QString &verb, QWidget *widget, const QString &rest)
                 line->clear();
             else if (auto *box = qobject_cast<QPlainTextEdit *>(target))
                 box->clear();
+            else if (auto *spin = qobject_cast<QAbstractSpinBox *>(target))
+                spin->clear();
             typeText(target, rest);
         });
     }

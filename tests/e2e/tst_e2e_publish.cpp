@@ -1,0 +1,260 @@
+// Publish through the real screens to real servers on 127.0.0.1: the worked
+// example with two pictures, only what changed sent again, the first-time
+// and changed-key questions, a wrong password, a missing folder, Cancel and a
+// lost connection in the middle of a large picture, and the proof that the
+// page is on the web. No walk leaves the password in a file of its home.
+
+#include "driver.h"
+#include "support/sshd_server.h"
+#include "support/web_server.h"
+#include "walks.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QDirIterator>
+#include <QTest>
+#include <QThread>
+
+using namespace tarnwell::e2e;
+using tarnwell::test::SshdServer;
+using tarnwell::test::WebServer;
+
+namespace {
+const QByteArray kPictureA = "\xFF\xD8\xFF\xE0 a picture" + QByteArray(3000, 'a');
+const QByteArray kPictureB = "\xFF\xD8\xFF\xE0 b picture" + QByteArray(5000, 'b');
+
+// The worked example with a MouseOver pair of the session folder's a.jpg
+// and pics/b.jpg, then the Publish screen filled in for {H}:{P}.
+const QStringList kToPublish =
+    kToSelection +
+    steps("click Form4/Command4; type Form6/Text1 Hello; click Form6/Command1; "
+          "answer Yes Did you check size, colour etc?; hidden Form6; "
+          "click Form4/Command6; answer OK Pictures/photos need to be about the same size OK?; "
+          "type Form18/Text1 a.jpg; type Form18/Text2 pics/b.jpg; type Form18/Text5 pair; "
+          "click Form18/Command6; hidden Form18; "
+          "click Form4/Publish; shown Publish; type Publish/Host 127.0.0.1; "
+          "type Publish/Port {P}; type Publish/User {U}; type Publish/Password {W}; "
+          "type Publish/RemoteFolder {R}");
+
+const QString kSaveFirst =
+    QStringLiteral("answer Yes Save your page before publishing?; answer OK [info] Make sure you "
+                   "save to your session folder.; file {S}/page");
+const QString kFirstTime = QStringLiteral(
+    "answer %1 This is the first time Tarnwell connects to 127.0.0.1. The server's key "
+    "fingerprint is {FP}. If your web host publishes its fingerprint, compare them. Connect and "
+    "remember this server?");
+
+QString sentText(int sent, int all)
+{
+    return QStringLiteral("answer OK [info] Your page is published: %1 of %2 files sent, the "
+                          "others unchanged.")
+        .arg(sent)
+        .arg(all);
+}
+
+// Every file under a folder, by its path there, with its bytes.
+QMap<QString, QByteArray> files(const QString &folder)
+{
+    QMap<QString, QByteArray> found;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        found.insert(QDir(folder).relativeFilePath(path), readAll(path));
+    }
+    return found;
+}
+
+// The files under home that hold the secret.
+QStringList holding(const QString &home, const QString &secret)
+{
+    QStringList found;
+    const QMap<QString, QByteArray> all = files(home);
+    for (auto it = all.cbegin(); it != all.cend(); ++it) {
+        if (it.value().contains(secret.toUtf8()))
+            found << it.key();
+    }
+    return found;
+}
+
+struct Walk
+{
+    QTemporaryDir session;
+    SshdServer server;
+    Program app;
+
+    bool start(QString *why)
+    {
+        const QDir folder(session.path());
+        if (!folder.mkpath("pics") || !writeBytes(folder.filePath("a.jpg"), kPictureA) ||
+            !writeBytes(folder.filePath("pics/b.jpg"), kPictureB) ||
+            !writeBytes(folder.filePath("notes.txt"), "not for the web"))
+            return false;
+        if (!server.start(why))
+            return false;
+        app.vars = {{"S", session.path()},     {"P", QString::number(server.port())},
+                    {"U", server.user()},      {"W", server.password()},
+                    {"R", server.remoteFolder()}, {"FP", server.fingerprint()}};
+        return true;
+    }
+};
+
+#define START(walk)                                                                                \
+    do {                                                                                           \
+        if (const QString no = SshdServer::whyNoPassword(); !no.isEmpty())                          \
+            QSKIP(qPrintable(no));                                                                 \
+        QString why;                                                                               \
+        QVERIFY2((walk).start(&why), qPrintable(why));                                             \
+    } while (false)
+} // namespace
+
+class TestPublish final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void publishOverSftp();
+    void trustAndMistakes();
+    void cancelAndLostConnection();
+    void proofOfArrival();
+};
+
+void TestPublish::publishOverSftp()
+{
+    Walk walk;
+    START(walk);
+    Program &app = walk.app;
+    const QString web = walk.server.webFolder();
+
+    // A cancelled save publishes nothing; so does No to a new server.
+    QVERIFY2(app.run(kToPublish +
+                     steps("click Publish/Upload; answer Yes Save your page before publishing?; "
+                           "answer OK [info] Make sure you save to your session folder.; cancel; "
+                           "answer OK [info] You cancelled.; click Publish/Upload; " +
+                           kSaveFirst + "; " + kFirstTime.arg("No") +
+                           "; answer OK [info] Tarnwell did not connect to 127.0.0.1, and sent "
+                           "nothing.; enabled Publish/Upload")),
+             qPrintable(app.error()));
+    QVERIFY(files(web).isEmpty());
+
+    QVERIFY2(app.run(steps("click Publish/Upload; " + kFirstTime.arg("Yes") + "; " +
+                           sentText(3, 3))),
+             qPrintable(app.error()));
+    const QByteArray page = readAll(walk.session.filePath("page.html"));
+    QVERIFY(page.contains("pics/b.jpg"));
+    QCOMPARE(files(web), (QMap<QString, QByteArray>{
+                             {"page.html", page}, {"a.jpg", kPictureA}, {"pics/b.jpg", kPictureB}}));
+    QCOMPARE(app.text("Publish/Sent"),
+             "page.html | sent | " + QString("%1 bytes").arg(page.size()) +
+                 "\na.jpg | sent | 2.94 KB\npics/b.jpg | sent | 4.89 KB");
+
+    // Nothing changed: nothing sent. One picture changed: only it.
+    QVERIFY2(app.run(steps("click Publish/Upload; answer OK [info] Everything was already up to "
+                           "date")),
+             qPrintable(app.error()));
+    QVERIFY(writeBytes(walk.session.filePath("pics/b.jpg"), kPictureA + "changed"));
+    QVERIFY2(app.run(steps("click Publish/Upload; " + sentText(1, 3))), qPrintable(app.error()));
+    QCOMPARE(readAll(web + "/pics/b.jpg"), kPictureA + "changed");
+    QCOMPARE(app.text("Publish/Sent"), "page.html | unchanged | " +
+                                           QString("%1 bytes").arg(page.size()) +
+                                           "\na.jpg | unchanged | 2.94 KB\npics/b.jpg | sent | "
+                                           "2.94 KB");
+    QCOMPARE(holding(app.home(), walk.server.password()), QStringList());
+}
+
+void TestPublish::trustAndMistakes()
+{
+    Walk walk;
+    START(walk);
+    Program &app = walk.app;
+    // A key remembered for this server that is not its own.
+    const QString known = app.home() + "/.local/share/Tarnwell/known_hosts";
+    QVERIFY(QDir().mkpath(QFileInfo(known).path()));
+    QVERIFY(writeBytes(known, QString("[127.0.0.1]:%1 %2\n")
+                                  .arg(walk.server.port())
+                                  .arg(walk.server.otherKeyLine().section(' ', 0, 1))
+                                  .toUtf8()));
+    QVERIFY2(app.run(kToPublish + steps("click Publish/TestConnection; answer OK [stop] The key "
+                                        "of 127.0.0.1 has changed*")),
+             qPrintable(app.error()));
+    QVERIFY(QFile::remove(known));
+
+    QVERIFY2(
+        app.run(steps("type Publish/Password wrong; click Publish/TestConnection; " +
+                      kFirstTime.arg("Yes") +
+                      "; answer OK [warn] 127.0.0.1 refused the user name or the password. Check "
+                      "both: capital and small letters count.; "
+                      "type Publish/Password {W}; type Publish/RemoteFolder {R}/new/deeper; "
+                      "click Publish/TestConnection; answer No There is no folder {R}/new/deeper "
+                      "on 127.0.0.1. Make it?; answer OK [warn] There is no folder {R}/new/deeper "
+                      "on 127.0.0.1, and Tarnwell sent nothing.*; "
+                      "click Publish/TestConnection; answer Yes There is no folder {R}/new/deeper "
+                      "on 127.0.0.1. Make it?; answer OK [info] Connected: Tarnwell can write to "
+                      "{R}/new/deeper on 127.0.0.1.; "
+                      "type Publish/Port 1; click Publish/TestConnection; answer OK [warn] "
+                      "127.0.0.1 does not take connections on port 1.*")),
+        qPrintable(app.error()));
+    QVERIFY(QFileInfo(walk.server.webFolder() + "/new/deeper").isDir());
+    QCOMPARE(files(walk.server.webFolder()), (QMap<QString, QByteArray>{}));
+    QCOMPARE(holding(app.home(), walk.server.password()), QStringList());
+}
+
+void TestPublish::cancelAndLostConnection()
+{
+    Walk walk;
+    START(walk);
+    Program &app = walk.app;
+    const QString web = walk.server.webFolder();
+    QVERIFY2(app.run(kToPublish +
+                     steps("click Publish/Upload; " + kSaveFirst + "; " + kFirstTime.arg("Yes") +
+                           "; " + sentText(3, 3))),
+             qPrintable(app.error()));
+
+    // A large picture in the middle of its way: the old one stays whole.
+    const QByteArray large(400 << 20, 'x');
+    QVERIFY(writeBytes(walk.session.filePath("a.jpg"), large));
+    QVERIFY2(app.run(steps("click Publish/Upload; click Publish/Cancel; answer OK [info] You "
+                           "cancelled. The files on the server are as they were, apart from "
+                           "those listed as sent.")),
+             qPrintable(app.error()));
+    QCOMPARE(files(web).keys(), QStringList({"a.jpg", "page.html", "pics/b.jpg"}));
+    QCOMPARE(readAll(web + "/a.jpg"), kPictureA);
+
+    // The server's side ends in the middle.
+    QVERIFY2(app.run({"click Publish/Upload"}), qPrintable(app.error()));
+    const QDeadlineTimer deadline(20000);
+    while (!deadline.hasExpired() && files(web).size() < 4)
+        QThread::msleep(20);
+    QCOMPARE(files(web).size(), 4); // the temporary file is on its way
+    walk.server.killSessions();
+    QVERIFY2(app.run(steps("answer OK [warn] The connection to 127.0.0.1 was lost part-way. The "
+                           "files not listed as sent are as they were on the server: publish "
+                           "again to send them.")),
+             qPrintable(app.error()));
+    QCOMPARE(readAll(web + "/a.jpg"), kPictureA);
+    QCOMPARE(holding(app.home(), walk.server.password()), QStringList());
+}
+
+void TestPublish::proofOfArrival()
+{
+    Walk walk;
+    START(walk);
+    Program &app = walk.app;
+    WebServer site(walk.server.webFolder());
+    QTemporaryDir empty;
+    WebServer elsewhere(empty.path());
+    QVERIFY(site.listening() && elsewhere.listening());
+    app.vars["A"] = site.address();
+    app.vars["E"] = elsewhere.address();
+    QVERIFY2(app.run(kToPublish +
+                     steps("type Publish/SiteAddress {A}; click Publish/Upload; " + kSaveFirst +
+                           "; " + kFirstTime.arg("Yes") + "; " + sentText(3, 3) +
+                           "; answer Close Your page is on the web at {A}page.html; "
+                           "type Publish/SiteAddress {E}; click Publish/Upload; answer OK [info] "
+                           "Everything was already up to date; answer OK [warn] The files were "
+                           "sent, but {E}page.html does not show them yet: check the folder and "
+                           "the web address.")),
+             qPrintable(app.error()));
+}
+
+QTEST_GUILESS_MAIN(TestPublish)
+#include "tst_e2e_publish.moc"
