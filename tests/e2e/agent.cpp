@@ -317,6 +317,12 @@ QString perform(const QString &line)
     QWidget *widget = resolve(name);
     if (verb == "get")
         return widget ? "ok " + textOf(widget) : wait("missing");
+    // A picture of the screen, for the README.
+    if (verb == "grab") {
+        if (!widget)
+            return wait("missing");
+        return widget->window()->grab().save(rest, "PNG") ? "ok" : "fail cannot write " + rest;
+    }
     static const QStringList actions = {"click", "close", "type", "choose", "activate", "select"};
     if (!actions.contains(verb))
         return check(verb, name, widget, rest);

@@ -39,6 +39,7 @@ namespace tarnwell::e2e {
 //   colour-of NAME #rrggbb  (an item view's text is its rows, cells joined
 //                           by " | ", rows by newlines)
 //   exit CODE               the program ends with status CODE
+//   grab NAME PATH          a picture of NAME's window saved as PNG
 // Every step waits until it can be done or holds, so none depends on timing.
 // A step fails when the control it names does not exist: "hidden Form4/X"
 // needs X on Form4, and "hidden Form27" needs that screen to exist or to

@@ -143,6 +143,9 @@ void TestPublish::publishOverSftp()
     QVERIFY(page.contains("pics/b.jpg"));
     QCOMPARE(files(web), (QMap<QString, QByteArray>{
                              {"page.html", page}, {"a.jpg", kPictureA}, {"pics/b.jpg", kPictureB}}));
+    // The README's picture of the screen after a publish.
+    const QString shots = qEnvironmentVariable("TARNWELL_SCREENSHOTS", walk.session.path());
+    QVERIFY2(app.run({"grab Publish " + shots + "/publish.png"}), qPrintable(app.error()));
     QCOMPARE(app.text("Publish/Sent"),
              "page.html | sent | " + QString("%1 bytes").arg(page.size()) +
                  "\na.jpg | sent | 2.94 KB\npics/b.jpg | sent | 4.89 KB");
