@@ -641,11 +641,13 @@ void PublishScreen::keepPassword()
         if (trouble.isEmpty() || m_keyringTold)
             return;
         m_keyringTold = true;
-        m_workspace.interaction().showDetailedMessage(
-            this,
-            QStringLiteral("This computer has no keyring that Tarnwell can use, so your password "
-                           "was not kept. Type it again next time."),
-            trouble, Interaction::Icon::Information);
+        m_workspace.whenNoDialog([this, trouble] {
+            m_workspace.interaction().showDetailedMessage(
+                this,
+                QStringLiteral("This computer has no keyring that Tarnwell can use, so your "
+                               "password was not kept. Type it again next time."),
+                trouble, Interaction::Icon::Information);
+        });
     });
 }
 

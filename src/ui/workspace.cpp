@@ -11,7 +11,7 @@
 namespace tarnwell {
 
 namespace {
-// How long a message about the kept page waits for another dialog to close.
+// How long a message waits for another dialog to close.
 constexpr int kDialogWaitMs = 300;
 } // namespace
 
@@ -47,20 +47,28 @@ void Workspace::quit()
     QCoreApplication::exit(0);
 }
 
-void Workspace::tellKeepingTrouble()
+void Workspace::whenNoDialog(std::function<void()> then)
 {
-    if (m_keepingTrouble.isEmpty())
-        return;
     // Not over a question the user is answering, nor inside it.
     if (QApplication::activeModalWidget()) {
-        QTimer::singleShot(kDialogWaitMs, &m_context, [this] { tellKeepingTrouble(); });
+        QTimer::singleShot(kDialogWaitMs, &m_context,
+                           [this, then = std::move(then)]() mutable { whenNoDialog(std::move(then)); });
         return;
     }
-    const QString text = QStringLiteral("Tarnwell cannot keep a safety copy of your page: %1. "
-                                        "Save your page often.")
-                             .arg(m_keepingTrouble);
-    m_keepingTrouble.clear();
-    m_interaction.showMessage(QApplication::activeWindow(), text, Interaction::Icon::Warning);
+    then();
+}
+
+void Workspace::tellKeepingTrouble()
+{
+    whenNoDialog([this] {
+        if (m_keepingTrouble.isEmpty())
+            return;
+        const QString text = QStringLiteral("Tarnwell cannot keep a safety copy of your page: %1. "
+                                            "Save your page often.")
+                                 .arg(m_keepingTrouble);
+        m_keepingTrouble.clear();
+        m_interaction.showMessage(QApplication::activeWindow(), text, Interaction::Icon::Warning);
+    });
 }
 
 void bringToFront(QWidget *screen)

@@ -52,6 +52,10 @@ public:
 
     void quit();
 
+    // Runs then once no dialog is open, so that a message that comes on its
+    // own never lands over a question the user is answering.
+    void whenNoDialog(std::function<void()> then);
+
 private:
     // Says that the page cannot be kept, once no other dialog is open.
     void tellKeepingTrouble();

@@ -190,9 +190,11 @@ void TestPublish::trustAndMistakes()
                       "click Publish/TestConnection; answer No There is no folder {R}/new/deeper "
                       "on 127.0.0.1. Make it?; answer OK [warn] There is no folder {R}/new/deeper "
                       "on 127.0.0.1, and Tarnwell sent nothing.*; "
-                      "click Publish/TestConnection; answer Yes There is no folder {R}/new/deeper "
-                      "on 127.0.0.1. Make it?; answer OK [info] Connected: Tarnwell can write to "
-                      "{R}/new/deeper on 127.0.0.1.; "
+                      "click Publish/Remember; click Publish/TestConnection; answer Yes There is "
+                      "no folder {R}/new/deeper on 127.0.0.1. Make it?; answer OK [info] "
+                      "Connected: Tarnwell can write to {R}/new/deeper on 127.0.0.1.; "
+                      "answer OK [info] This computer has no keyring that Tarnwell can use, so "
+                      "your password was not kept. Type it again next time.; "
                       "type Publish/Port 1; click Publish/TestConnection; answer OK [warn] "
                       "127.0.0.1 does not take connections on port 1.*")),
         qPrintable(app.error()));
