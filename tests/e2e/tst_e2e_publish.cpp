@@ -5,6 +5,7 @@
 // page is on the web. No walk leaves the password in a file of its home.
 
 #include "driver.h"
+#include "support/ftp_server.h"
 #include "support/sshd_server.h"
 #include "support/web_server.h"
 #include "walks.h"
@@ -16,6 +17,7 @@
 #include <QThread>
 
 using namespace tarnwell::e2e;
+using tarnwell::test::FtpServer;
 using tarnwell::test::SshdServer;
 using tarnwell::test::WebServer;
 
@@ -35,6 +37,14 @@ const QStringList kToPublish =
           "click Form4/Publish; shown Publish; type Publish/Host 127.0.0.1; "
           "type Publish/Port {P}; type Publish/User {U}; type Publish/Password {W}; "
           "type Publish/RemoteFolder {R}");
+
+// The same over another method than SFTP.
+QStringList toPublishOver(const QString &method)
+{
+    QStringList walk = kToPublish;
+    walk.insert(walk.indexOf("shown Publish") + 1, "choose Publish/Method " + method);
+    return walk;
+}
 
 const QString kSaveFirst =
     QStringLiteral("answer Yes Save your page before publishing?; answer OK [info] Make sure you "
@@ -76,6 +86,16 @@ QStringList holding(const QString &home, const QString &secret)
     return found;
 }
 
+// The session folder of every walk: two pictures the page uses, and a file
+// it does not.
+bool fillSession(const QString &path)
+{
+    const QDir folder(path);
+    return folder.mkpath("pics") && writeBytes(folder.filePath("a.jpg"), kPictureA) &&
+           writeBytes(folder.filePath("pics/b.jpg"), kPictureB) &&
+           writeBytes(folder.filePath("notes.txt"), "not for the web");
+}
+
 struct Walk
 {
     QTemporaryDir session;
@@ -84,12 +104,7 @@ struct Walk
 
     bool start(QString *why)
     {
-        const QDir folder(session.path());
-        if (!folder.mkpath("pics") || !writeBytes(folder.filePath("a.jpg"), kPictureA) ||
-            !writeBytes(folder.filePath("pics/b.jpg"), kPictureB) ||
-            !writeBytes(folder.filePath("notes.txt"), "not for the web"))
-            return false;
-        if (!server.start(why))
+        if (!fillSession(session.path()) || !server.start(why))
             return false;
         app.vars = {{"S", session.path()},     {"P", QString::number(server.port())},
                     {"U", server.user()},      {"W", server.password()},
@@ -116,6 +131,8 @@ private slots:
     void trustAndMistakes();
     void cancelAndLostConnection();
     void proofOfArrival();
+    void ftpsWithItsCertificate();
+    void plainFtp();
 };
 
 void TestPublish::publishOverSftp()
@@ -259,6 +276,78 @@ void TestPublish::proofOfArrival()
                            "sent, but {E}page.html does not show them yet: check the folder and "
                            "the web address.")),
              qPrintable(app.error()));
+}
+
+void TestPublish::ftpsWithItsCertificate()
+{
+    QTemporaryDir session;
+    FtpServer server;
+    QVERIFY(fillSession(session.path()));
+    QVERIFY2(server.start(), qPrintable(server.error()));
+    Program app;
+    app.vars = {{"S", session.path()},
+                {"P", QString::number(server.port())},
+                {"U", server.user()},
+                {"W", server.password()},
+                {"R", "site"}};
+    const QString firstTime = "answer Yes This is the first time Tarnwell connects to 127.0.0.1. "
+                              "The server's certificate fingerprint is SHA256:*";
+    QVERIFY2(app.run(toPublishOver("FTP with TLS (FTPS)") +
+                     steps("hidden Publish/NotSecure; hidden Publish/KeyFile; "
+                           "click Publish/Upload; " +
+                           kSaveFirst + "; " + firstTime +
+                           "; answer Yes There is no folder site on 127.0.0.1. Make it?; " +
+                           sentText(3, 3))),
+             qPrintable(app.error()));
+    const QByteArray page = readAll(session.filePath("page.html"));
+    QCOMPARE(files(server.home()),
+             (QMap<QString, QByteArray>{{"site/page.html", page},
+                                        {"site/a.jpg", kPictureA},
+                                        {"site/pics/b.jpg", kPictureB}}));
+
+    // Another certificate on the same server is refused, and nothing is sent.
+    server.stop();
+    QVERIFY(server.newCertificate());
+    QVERIFY2(server.start(), qPrintable(server.error()));
+    QVERIFY(writeBytes(session.filePath("a.jpg"), kPictureB));
+    QVERIFY2(app.run(steps("click Publish/Upload; answer OK [stop] The certificate of 127.0.0.1 "
+                           "has changed*")),
+             qPrintable(app.error()));
+    QCOMPARE(readAll(server.home() + "/site/a.jpg"), kPictureA);
+    QCOMPARE(holding(app.home(), server.password()), QStringList());
+}
+
+void TestPublish::plainFtp()
+{
+    QTemporaryDir session;
+    FtpServer server(FtpServer::Tls::None);
+    QVERIFY(fillSession(session.path()));
+    QVERIFY2(server.start(), qPrintable(server.error()));
+    Program app;
+    app.vars = {{"S", session.path()},
+                {"P", QString::number(server.port())},
+                {"U", server.user()},
+                {"W", server.password()},
+                {"R", ""}};
+    const QString plain = "answer %1 Connect to 127.0.0.1 over plain FTP? Your password and your "
+                          "files will travel unencrypted.";
+    // FTPS to a server without TLS: the password is never sent.
+    QVERIFY2(app.run(toPublishOver("FTP with TLS (FTPS)") +
+                     steps("click Publish/TestConnection; answer OK [warn] 127.0.0.1 does not "
+                           "offer FTP with TLS, so Tarnwell did not send your password. Ask your "
+                           "web host whether it offers SFTP or FTPS.")),
+             qPrintable(app.error()));
+    QVERIFY(!server.commands().contains("PASS"));
+
+    QVERIFY2(app.run(steps("choose Publish/Method FTP (not secure); shown Publish/NotSecure; "
+                           "type Publish/Port {P}; click Publish/Upload; " +
+                           kSaveFirst + "; " + plain.arg("No") +
+                           "; click Publish/Upload; " + plain.arg("Yes") + "; " + sentText(3, 3) +
+                           "; click Publish/Upload; answer OK [info] Everything was already up "
+                           "to date")),
+             qPrintable(app.error()));
+    QCOMPARE(files(server.home()).keys(), QStringList({"a.jpg", "page.html", "pics/b.jpg"}));
+    QCOMPARE(holding(app.home(), server.password()), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestPublish)
