@@ -22,8 +22,10 @@ packages=(cmake ninja-build g++ qt6-base-dev qt6-webengine-dev qt6-image-formats
 # llvm-symbolizer for readable reports. (gcc's sanitizer runtimes come with g++.)
 if [[ $action == test ]]; then
     packages+=(clang-14 libclang-rt-14-dev llvm-14)
-    # The servers that the publishing tests start on 127.0.0.1.
-    packages+=(openssh-server openssh-client proftpd-core proftpd-mod-crypto)
+    # The servers that the publishing tests start on 127.0.0.1, and a
+    # keyring of their own on a session bus of their own.
+    packages+=(openssh-server openssh-client proftpd-core proftpd-mod-crypto
+        dbus-daemon dbus-bin gnome-keyring)
 fi
 
 install_missing() {

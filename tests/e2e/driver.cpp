@@ -19,14 +19,18 @@ QString installedFile(const QString &relative)
     return QDir(QStringLiteral(TARNWELL_E2E_PREFIX)).filePath(relative);
 }
 
-Program::Program(const QString &home, const QString &program)
+Program::Program(const QString &home, const QString &program,
+                 const QMap<QString, QString> &extra)
     : m_home(home.isEmpty() ? m_ownHome.path() : home)
 {
     m_serverName = "tarnwell-e2e-" + QUuid::createUuid().toString(QUuid::Id128);
     m_server.listen(m_serverName);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "DISPLAY"})
+    for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "DISPLAY",
+                             "DBUS_SESSION_BUS_ADDRESS"})
         environment.remove(QLatin1String(name));
+    for (auto it = extra.cbegin(); it != extra.cend(); ++it)
+        environment.insert(it.key(), it.value());
     environment.insert("HOME", m_home);
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     environment.insert("QTWEBENGINE_DISABLE_SANDBOX", "1");

@@ -49,8 +49,11 @@ namespace tarnwell::e2e {
 class Program final
 {
 public:
-    // The installed program unless another is named.
-    explicit Program(const QString &home = {}, const QString &program = {});
+    // The installed program unless another is named. It never reaches the
+    // user's own desktop session (the keyring) unless given its address in
+    // environment, which it starts with.
+    explicit Program(const QString &home = {}, const QString &program = {},
+                     const QMap<QString, QString> &environment = {});
     ~Program();
     Program(const Program &) = delete;
     Program &operator=(const Program &) = delete;

@@ -6,6 +6,7 @@
 
 #include "driver.h"
 #include "support/ftp_server.h"
+#include "support/keyring_session.h"
 #include "support/sshd_server.h"
 #include "support/web_server.h"
 #include "walks.h"
@@ -18,6 +19,7 @@
 
 using namespace tarnwell::e2e;
 using tarnwell::test::FtpServer;
+using tarnwell::test::KeyringSession;
 using tarnwell::test::SshdServer;
 using tarnwell::test::WebServer;
 
@@ -131,6 +133,7 @@ private slots:
     void trustAndMistakes();
     void cancelAndLostConnection();
     void proofOfArrival();
+    void passwordInTheKeyring();
     void ftpsWithItsCertificate();
     void plainFtp();
 };
@@ -276,6 +279,41 @@ void TestPublish::proofOfArrival()
                            "sent, but {E}page.html does not show them yet: check the folder and "
                            "the web address.")),
              qPrintable(app.error()));
+}
+
+// Remembered in a real keyring, the password is there at the next start and
+// in no file of the home, the keyring's own included.
+void TestPublish::passwordInTheKeyring()
+{
+    if (const QString no = SshdServer::whyNoPassword(); !no.isEmpty())
+        QSKIP(qPrintable(no));
+    QTemporaryDir home, session;
+    QVERIFY(fillSession(session.path()));
+    KeyringSession keyring(home.path());
+    QVERIFY2(keyring.error().isEmpty(), qPrintable(keyring.error()));
+    SshdServer server;
+    QString why;
+    QVERIFY2(server.start(&why), qPrintable(why));
+    const QMap<QString, QString> vars = {
+        {"S", session.path()},  {"P", QString::number(server.port())},
+        {"U", server.user()},   {"W", server.password()},
+        {"R", server.remoteFolder()}, {"FP", server.fingerprint()}};
+    const QMap<QString, QString> bus = {{"DBUS_SESSION_BUS_ADDRESS", keyring.busAddress()}};
+    {
+        Program app(home.path(), {}, bus);
+        app.vars = vars;
+        QVERIFY2(app.run(kToPublish + steps("click Publish/Remember; click Publish/Upload; " +
+                                            kSaveFirst + "; " + kFirstTime.arg("Yes") + "; " +
+                                            sentText(3, 3) + "; click Form4/Command1; answer Yes "
+                                            "Saved your file?; exit 0")),
+                 qPrintable(app.error()));
+    }
+    Program app(home.path(), {}, bus);
+    app.vars = vars;
+    QVERIFY2(app.run(kToSelection + steps("click Form4/Publish; text Publish/Password {W}; "
+                                          "checked Publish/Remember; text Publish/Host 127.0.0.1")),
+             qPrintable(app.error()));
+    QCOMPARE(holding(home.path(), server.password()), QStringList());
 }
 
 void TestPublish::ftpsWithItsCertificate()
