@@ -4,8 +4,8 @@
 //                                            in the modern pages
 //   node check_pages.mjs chromium FOLDER     as a phone in headless Chromium:
 //                                            layout, text size, axe-core, MouseOver
-//   node check_pages.mjs screenshots FOLDER OUT   the worked example on a phone,
-//                                            classic and modern, as two PNGs
+//   node check_pages.mjs screenshots FOLDER OUT   the worked example with the
+//                                            photo on a phone, classic and modern
 // The classic pages are measured beside the modern ones and never fail a check.
 // A missing tool skips (exit 77) unless TARNWELL_WEB_CHECKS=required.
 
@@ -119,9 +119,9 @@ async function launchChromium() {
 }
 
 // A phone's tab on a file of the folder; nothing but files may load.
-async function openAsPhone(browser, folder, page) {
+async function openAsPhone(browser, folder, page, viewport = phone) {
     const tab = await browser.newPage();
-    await tab.setViewport(phone);
+    await tab.setViewport(viewport);
     await tab.setRequestInterception(true);
     const refused = [];
     tab.on('request', (request) => {
@@ -273,11 +273,12 @@ async function checkInChromium(folder) {
 async function takeScreenshots(folder, out) {
     const chromium = await launchChromium();
     try {
-        for (const [page, name] of [['classic.html', 'phone-classic.png'],
-            ['worked.html', 'phone-modern.png']]) {
-            const { tab } = await openAsPhone(chromium.browser, folder, page);
-            await tab.setViewport({ ...phone, deviceScaleFactor: 2 });
-            await tab.screenshot({ path: join(out, name) });
+        for (const [page, name] of [['classic-photo.html', 'phone-classic.png'],
+            ['worked-photo.html', 'phone-modern.png']]) {
+            const { tab } = await openAsPhone(chromium.browser, folder, page,
+                { ...phone, deviceScaleFactor: 2 });
+            // The screen as it is: a capture beyond it would lay the page out anew.
+            await tab.screenshot({ path: join(out, name), captureBeyondViewport: false });
             console.log(`wrote ${join(out, name)}`);
             await tab.close();
         }
