@@ -228,6 +228,37 @@ async function checkMouseOvers(page, tab) {
     return links.length;
 }
 
+// Tab through the page from its start: every link shows an outline of 2
+// pixels or more under the focus (the browser's own ring is thinner).
+async function checkFocusOutlines(page, tab) {
+    await tab.reload({ waitUntil: 'load' }); // Tab goes on from the last focus
+    const seen = new Set();
+    for (let press = 0; press < 200; ++press) {
+        await tab.keyboard.press('Tab');
+        const focused = await tab.evaluate(() => {
+            const element = document.activeElement;
+            if (!element || element === document.body)
+                return null;
+            const style = getComputedStyle(element);
+            return {
+                index: [...document.querySelectorAll('a')].indexOf(element),
+                outline: style.outlineStyle,
+                width: parseFloat(style.outlineWidth),
+            };
+        });
+        if (!focused || seen.has(focused.index))
+            break; // off the end of the page, or round again
+        seen.add(focused.index);
+        if (focused.index >= 0 && (focused.outline === 'none' || !(focused.width >= 2)))
+            fail(`${page}: link ${focused.index + 1} under the focus has no visible outline ` +
+                `(${focused.outline} ${focused.width} px)`);
+    }
+    const links = await tab.evaluate(() => document.querySelectorAll('a[href]').length);
+    if (seen.size !== links)
+        fail(`${page}: Tab reached ${seen.size} of ${links} links`);
+    return seen.size;
+}
+
 async function checkInChromium(folder) {
     const chromium = await launchChromium();
     try {
@@ -237,13 +268,15 @@ async function checkInChromium(folder) {
             const m = await tab.evaluate(measureLayout);
             const violations = await runAxe(tab);
             const mouseOvers = classic ? 0 : await checkMouseOvers(page, tab);
+            const outlined = classic ? 0 : await checkFocusOutlines(page, tab);
             const drawn = Math.round(m.smallestText * m.scale * 10) / 10;
             console.log(`chromium ${classic ? `${page} (classic, measured)` : page}: laid out ` +
                 `${m.layoutWidth} px at scale ${m.scale.toFixed(2)}, scrolls ${m.scrollWidth} ` +
                 `px wide; smallest text ${m.smallestText} px, drawn at ${drawn} px; widest ` +
                 `picture ${Math.round(m.widestPicture)} px; axe: ` +
                 `${violations.length ? violations.join(', ') : 'no violations'}` +
-                (classic ? '' : `; ${mouseOvers} MouseOvers tried by mouse and by Tab`));
+                (classic ? '' : `; ${mouseOvers} MouseOvers tried by mouse and by Tab; ` +
+                    `${outlined} links outlined under the focus`));
             if (refused.length)
                 fail(`${page} asked for ${refused.join(', ')}`);
             if (classic) {
