@@ -30,7 +30,7 @@ struct PagePicture
 // a language tag such as "en" or "pt-BR"; no description line when empty.
 QString modernHeadText(const QString &title, const QString &language, const QString &description);
 
-// The BODY line with its CR LF and the start of the page's main part. hexColour
+// The BODY line with its CR LF, then "<main>" and CR LF. hexColour
 // has six digits and no "#"; textureName is the bare name of a tile. None
 // gets a plain body.
 QString modernBodyLine(BackgroundChoice choice, const QString &hexColour,
