@@ -26,6 +26,10 @@ if [[ $action == test ]]; then
     # keyring of their own on a session bus of their own.
     packages+=(openssh-server openssh-client proftpd-core proftpd-mod-crypto
         dbus-daemon dbus-bin gnome-keyring)
+    # The web checks: headless Chromium, Java for the Nu HTML checker, and
+    # Node.js with npm to drive them, unless the machine has its own.
+    packages+=(chromium default-jre-headless)
+    command -v npm >/dev/null || packages+=(nodejs npm)
 fi
 
 install_missing() {
@@ -42,6 +46,12 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q "${missing[@]}"
 }
 
+# The web checks' Node.js packages, at the versions package-lock.json pins;
+# no install script runs (vnu-jar's would fetch a Java of its own).
+web_tools() {
+    (cd tests/web && npm ci --ignore-scripts --no-audit --no-fund)
+}
+
 build() {
     cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON
     cmake --build "$build_dir"
@@ -55,7 +65,7 @@ sanitized_tests() {
         -DCMAKE_CXX_COMPILER=g++ -DTARNWELL_SANITIZE=ON
     cmake --build "$asan_dir"
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-        ctest --test-dir "$asan_dir" --output-on-failure --parallel 2 -LE "webengine|big|e2e"
+        ctest --test-dir "$asan_dir" --output-on-failure --parallel 2 -LE "webengine|big|e2e|web"
 }
 
 # Each fuzz target runs on a scratch copy of its seed corpus, so what it adds
@@ -114,8 +124,11 @@ test)
     times=()
     trap report EXIT
     install_missing
+    web_tools
     timed build build
-    timed tests ctest --test-dir "$build_dir" --output-on-failure --parallel 2
+    # Here a missing web tool fails its check rather than skipping it.
+    TARNWELL_WEB_CHECKS=required \
+        timed tests ctest --test-dir "$build_dir" --output-on-failure --parallel 2
     timed sanitized sanitized_tests
     timed fuzz fuzz
     ;;
