@@ -101,6 +101,16 @@ report() {
     fi
 }
 
+# The account that the SFTP tests log into with a password, chrooted by the
+# tests' own sshd: no shell, no home. Only root can make it; otherwise those
+# tests skip.
+test_account() {
+    id tarnwell-sftp >/dev/null 2>&1 && return 0
+    [[ $(id -u) -ne 0 ]] && return 0
+    useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin \
+        tarnwell-sftp
+}
+
 case "$action" in
 run)
     install_missing
@@ -112,6 +122,7 @@ test)
     times=()
     trap report EXIT
     install_missing
+    test_account
     timed build build
     timed tests ctest --test-dir "$build_dir" --output-on-failure --parallel 2
     timed sanitized sanitized_tests
