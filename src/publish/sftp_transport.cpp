@@ -86,6 +86,10 @@ public:
         ssh_options_set(m_session, SSH_OPTIONS_PORT, &port);
         ssh_options_set(m_session, SSH_OPTIONS_USER, user.constData());
         ssh_options_set(m_session, SSH_OPTIONS_TIMEOUT, &timeout);
+        // Each write waits for its answer: without this, every one also waits
+        // for the delayed acknowledgement.
+        const int noDelay = 1;
+        ssh_options_set(m_session, SSH_OPTIONS_NODELAY, &noDelay);
         ssh_options_set(m_session, SSH_OPTIONS_KNOWNHOSTS, known.constData());
         ssh_options_set(m_session, SSH_OPTIONS_GLOBAL_KNOWNHOSTS, userKnown.constData());
 
