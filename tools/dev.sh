@@ -64,7 +64,7 @@ fuzz() {
     cmake --build "$fuzz_dir" --target fuzzers
     local scratch name log
     scratch="$(mktemp -d)"
-    for name in loader writer kept picture_header page_reader file_guard; do
+    for name in loader writer kept picture_header page_reader file_guard sent_record; do
         cp -R "fuzz/corpus/$name" "$scratch/$name"
         log="$fuzz_dir/fuzz_$name.log"
         echo "fuzz_$name: ${fuzz_seconds} s on a copy of fuzz/corpus/$name"

@@ -14,6 +14,12 @@ namespace {
 // Far more than any folder's worth of names; a bigger file is not ours.
 constexpr qint64 largestRecord = 16 * 1024 * 1024;
 constexpr int hashBytes = 32;
+// A name that UTF-8 cannot hold (a lone surrogate from "\ud800") would be
+// written as another name.
+bool survivesUtf8(const QString &text)
+{
+    return QString::fromUtf8(text.toUtf8()) == text;
+}
 } // namespace
 
 QString SentRecord::placeOf(const Site &site)
@@ -46,10 +52,12 @@ SentRecord SentRecord::parse(const QByteArray &json)
     const QJsonDocument document = QJsonDocument::fromJson(json);
     const QJsonObject places = document.object().value(QLatin1String("places")).toObject();
     for (auto place = places.begin(); place != places.end(); ++place) {
+        if (!survivesUtf8(place.key()))
+            continue;
         const QJsonObject files = place.value().toObject();
         for (auto file = files.begin(); file != files.end(); ++file) {
             const QByteArray hash = QByteArray::fromHex(file.value().toString().toLatin1());
-            if (hash.size() == hashBytes && !file.key().isEmpty())
+            if (hash.size() == hashBytes && !file.key().isEmpty() && survivesUtf8(file.key()))
                 record.m_places[place.key()].insert(file.key(), hash);
         }
     }
