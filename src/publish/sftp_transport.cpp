@@ -7,8 +7,13 @@
 #include <libssh/libssh.h>
 #include <libssh/sftp.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
+#include <sys/socket.h>
+#include <thread>
 
 namespace tarnwell::publish {
 
@@ -23,6 +28,9 @@ Problem fault(Failure failure, const QString &details = {})
 }
 
 constexpr long answerSeconds = 20;
+// How long a cancel may wait for the call under way before the connection
+// is cut under it.
+constexpr std::chrono::milliseconds cancelGrace(700);
 constexpr qint64 chunkSize = 32 * 1024;
 // Not in libssh 0.10's header: the codes of SFTP's later drafts that some
 // servers send for a full disk or quota.
@@ -59,6 +67,14 @@ public:
 
     ~SftpTransport() override
     {
+        if (m_watch.joinable()) {
+            {
+                const std::lock_guard<std::mutex> lock(m_watchMutex);
+                m_ending = true;
+            }
+            m_watchWake.notify_all();
+            m_watch.join();
+        }
         if (m_sftp)
             sftp_free(m_sftp);
         if (m_session) {
@@ -93,8 +109,10 @@ public:
         ssh_options_set(m_session, SSH_OPTIONS_KNOWNHOSTS, known.constData());
         ssh_options_set(m_session, SSH_OPTIONS_GLOBAL_KNOWNHOSTS, userKnown.constData());
 
+        m_watch = std::thread([this] { watch(); });
+        const Waiting waiting(*this);
         if (ssh_connect(m_session) != SSH_OK)
-            return connectFailure();
+            return m_cancelled ? fault(Failure::Cancelled) : connectFailure();
         if (m_cancelled)
             return fault(Failure::Cancelled);
         if (Problem problem = checkHostKey())
@@ -111,6 +129,7 @@ public:
 
     std::optional<qint64> remoteSize(const QString &path, Problem *problem) override
     {
+        const Waiting waiting(*this);
         sftp_attributes attributes = sftp_lstat(m_sftp, remoteName(path).constData());
         if (!attributes) {
             const int code = sftp_get_error(m_sftp);
@@ -128,6 +147,7 @@ public:
 
     bool folderExists(const QString &path, Problem *problem) override
     {
+        const Waiting waiting(*this);
         sftp_attributes attributes = sftp_stat(m_sftp, remoteName(path).constData());
         if (!attributes) {
             const int code = sftp_get_error(m_sftp);
@@ -142,6 +162,7 @@ public:
 
     Problem makeFolder(const QString &path) override
     {
+        const Waiting waiting(*this);
         if (sftp_mkdir(m_sftp, remoteName(path).constData(), 0755) == SSH_OK)
             return {};
         // OpenSSH answers a folder that is already there with a plain failure.
@@ -157,6 +178,7 @@ public:
         QString reason;
         if (!openRegularFile(local, &reason))
             return fault(Failure::Other, localPath + QStringLiteral(": ") + reason);
+        Waiting waiting(*this);
         sftp_file remote =
             sftp_open(m_sftp, remoteName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (!remote)
@@ -177,10 +199,11 @@ public:
             if (got == 0)
                 break;
             if (sftp_write(remote, chunk.constData(), size_t(got)) != got) {
-                problem = failure();
+                problem = m_cancelled ? fault(Failure::Cancelled) : failure();
                 break;
             }
             sent += got;
+            waiting.restart();
             if (sentSoFar && !sentSoFar(sent)) {
                 problem = fault(Failure::Cancelled);
                 break;
@@ -194,6 +217,7 @@ public:
 
     Problem replace(const QString &from, const QString &to) override
     {
+        const Waiting waiting(*this);
         // OpenSSH's plain rename refuses a target that is there; its
         // posix-rename extension replaces it in one step, so that a visitor
         // sees the old file or the new one, never none.
@@ -218,15 +242,61 @@ public:
 
     Problem remove(const QString &path) override
     {
+        const Waiting waiting(*this);
         if (sftp_unlink(m_sftp, remoteName(path).constData()) == SSH_OK)
             return {};
         return failure();
     }
 
 private:
+    // libssh's SFTP calls wait for the server's answer with no time limit of
+    // their own. This thread cuts the connection under a call that has waited
+    // 20 s, or that still runs 0.7 s after a cancel (a cancel is otherwise
+    // seen between chunks at once). Shutting the socket down ends the call
+    // with an error and leaves the descriptor, so libssh's handle stays valid.
+    void watch()
+    {
+        std::unique_lock<std::mutex> lock(m_watchMutex);
+        qint64 cancelSeen = 0;
+        while (!m_watchWake.wait_for(lock, std::chrono::milliseconds(50),
+                                     [this] { return m_ending; })) {
+            const qint64 now = steadyMs();
+            const qint64 since = m_callSince;
+            if (m_cancelled && cancelSeen == 0)
+                cancelSeen = now;
+            const bool cancelHeld = cancelSeen != 0 && now - cancelSeen >= cancelGrace.count();
+            const bool noAnswer = since != 0 && now - since >= answerSeconds * 1000;
+            if (since != 0 && (cancelHeld || noAnswer)) {
+                m_timedOut = !cancelHeld;
+                const socket_t fd = ssh_get_fd(m_session);
+                if (fd != SSH_INVALID_SOCKET)
+                    ::shutdown(fd, SHUT_RDWR);
+                return;
+            }
+        }
+    }
+
+    static qint64 steadyMs()
+    {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+
+    // Marks a call that waits for the server, for the watch.
+    struct Waiting
+    {
+        explicit Waiting(SftpTransport &transport) : m_transport(transport) { restart(); }
+        ~Waiting() { m_transport.m_callSince = 0; }
+        void restart() { m_transport.m_callSince = steadyMs(); }
+        SftpTransport &m_transport;
+    };
+
     Problem connectFailure() const
     {
         const QString details = words(ssh_get_error(m_session));
+        if (m_timedOut)
+            return fault(Failure::NoAnswer, details);
         if (details.contains(QLatin1String("resolve"), Qt::CaseInsensitive))
             return fault(Failure::UnknownHost, details);
         if (details.contains(QLatin1String("refused"), Qt::CaseInsensitive))
@@ -324,6 +394,8 @@ private:
     Problem loginFailure(Failure refused, int result) const
     {
         QString details = words(ssh_get_error(m_session));
+        if (m_timedOut)
+            return fault(Failure::NoAnswer, details);
         if (result == SSH_AUTH_ERROR && !ssh_is_connected(m_session))
             return fault(Failure::ConnectionLost, details);
         if (details.isEmpty())
@@ -334,6 +406,10 @@ private:
     Problem failure() const
     {
         const QString details = words(ssh_get_error(m_session));
+        if (m_timedOut)
+            return fault(Failure::NoAnswer,
+                         QStringLiteral("No answer from the server in %1 seconds. ").arg(answerSeconds) +
+                             details);
         if (!ssh_is_connected(m_session))
             return fault(Failure::ConnectionLost, details);
         switch (sftp_get_error(m_sftp)) {
@@ -451,6 +527,12 @@ private:
     const std::atomic_bool &m_cancelled;
     ssh_session m_session = nullptr;
     sftp_session m_sftp = nullptr;
+    std::thread m_watch;
+    std::mutex m_watchMutex;
+    std::condition_variable m_watchWake;
+    bool m_ending = false;
+    std::atomic<qint64> m_callSince{0}; // when the call under way began, or 0
+    std::atomic_bool m_timedOut{false};
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "support/sshd_server.h"
 
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,6 +29,8 @@ enum class Run {
     CreateFolder,
     Cancel,        // in the middle of the big picture, sent before
     ServerKilled,  // in the middle of the big picture, sent before
+    ServerStalled, // cancelled while the server does not answer
+    ServerSilent,  // the server stops answering part-way
     RefusedPort,   // nothing listens there
     UnknownHost,   // a name that resolves to nothing
 };
@@ -129,6 +132,10 @@ void TestPublishSftp::runs_data()
     QTest::newRow("cancel part-way") << Run::Cancel << Login::Key << Failure::Cancelled << 0;
     QTest::newRow("server killed part-way")
         << Run::ServerKilled << Login::Key << Failure::ConnectionLost << 0;
+    QTest::newRow("cancel while the server does not answer")
+        << Run::ServerStalled << Login::Key << Failure::Cancelled << 0;
+    QTest::newRow("server stops answering")
+        << Run::ServerSilent << Login::Key << Failure::NoAnswer << 0;
     QTest::newRow("refused port") << Run::RefusedPort << Login::Key << Failure::Refused << 0;
     QTest::newRow("unknown host") << Run::UnknownHost << Login::Key << Failure::UnknownHost << 0;
 }
@@ -189,6 +196,8 @@ void TestPublishSftp::runs()
     case Run::OneChanged:
     case Run::Cancel:
     case Run::ServerKilled:
+    case Run::ServerStalled:
+    case Run::ServerSilent:
         QCOMPARE(publish(site).problem.failure, Failure::None);
         if (run == Run::Remembered)
             site.acceptedFingerprint.clear();
@@ -198,7 +207,8 @@ void TestPublishSftp::runs()
             expected = contents(folder.dir.path());
             expected.remove(QStringLiteral("notes.txt"));
         }
-        if (run == Run::Cancel || run == Run::ServerKilled) {
+        if (run == Run::Cancel || run == Run::ServerKilled || run == Run::ServerStalled ||
+            run == Run::ServerSilent) {
             QVERIFY(writeBytes(bigPath, Folder::bigPicture('b')));
             expected.insert(big, Folder::bigPicture('b'));
         }
@@ -245,15 +255,22 @@ void TestPublishSftp::runs()
     const QMap<QString, QByteArray> before = contents(server.webFolder());
 
     bool stopped = false;
+    QElapsedTimer took;
+    took.start();
     const Report report = publish(site, [&](Publisher &publisher, qint64 done) {
         if (stopped || done < 2 * 1024 * 1024)
             return;
         stopped = true;
-        if (run == Run::Cancel)
+        if (run == Run::ServerStalled || run == Run::ServerSilent)
+            server.stallSessions();
+        if (run == Run::Cancel || run == Run::ServerStalled)
             publisher.cancel();
         if (run == Run::ServerKilled)
             server.killSessions();
     });
+    // A cancel that waited for the server's 20 s answer time would show here.
+    if (run == Run::ServerStalled)
+        QVERIFY2(took.elapsed() < 10000, qPrintable(QString::number(took.elapsed())));
 
     QVERIFY2(report.problem.failure == failure,
              qPrintable(QStringLiteral("failure %1: %2\n%3")
@@ -296,11 +313,17 @@ void TestPublishSftp::runs()
     }
     case Run::Cancel:
     case Run::ServerKilled:
+    case Run::ServerStalled:
+    case Run::ServerSilent:
         QVERIFY(stopped);
         // The page and the small picture went before; the big one is the old one.
         QCOMPARE(after.value(big), before.value(big));
         QCOMPARE(report.files.last().state, FileState::Failed);
         if (run == Run::Cancel) {
+            QCOMPARE(after, before);
+        } else if (run == Run::ServerStalled || run == Run::ServerSilent) {
+            // Cut off, the server keeps the part it had; nothing was replaced.
+            after.remove(QStringLiteral("pics/.big sky.jpg.tarnwell-tmp"));
             QCOMPARE(after, before);
         } else {
             after.remove(QStringLiteral("pics/.big sky.jpg.tarnwell-tmp"));

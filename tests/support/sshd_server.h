@@ -101,6 +101,16 @@ public:
             ::kill(pid_t(pid), SIGKILL);
     }
 
+    // Stops the server's sessions where they are, as a server that no longer
+    // answers; stop() ends them.
+    void stallSessions()
+    {
+        if (!m_process || m_process->processId() <= 0)
+            return;
+        for (const qint64 pid : descendants(m_process->processId()))
+            ::kill(pid_t(pid), SIGSTOP);
+    }
+
     int port() const { return m_port; }
     QString user() const
     {
