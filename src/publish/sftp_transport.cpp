@@ -199,7 +199,7 @@ public:
             if (got == 0)
                 break;
             if (sftp_write(remote, chunk.constData(), size_t(got)) != got) {
-                problem = m_cancelled ? fault(Failure::Cancelled) : failure();
+                problem = m_cancelled ? fault(Failure::Cancelled) : writeFailure(path);
                 break;
             }
             sent += got;
@@ -211,7 +211,7 @@ public:
         }
         const int closed = sftp_close(remote);
         if (!problem && closed != SSH_OK)
-            problem = failure();
+            problem = writeFailure(path);
         return problem;
     }
 
@@ -435,6 +435,25 @@ private:
             details.contains(QLatin1String("EOF"), Qt::CaseInsensitive))
             return fault(Failure::ConnectionLost, details);
         return fault(Failure::Other, details);
+    }
+
+    // OpenSSH answers a full disk with a plain "Failure"; its statvfs
+    // extension tells whether that was the reason.
+    Problem writeFailure(const QString &path) const
+    {
+        Problem problem = failure();
+        if (problem.failure != Failure::Other ||
+            !sftp_extension_supported(m_sftp, "statvfs@openssh.com", "2"))
+            return problem;
+        sftp_statvfs_t room = sftp_statvfs(m_sftp, remoteName(path).constData());
+        if (!room)
+            return problem;
+        const bool full = room->f_bavail * qMax<uint64_t>(room->f_frsize, 1) < uint64_t(chunkSize) ||
+                          room->f_favail == 0;
+        sftp_statvfs_free(room);
+        if (full)
+            problem.failure = Failure::NoRoom;
+        return problem;
     }
 
     // libssh 0.10 sends no extended requests of our choosing, so this one is

@@ -3,6 +3,8 @@
 #include "support/sshd_server.h"
 
 #include <QDirIterator>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -31,6 +33,7 @@ enum class Run {
     ServerKilled,  // in the middle of the big picture, sent before
     ServerStalled, // cancelled while the server does not answer
     ServerSilent,  // the server stops answering part-way
+    NoRoom,        // the server's disk is full part-way
     RefusedPort,   // nothing listens there
     UnknownHost,   // a name that resolves to nothing
 };
@@ -91,6 +94,26 @@ QString freshDataFolder()
     return folder.path();
 }
 
+// A 1 MB file system over the server's folder, the test account's own.
+bool mountSmallDisk(const QString &folder, QString *why)
+{
+    const passwd *user = ::getpwnam(SshdServer::account);
+    if (!user) {
+        *why = QStringLiteral("no test account");
+        return false;
+    }
+    QProcess mount;
+    mount.start(QStringLiteral("mount"),
+                {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                 QStringLiteral("size=1m,mode=0755,uid=%1,gid=%2").arg(user->pw_uid).arg(user->pw_gid),
+                 QStringLiteral("tmpfs"), folder});
+    if (!mount.waitForFinished(10000) || mount.exitCode() != 0) {
+        *why = QString::fromLocal8Bit(mount.readAllStandardError());
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 class TestPublishSftp final : public QObject
@@ -136,6 +159,7 @@ void TestPublishSftp::runs_data()
         << Run::ServerStalled << Login::Key << Failure::Cancelled << 0;
     QTest::newRow("server stops answering")
         << Run::ServerSilent << Login::Key << Failure::NoAnswer << 0;
+    QTest::newRow("no room left") << Run::NoRoom << Login::Key << Failure::NoRoom << 2;
     QTest::newRow("refused port") << Run::RefusedPort << Login::Key << Failure::Refused << 0;
     QTest::newRow("unknown host") << Run::UnknownHost << Login::Key << Failure::UnknownHost << 0;
 }
@@ -241,6 +265,12 @@ void TestPublishSftp::runs()
         site.remoteFolder += QStringLiteral("/deeper/still");
         site.createFolder = run == Run::CreateFolder;
         break;
+    case Run::NoRoom:
+        if (!SshdServer::isRoot())
+            QSKIP("a full disk is a small file system mounted by root");
+        if (!mountSmallDisk(server.webFolder(), &why))
+            QSKIP(qPrintable(QStringLiteral("cannot mount a small file system: ") + why));
+        break;
     case Run::RefusedPort:
         server.stop();
         break;
@@ -250,6 +280,10 @@ void TestPublishSftp::runs()
     case Run::First:
         break;
     }
+    const auto unmount = qScopeGuard([&] {
+        if (run == Run::NoRoom)
+            QProcess::execute(QStringLiteral("umount"), {server.webFolder()});
+    });
     const QByteArray knownBefore = readAll(store.knownHosts);
     const QByteArray userKnownBefore = readAll(store.userKnownHosts);
     const QMap<QString, QByteArray> before = contents(server.webFolder());
@@ -334,6 +368,13 @@ void TestPublishSftp::runs()
             QCOMPARE(again.sent, 1);
             QCOMPARE(contents(server.webFolder()), expected);
         }
+        break;
+    case Run::NoRoom:
+        // The page and the small picture are there; the picture that did
+        // not fit is not, in part or whole.
+        QCOMPARE(report.files.last().state, FileState::Failed);
+        expected.remove(big);
+        QCOMPARE(after, expected);
         break;
     default:
         QVERIFY(after.isEmpty());
