@@ -3,6 +3,7 @@
 #include "support/sshd_server.h"
 
 #include <QDirIterator>
+#include <QThread>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QElapsedTimer>
@@ -124,6 +125,8 @@ private slots:
     void runs_data();
     void runs();
     void testConnectionLeavesNothing();
+    void arrival_data();
+    void arrival();
     void passwordsAreInNoFile();
 
 private:
@@ -395,10 +398,22 @@ void TestPublishSftp::testConnectionLeavesNothing()
     site.keyFile = server.clientKey();
     site.remoteFolder = server.remoteFolder();
     site.acceptedFingerprint = server.fingerprint();
-    Publisher publisher(site, storeIn(data), {});
+    // In a worker thread, as the screen runs it, the report coming back queued.
+    QThread worker;
+    auto *publisher = new Publisher(site, storeIn(data), {});
+    publisher->moveToThread(&worker);
+    QObject::connect(&worker, &QThread::finished, publisher, &QObject::deleteLater);
     Report report;
-    QObject::connect(&publisher, &Publisher::finished, [&](const Report &r) { report = r; });
-    publisher.testConnection();
+    bool reported = false;
+    QObject::connect(publisher, &Publisher::finished, this, [&](const Report &r) {
+        report = r;
+        reported = true;
+    });
+    worker.start();
+    QMetaObject::invokeMethod(publisher, &Publisher::testConnection, Qt::QueuedConnection);
+    QTRY_VERIFY_WITH_TIMEOUT(reported, 30000);
+    worker.quit();
+    QVERIFY(worker.wait(30000));
     QCOMPARE(report.problem.failure, Failure::None);
     QVERIFY(contents(server.webFolder()).isEmpty());
 
@@ -412,6 +427,59 @@ void TestPublishSftp::testConnectionLeavesNothing()
         closed.testConnection();
         QCOMPARE(report.problem.failure, Failure::NoPermission);
     }
+}
+
+void TestPublishSftp::arrival_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<Arrival>("arrival");
+
+    const QByteArray page = "<html><body><p>Hello</p></body></html>\n";
+    QTest::newRow("same bytes") << "index.html" << page << Arrival::Same;
+    QTest::newRow("the folder's address") << "" << page << Arrival::Same;
+    QTest::newRow("an older page") << "index.html" << page.chopped(1) << Arrival::Different;
+    QTest::newRow("not there") << "gone.html" << page << Arrival::NotFound;
+    QTest::newRow("far bigger than a page") << "big.html" << page << Arrival::Different;
+    QTest::newRow("nothing listens") << "" << page << Arrival::NotFound;
+}
+
+void TestPublishSftp::arrival()
+{
+    QFETCH(QString, path);
+    QFETCH(QByteArray, sent);
+    QFETCH(Arrival, arrival);
+
+    QTemporaryDir served;
+    QVERIFY(writeBytes(served.filePath(QStringLiteral("index.html")),
+                       "<html><body><p>Hello</p></body></html>\n"));
+    QVERIFY(writeBytes(served.filePath(QStringLiteral("big.html")),
+                       QByteArray(20 * 1024 * 1024, 'x')));
+    const int port = SshdServer::freePort();
+    QProcess web;
+    if (QTest::currentDataTag() != QLatin1String("nothing listens")) {
+        web.start(QStringLiteral("/usr/bin/python3"),
+                  {QStringLiteral("-m"), QStringLiteral("http.server"), QString::number(port),
+                   QStringLiteral("--bind"), QStringLiteral("127.0.0.1"),
+                   QStringLiteral("--directory"), served.path()});
+        QVERIFY(web.waitForStarted(5000));
+        bool listening = false;
+        for (int tries = 0; tries < 100 && !listening; ++tries) {
+            QTcpSocket socket;
+            socket.connectToHost(QHostAddress::LocalHost, quint16(port));
+            listening = socket.waitForConnected(100);
+            if (!listening)
+                QThread::msleep(50);
+        }
+        QVERIFY(listening);
+    }
+    QString details;
+    const Arrival found = checkArrival(
+        QUrl(QStringLiteral("http://127.0.0.1:%1/%2").arg(port).arg(path)), sent, &details);
+    web.kill();
+    web.waitForFinished(3000);
+    QVERIFY2(found == arrival, qPrintable(details));
+    QCOMPARE(details.isEmpty(), arrival == Arrival::Same || path == QLatin1String("index.html"));
 }
 
 void TestPublishSftp::passwordsAreInNoFile()
