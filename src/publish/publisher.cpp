@@ -119,20 +119,22 @@ Problem makeFolders(Transport &transport, const QString &folder)
 }
 
 // Connects and makes sure that the remote folder is there.
-Problem openFolder(Transport &transport, const Site &site, const QString &folder)
+Problem openFolder(Transport *transport, const Site &site, const QString &folder)
 {
-    if (Problem problem = transport.connect())
+    if (!transport)
+        return fault(Failure::Other, QStringLiteral("This way of publishing is not available."));
+    if (Problem problem = transport->connect())
         return problem;
     if (folder.isEmpty())
         return {};
     Problem problem;
-    if (transport.folderExists(folder, &problem))
+    if (transport->folderExists(folder, &problem))
         return {};
     if (problem)
         return problem;
     if (!site.createFolder)
         return fault(Failure::FolderMissing, QStringLiteral("No folder %1 on %2").arg(folder, site.host));
-    return makeFolders(transport, folder);
+    return makeFolders(*transport, folder);
 }
 
 } // namespace
@@ -178,7 +180,7 @@ void Publisher::run()
 
     const QString folder = trimmedFolder(m_site.remoteFolder);
     const std::unique_ptr<Transport> transport = makeTransport(m_site, m_store, m_cancelled);
-    report.problem = openFolder(*transport, m_site, folder);
+    report.problem = openFolder(transport.get(), m_site, folder);
     if (report.problem) {
         emit finished(report);
         return;
@@ -265,7 +267,7 @@ void Publisher::testConnection()
     Report report;
     const QString folder = trimmedFolder(m_site.remoteFolder);
     const std::unique_ptr<Transport> transport = makeTransport(m_site, m_store, m_cancelled);
-    report.problem = openFolder(*transport, m_site, folder);
+    report.problem = openFolder(transport.get(), m_site, folder);
     if (!report.problem) {
         QTemporaryFile probe;
         if (!probe.open() || probe.write("Tarnwell can write here.\n") < 0 || !probe.flush()) {

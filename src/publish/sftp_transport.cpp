@@ -2,7 +2,9 @@
 
 #include "document/files.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QtEndian>
 #include <libssh/libssh.h>
 #include <libssh/sftp.h>
@@ -338,6 +340,7 @@ private:
         case SSH_KNOWN_HOSTS_UNKNOWN:
         case SSH_KNOWN_HOSTS_NOT_FOUND:
             if (!fingerprint.isEmpty() && fingerprint == m_site.acceptedFingerprint) {
+                QDir().mkpath(QFileInfo(m_store.knownHosts).absolutePath());
                 if (ssh_session_update_known_hosts(m_session) != SSH_OK)
                     return fault(Failure::Other, m_store.knownHosts + QStringLiteral(": ") +
                                                 words(ssh_get_error(m_session)));
