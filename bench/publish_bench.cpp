@@ -11,7 +11,6 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-
 #include <cstdio>
 
 using namespace tarnwell::bench;
@@ -37,8 +36,8 @@ QString makeFolder(const QString &folder)
     QString page = QStringLiteral("<html><body>\n");
     QByteArray bytes(pictureBytes, Qt::Uninitialized);
     for (int k = 0; k < pictures; ++k) {
-        QRandomGenerator(quint32(k)).fillRange(reinterpret_cast<quint32 *>(bytes.data()),
-                                               bytes.size() / 4);
+        QRandomGenerator(quint32(k))
+            .fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
         const QString name = QStringLiteral("pics/p%1.jpg").arg(k, 3, 10, QLatin1Char('0'));
         write(folder + u'/' + name, bytes);
         page += QStringLiteral("<img src=\"%1\">\n").arg(name);
@@ -102,20 +101,31 @@ int main(int argc, char *argv[])
 
     // OpenSSH's client: the same key, the same known host, no configuration of its own.
     const QString known = work.filePath(QStringLiteral("known_hosts"));
-    write(known,
-          QStringLiteral("[127.0.0.1]:%1 %2\n").arg(server.port()).arg(server.hostKeyLine()).toLatin1());
+    write(known, QStringLiteral("[127.0.0.1]:%1 %2\n")
+                     .arg(server.port())
+                     .arg(server.hostKeyLine())
+                     .toLatin1());
     QString batch = QStringLiteral("cd \"%1\"\nmkdir pics\n").arg(server.remoteFolder());
     for (const PageFile &file : files)
         batch += QStringLiteral("put \"%1\" \"%2\"\n").arg(file.localPath, file.name);
     const QString batchFile = work.filePath(QStringLiteral("batch"));
     write(batchFile, batch.toUtf8());
-    const QStringList sftpArguments{
-        QStringLiteral("-q"), QStringLiteral("-b"), batchFile, QStringLiteral("-F"),
-        QStringLiteral("none"), QStringLiteral("-i"), server.clientKey(), QStringLiteral("-P"),
-        QString::number(server.port()), QStringLiteral("-o"),
-        QStringLiteral("UserKnownHostsFile=") + known, QStringLiteral("-o"),
-        QStringLiteral("StrictHostKeyChecking=yes"), QStringLiteral("-o"),
-        QStringLiteral("IdentitiesOnly=yes"), server.user() + QStringLiteral("@127.0.0.1")};
+    const QStringList sftpArguments{QStringLiteral("-q"),
+                                    QStringLiteral("-b"),
+                                    batchFile,
+                                    QStringLiteral("-F"),
+                                    QStringLiteral("none"),
+                                    QStringLiteral("-i"),
+                                    server.clientKey(),
+                                    QStringLiteral("-P"),
+                                    QString::number(server.port()),
+                                    QStringLiteral("-o"),
+                                    QStringLiteral("UserKnownHostsFile=") + known,
+                                    QStringLiteral("-o"),
+                                    QStringLiteral("StrictHostKeyChecking=yes"),
+                                    QStringLiteral("-o"),
+                                    QStringLiteral("IdentitiesOnly=yes"),
+                                    server.user() + QStringLiteral("@127.0.0.1")};
 
     QList<double> ours, theirs, again;
     qint64 total = 0;

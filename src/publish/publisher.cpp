@@ -16,7 +16,6 @@
 #include <QSet>
 #include <QTemporaryFile>
 #include <QTimer>
-
 #include <sys/stat.h>
 
 namespace tarnwell::publish {
@@ -133,14 +132,14 @@ Problem openFolder(Transport *transport, const Site &site, const QString &folder
     if (problem)
         return problem;
     if (!site.createFolder)
-        return fault(Failure::FolderMissing, QStringLiteral("No folder %1 on %2").arg(folder, site.host));
+        return fault(Failure::FolderMissing,
+                     QStringLiteral("No folder %1 on %2").arg(folder, site.host));
     return makeFolders(*transport, folder);
 }
 
 } // namespace
 
-QList<PageFile> filesToPublish(const QString &folder, const QString &pageName,
-                               QStringView pageText)
+QList<PageFile> filesToPublish(const QString &folder, const QString &pageName, QStringView pageText)
 {
     QList<PageFile> files;
     const QString canonicalFolder = QFileInfo(folder).canonicalFilePath();
@@ -166,8 +165,7 @@ QList<PageFile> filesToPublish(const QString &folder, const QString &pageName,
 
 Publisher::Publisher(Site site, Store store, QList<PageFile> files, QObject *parent)
     : QObject(parent), m_site(std::move(site)), m_store(std::move(store)), m_files(std::move(files))
-{
-}
+{}
 
 void Publisher::run()
 {

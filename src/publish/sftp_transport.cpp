@@ -1,18 +1,16 @@
-#include "transport.h"
-
 #include "document/files.h"
+#include "transport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
-#include <libssh/libssh.h>
-#include <libssh/sftp.h>
-
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <fcntl.h>
+#include <libssh/libssh.h>
+#include <libssh/sftp.h>
 #include <mutex>
 #include <sys/socket.h>
 #include <thread>
@@ -64,8 +62,7 @@ class SftpTransport final : public Transport
 public:
     SftpTransport(const Site &site, const Store &store, const std::atomic_bool &cancelled)
         : m_site(site), m_store(store), m_cancelled(cancelled)
-    {
-    }
+    {}
 
     ~SftpTransport() override
     {
@@ -125,7 +122,7 @@ public:
         m_sftp = sftp_new(m_session);
         if (!m_sftp || sftp_init(m_sftp) != SSH_OK)
             return fault(Failure::Other, QStringLiteral("The server offers no SFTP: ") +
-                                        words(ssh_get_error(m_session)));
+                                             words(ssh_get_error(m_session)));
         return {};
     }
 
@@ -195,7 +192,8 @@ public:
             }
             const qint64 got = local.read(chunk.data(), chunkSize);
             if (got < 0) {
-                problem = fault(Failure::Other, localPath + QStringLiteral(": ") + local.errorString());
+                problem =
+                    fault(Failure::Other, localPath + QStringLiteral(": ") + local.errorString());
                 break;
             }
             if (got == 0)
@@ -225,8 +223,7 @@ public:
         // sees the old file or the new one, never none.
         if (sftp_extension_supported(m_sftp, "posix-rename@openssh.com", "1"))
             return posixRename(remoteName(from), remoteName(to));
-        if (sftp_rename(m_sftp, remoteName(from).constData(), remoteName(to).constData()) ==
-            SSH_OK)
+        if (sftp_rename(m_sftp, remoteName(from).constData(), remoteName(to).constData()) == SSH_OK)
             return {};
         // Other servers: the old file aside, the new in its place, the old removed.
         const QByteArray aside = remoteName(to + QStringLiteral(".tarnwell-old"));
@@ -318,8 +315,7 @@ private:
             return fault(Failure::Other, words(ssh_get_error(m_session)));
         unsigned char *hash = nullptr;
         size_t length = 0;
-        const int hashed =
-            ssh_get_publickey_hash(key, SSH_PUBLICKEY_HASH_SHA256, &hash, &length);
+        const int hashed = ssh_get_publickey_hash(key, SSH_PUBLICKEY_HASH_SHA256, &hash, &length);
         ssh_key_free(key);
         if (hashed != SSH_OK)
             return fault(Failure::Other, words(ssh_get_error(m_session)));
@@ -343,7 +339,7 @@ private:
                 QDir().mkpath(QFileInfo(m_store.knownHosts).absolutePath());
                 if (ssh_session_update_known_hosts(m_session) != SSH_OK)
                     return fault(Failure::Other, m_store.knownHosts + QStringLiteral(": ") +
-                                                words(ssh_get_error(m_session)));
+                                                     words(ssh_get_error(m_session)));
                 return {};
             }
             return {Failure::NewHostKey, {}, fingerprint, {}};
@@ -372,15 +368,14 @@ private:
             const Secret passphrase(m_site.password);
             ssh_key key = nullptr;
             const QByteArray keyFile = QFile::encodeName(m_site.keyFile);
-            if (ssh_pki_import_privkey_file(keyFile.constData(),
-                                            m_site.password.isEmpty()
-                                                ? nullptr
-                                                : passphrase.bytes.constData(),
-                                            nullptr, nullptr, &key) != SSH_OK)
+            if (ssh_pki_import_privkey_file(
+                    keyFile.constData(),
+                    m_site.password.isEmpty() ? nullptr : passphrase.bytes.constData(), nullptr,
+                    nullptr, &key) != SSH_OK)
                 return fault(Failure::KeyRefused,
-                        QStringLiteral("The key file %1 could not be read, or its passphrase "
-                                       "is not this one.")
-                            .arg(m_site.keyFile));
+                             QStringLiteral("The key file %1 could not be read, or its passphrase "
+                                            "is not this one.")
+                                 .arg(m_site.keyFile));
             const int result = ssh_userauth_publickey(m_session, nullptr, key);
             ssh_key_free(key);
             if (result == SSH_AUTH_SUCCESS)
@@ -410,9 +405,10 @@ private:
     {
         const QString details = words(ssh_get_error(m_session));
         if (m_timedOut)
-            return fault(Failure::NoAnswer,
-                         QStringLiteral("No answer from the server in %1 seconds. ").arg(answerSeconds) +
-                             details);
+            return fault(
+                Failure::NoAnswer,
+                QStringLiteral("No answer from the server in %1 seconds. ").arg(answerSeconds) +
+                    details);
         if (!ssh_is_connected(m_session))
             return fault(Failure::ConnectionLost, details);
         switch (sftp_get_error(m_sftp)) {
@@ -451,8 +447,9 @@ private:
         sftp_statvfs_t room = sftp_statvfs(m_sftp, remoteName(path).constData());
         if (!room)
             return problem;
-        const bool full = room->f_bavail * qMax<uint64_t>(room->f_frsize, 1) < uint64_t(chunkSize) ||
-                          room->f_favail == 0;
+        const bool full =
+            room->f_bavail * qMax<uint64_t>(room->f_frsize, 1) < uint64_t(chunkSize) ||
+            room->f_favail == 0;
         sftp_statvfs_free(room);
         if (full)
             problem.failure = Failure::NoRoom;
@@ -485,13 +482,15 @@ private:
             return fault(Failure::ConnectionLost, words(ssh_get_error(m_session)));
         const quint32 length = qFromBigEndian<quint32>(header.constData());
         if (length < 9 || length > 64 * 1024)
-            return fault(Failure::Other, QStringLiteral("The server's answer to a rename is garbled."));
+            return fault(Failure::Other,
+                         QStringLiteral("The server's answer to a rename is garbled."));
         QByteArray answer;
         if (!readExactly(int(length), &answer))
             return fault(Failure::ConnectionLost, words(ssh_get_error(m_session)));
         if (quint8(answer.at(0)) != SSH_FXP_STATUS ||
             qFromBigEndian<quint32>(answer.constData() + 1) != id)
-            return fault(Failure::Other, QStringLiteral("The server's answer to a rename is garbled."));
+            return fault(Failure::Other,
+                         QStringLiteral("The server's answer to a rename is garbled."));
         const quint32 code = qFromBigEndian<quint32>(answer.constData() + 5);
         if (code == SSH_FX_OK)
             return {};
@@ -521,9 +520,9 @@ private:
         int got = 0;
         // Each read waits at most the answer time; a closed channel ends it.
         for (int reads = 0; got < count && reads < count + 1; ++reads) {
-            const int n = ssh_channel_read_timeout(m_sftp->channel, into->data() + got,
-                                                   uint32_t(count - got), 0,
-                                                   int(answerSeconds * 1000));
+            const int n =
+                ssh_channel_read_timeout(m_sftp->channel, into->data() + got, uint32_t(count - got),
+                                         0, int(answerSeconds * 1000));
             if (n <= 0)
                 return false;
             got += n;

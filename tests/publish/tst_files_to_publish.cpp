@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <sys/stat.h>
 
 using namespace tarnwell::publish;
@@ -32,19 +31,21 @@ void TestFilesToPublish::initTestCase()
     QVERIFY(outer.mkpath(QStringLiteral("elsewhere")));
     m_folder = outer.filePath(QStringLiteral("site"));
     const QDir site(m_folder);
-    for (const char *name : {"index.html", "a.png", "pics/b.gif", "Case.png", "x y.png",
-                             "amp&.png", "caf\xc3\xa9.png"})
+    for (const char *name : {"index.html", "a.png", "pics/b.gif", "Case.png", "x y.png", "amp&.png",
+                             "caf\xc3\xa9.png"})
         QVERIFY(writeBytes(site.filePath(QString::fromUtf8(name)), name));
     QVERIFY(writeBytes(outer.filePath(QStringLiteral("secret.png")), "beside the folder"));
     QVERIFY(writeBytes(outer.filePath(QStringLiteral("elsewhere/x.png")), "outside"));
     QVERIFY(QFile::link(outer.filePath(QStringLiteral("secret.png")),
                         site.filePath(QStringLiteral("out.png"))));
-    QVERIFY(QFile::link(site.filePath(QStringLiteral("a.png")), site.filePath(QStringLiteral("in.png"))));
+    QVERIFY(QFile::link(site.filePath(QStringLiteral("a.png")),
+                        site.filePath(QStringLiteral("in.png"))));
     QVERIFY(QFile::link(outer.filePath(QStringLiteral("elsewhere")),
                         site.filePath(QStringLiteral("linked"))));
     QVERIFY(QFile::link(QStringLiteral("/dev/zero"), site.filePath(QStringLiteral("zero.png"))));
-    QCOMPARE(::mkfifo(QFile::encodeName(site.filePath(QStringLiteral("pipe.png"))).constData(), 0600),
-             0);
+    QCOMPARE(
+        ::mkfifo(QFile::encodeName(site.filePath(QStringLiteral("pipe.png"))).constData(), 0600),
+        0);
 }
 
 void TestFilesToPublish::files_data()

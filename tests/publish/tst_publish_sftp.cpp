@@ -3,13 +3,13 @@
 #include "support/sshd_server.h"
 
 #include <QDirIterator>
-#include <QThread>
-#include <QProcess>
-#include <QScopeGuard>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 using namespace tarnwell::publish;
 using tarnwell::test::readAll;
@@ -104,10 +104,11 @@ bool mountSmallDisk(const QString &folder, QString *why)
         return false;
     }
     QProcess mount;
-    mount.start(QStringLiteral("mount"),
-                {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                 QStringLiteral("size=1m,mode=0755,uid=%1,gid=%2").arg(user->pw_uid).arg(user->pw_gid),
-                 QStringLiteral("tmpfs"), folder});
+    mount.start(
+        QStringLiteral("mount"),
+        {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+         QStringLiteral("size=1m,mode=0755,uid=%1,gid=%2").arg(user->pw_uid).arg(user->pw_gid),
+         QStringLiteral("tmpfs"), folder});
     if (!mount.waitForFinished(10000) || mount.exitCode() != 0) {
         *why = QString::fromLocal8Bit(mount.readAllStandardError());
         return false;
@@ -199,8 +200,8 @@ void TestPublishSftp::runs()
     else
         site.keyFile = server.clientKey();
 
-    const auto publish = [&](const Site &to, const std::function<void(Publisher &, qint64)> &during =
-                                                 {}) {
+    const auto publish = [&](const Site &to,
+                             const std::function<void(Publisher &, qint64)> &during = {}) {
         Publisher publisher(to, store, folder.files);
         Report report;
         QObject::connect(&publisher, &Publisher::finished, [&](const Report &r) { report = r; });
@@ -245,11 +246,10 @@ void TestPublishSftp::runs()
         break;
     case Run::UserKnows:
         site.acceptedFingerprint.clear();
-        QVERIFY(writeBytes(store.userKnownHosts,
-                           QStringLiteral("[127.0.0.1]:%1 %2\n")
-                               .arg(server.port())
-                               .arg(server.hostKeyLine())
-                               .toLatin1()));
+        QVERIFY(writeBytes(store.userKnownHosts, QStringLiteral("[127.0.0.1]:%1 %2\n")
+                                                     .arg(server.port())
+                                                     .arg(server.hostKeyLine())
+                                                     .toLatin1()));
         break;
     case Run::ChangedHostKey:
         QVERIFY(writeBytes(store.knownHosts, QStringLiteral("[127.0.0.1]:%1 %2\n")
@@ -453,8 +453,8 @@ void TestPublishSftp::arrival()
     QTemporaryDir served;
     QVERIFY(writeBytes(served.filePath(QStringLiteral("index.html")),
                        "<html><body><p>Hello</p></body></html>\n"));
-    QVERIFY(writeBytes(served.filePath(QStringLiteral("big.html")),
-                       QByteArray(20 * 1024 * 1024, 'x')));
+    QVERIFY(
+        writeBytes(served.filePath(QStringLiteral("big.html")), QByteArray(20 * 1024 * 1024, 'x')));
     const int port = SshdServer::freePort();
     QProcess web;
     if (QTest::currentDataTag() != QLatin1String("nothing listens")) {

@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <sys/stat.h>
 
 using namespace tarnwell::publish;
@@ -49,12 +48,13 @@ void TestSentRecord::parse_data()
     QTest::newRow("capital hex") << QByteArray(good).replace("2d7", "2D7") << "a.png" << true;
     QTest::newRow("cut short") << good.chopped(3) << "a.png" << false;
     QTest::newRow("hash too short") << QByteArray(good).replace("4881", "") << "a.png" << false;
-    QTest::newRow("hash too long") << QByteArray(good).replace("4881", "488100") << "a.png" << false;
+    QTest::newRow("hash too long")
+        << QByteArray(good).replace("4881", "488100") << "a.png" << false;
     QTest::newRow("not hex") << QByteArray(good).replace("2d", "zz") << "a.png" << false;
-    QTest::newRow("hash a number") << QByteArray("{\"places\":{\"p\":{\"a.png\":12}}}") << "a.png"
-                                   << false;
-    QTest::newRow("files a list") << QByteArray("{\"places\":{\"p\":[\"" + hashHex + "\"]}}")
-                                  << "0" << false;
+    QTest::newRow("hash a number")
+        << QByteArray("{\"places\":{\"p\":{\"a.png\":12}}}") << "a.png" << false;
+    QTest::newRow("files a list") << QByteArray("{\"places\":{\"p\":[\"" + hashHex + "\"]}}") << "0"
+                                  << false;
     QTest::newRow("root a list") << QByteArray("[{\"places\":{}}]") << "a.png" << false;
     QTest::newRow("empty name") << QByteArray(good).replace("a.png", "") << "" << false;
     QTest::newRow("lone surrogate")
@@ -84,15 +84,16 @@ void TestSentRecord::places_data()
     QTest::addColumn<bool>("same");
 
     const Site plain = siteOf(Method::Sftp, "example.org", 22, "ann", "public_html");
-    QTest::newRow("trailing slash") << plain
-                                    << siteOf(Method::Sftp, "example.org", 22, "ann", "public_html/")
-                                    << true;
+    QTest::newRow("trailing slash")
+        << plain << siteOf(Method::Sftp, "example.org", 22, "ann", "public_html/") << true;
     QTest::newRow("host's case") << plain
                                  << siteOf(Method::Sftp, "Example.ORG", 22, "ann", "public_html")
                                  << true;
     QTest::newRow("method") << plain
-                            << siteOf(Method::Ftps, "example.org", 22, "ann", "public_html") << false;
-    QTest::newRow("port") << plain << siteOf(Method::Sftp, "example.org", 2222, "ann", "public_html")
+                            << siteOf(Method::Ftps, "example.org", 22, "ann", "public_html")
+                            << false;
+    QTest::newRow("port") << plain
+                          << siteOf(Method::Sftp, "example.org", 2222, "ann", "public_html")
                           << false;
     QTest::newRow("user") << plain << siteOf(Method::Sftp, "example.org", 22, "Ann", "public_html")
                           << false;
@@ -134,8 +135,8 @@ void TestSentRecord::oddFiles()
     record.setHash(QStringLiteral("p"), QStringLiteral("a"), QByteArray::fromHex(hashHex));
     const QString path = dir.filePath(QStringLiteral("sent.json"));
     QVERIFY(record.write(path));
-    QCOMPARE(readAll(path), "{\n    \"places\": {\n        \"p\": {\n            \"a\": \"" + hashHex +
-                                "\"\n        }\n    }\n}\n");
+    QCOMPARE(readAll(path), "{\n    \"places\": {\n        \"p\": {\n            \"a\": \"" +
+                                hashHex + "\"\n        }\n    }\n}\n");
     QVERIFY(SentRecord::read(path) == record);
 }
 

@@ -21,7 +21,6 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
-
 #include <csignal>
 #include <memory>
 #include <pwd.h>
@@ -114,7 +113,8 @@ public:
     int port() const { return m_port; }
     QString user() const
     {
-        return m_chrooted ? QString::fromLatin1(account) : QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name);
+        return m_chrooted ? QString::fromLatin1(account)
+                          : QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name);
     }
     QString password() const { return m_password; }
     QString clientKey() const { return m_etc + QStringLiteral("/client_key"); }
@@ -193,7 +193,8 @@ private:
         ::chmod(QFile::encodeName(m_etc).constData(), 0711);
         if (m_chrooted) {
             const passwd *user = ::getpwnam(account);
-            if (::chown(QFile::encodeName(webFolder()).constData(), user->pw_uid, user->pw_gid) != 0) {
+            if (::chown(QFile::encodeName(webFolder()).constData(), user->pw_uid, user->pw_gid) !=
+                0) {
                 *why = QStringLiteral("cannot give the web folder to ") + QLatin1String(account);
                 return false;
             }
@@ -206,15 +207,17 @@ private:
         const QString keygen = QStringLiteral("ssh-keygen");
         for (const char *name : {"host_key", "client_key", "other_key"}) {
             const QString path = m_etc + u'/' + QLatin1String(name);
-            if (!run(keygen, {QStringLiteral("-q"), QStringLiteral("-t"), QStringLiteral("ed25519"),
-                              QStringLiteral("-N"), QString(), QStringLiteral("-C"),
-                              QStringLiteral("tarnwell-test"), QStringLiteral("-f"), path},
+            if (!run(keygen,
+                     {QStringLiteral("-q"), QStringLiteral("-t"), QStringLiteral("ed25519"),
+                      QStringLiteral("-N"), QString(), QStringLiteral("-C"),
+                      QStringLiteral("tarnwell-test"), QStringLiteral("-f"), path},
                      why))
                 return false;
         }
         QByteArray printed;
-        if (!run(keygen, {QStringLiteral("-l"), QStringLiteral("-E"), QStringLiteral("sha256"),
-                          QStringLiteral("-f"), m_etc + QStringLiteral("/host_key.pub")},
+        if (!run(keygen,
+                 {QStringLiteral("-l"), QStringLiteral("-E"), QStringLiteral("sha256"),
+                  QStringLiteral("-f"), m_etc + QStringLiteral("/host_key.pub")},
                  why, &printed))
             return false;
         m_fingerprint = QString::fromLatin1(printed).split(u' ').value(1);
