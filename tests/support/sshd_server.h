@@ -6,8 +6,10 @@
 //
 // As root, the server logs the account "tarnwell-sftp" (made by tools/dev.sh
 // test) into a chroot with SFTP only, with a fresh password and the client
-// key. Otherwise it can log in only the user running it, with the key, and
-// the files land in webFolder() given as an absolute path.
+// key (a test that uses this sets RESOURCE_LOCK tarnwell-sftp, since each
+// server sets the account a new password). Otherwise it can log in only the
+// user running it, with the key, and the files land in webFolder() given as
+// an absolute path.
 
 #include <QDir>
 #include <QElapsedTimer>
