@@ -16,7 +16,7 @@ trap 'exit 130' INT TERM
 
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWELL_BENCH=ON \
     >"$work/configure.log" || { cat "$work/configure.log"; exit 1; }
-cmake --build "$build" --target tarnwell_bench_start tarnwell_bench_page >"$work/build.log" ||
+cmake --build "$build" --target tarnwell_bench_start tarnwell_bench_page tarnwell_bench_publish >"$work/build.log" ||
     { cat "$work/build.log"; exit 1; }
 
 bin=$build/bin
@@ -42,6 +42,8 @@ step "Check page"
 step "memory"
 "$bin/tarnwell_bench_page" make-page "$work/page.html" 10485760
 "$bin/tarnwell_bench_page" memory-series "$work/page.html" 3 >>"$out"
+step "Publish"
+"$bin/tarnwell_bench_publish" >>"$out"
 step "PREVIEW"
 "$bin/tarnwell_bench_page" preview-series "$work/preview" 5 >>"$out"
 

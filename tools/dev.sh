@@ -76,7 +76,7 @@ fuzz() {
     cmake --build "$fuzz_dir" --target fuzzers
     local scratch name log
     scratch="$(mktemp -d)"
-    for name in loader writer kept picture_header page_reader file_guard; do
+    for name in loader writer kept picture_header page_reader file_guard sent_record; do
         cp -R "fuzz/corpus/$name" "$scratch/$name"
         log="$fuzz_dir/fuzz_$name.log"
         echo "fuzz_$name: ${fuzz_seconds} s on a copy of fuzz/corpus/$name"
@@ -113,6 +113,16 @@ report() {
     fi
 }
 
+# The account that the SFTP tests log into with a password, chrooted by the
+# tests' own sshd: no shell, no home. Only root can make it; otherwise those
+# tests skip.
+test_account() {
+    id tarnwell-sftp >/dev/null 2>&1 && return 0
+    [[ $(id -u) -ne 0 ]] && return 0
+    useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin \
+        tarnwell-sftp
+}
+
 case "$action" in
 run)
     install_missing
@@ -125,6 +135,7 @@ test)
     trap report EXIT
     install_missing
     web_tools
+    test_account
     timed build build
     # Here a missing web tool fails its check rather than skipping it.
     TARNWELL_WEB_CHECKS=required \
