@@ -153,13 +153,16 @@ QList<PageFile> filesToPublish(const QString &folder, const QString &pageName, Q
         if (std::optional<PageFile> file = fileInFolder(canonicalFolder, name))
             files.append(*file);
     };
-    add(pageName);
+    // The page goes last, so that no visitor sees it before its pictures.
+    seen.insert(pageName);
     const PageReferences references = readPageReferences(pageText);
     for (const PageReference &reference : references.references) {
         const FileAddress address = fileAddress(reference.value);
         if (address.kind == AddressKind::File)
             add(address.parts.join(u'/'));
     }
+    if (std::optional<PageFile> page = fileInFolder(canonicalFolder, pageName))
+        files.append(*page);
     return files;
 }
 

@@ -20,8 +20,9 @@ struct PageFile
     qint64 size = 0;
 };
 
-// The page and every file of the folder that it uses, read as Check page
-// reads it; nothing outside the folder, no link out of it, no special file.
+// Every file of the folder that the page uses, read as Check page reads it,
+// then the page itself; nothing outside the folder, no link out of it, no
+// special file.
 QList<PageFile> filesToPublish(const QString &folder, const QString &pageName,
                                QStringView pageText);
 

@@ -586,7 +586,10 @@ void PublishScreen::checkArrival()
     if (!base.endsWith(QLatin1Char('/')))
         base += QLatin1Char('/');
     const QUrl address = QUrl(base).resolved(QUrl(addressOfPath(m_pageName)));
-    QFile page(m_files.isEmpty() ? QString() : m_files.constFirst().localPath);
+    const auto pageFile = std::find_if(m_files.cbegin(), m_files.cend(), [this](const auto &file) {
+        return file.name == m_pageName;
+    });
+    QFile page(pageFile == m_files.cend() ? QString() : pageFile->localPath);
     const QByteArray sent = page.open(QIODevice::ReadOnly) ? page.readAll() : QByteArray();
     auto result = std::make_shared<publish::Arrival>(publish::Arrival::NotFound);
     QThread *fetch = QThread::create(

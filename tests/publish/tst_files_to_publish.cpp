@@ -51,7 +51,7 @@ void TestFilesToPublish::initTestCase()
 void TestFilesToPublish::files_data()
 {
     QTest::addColumn<QString>("page");
-    QTest::addColumn<QStringList>("names"); // after index.html
+    QTest::addColumn<QStringList>("names"); // before index.html
 
     const QStringList none;
     QTest::newRow("a picture") << "<img src=\"a.png\">" << QStringList{"a.png"};
@@ -99,7 +99,7 @@ void TestFilesToPublish::files()
         QVERIFY(opened.open(QIODevice::ReadOnly));
         QCOMPARE(file.size, opened.size());
     }
-    QCOMPARE(found, QStringList{"index.html"} + names);
+    QCOMPARE(found, names + QStringList{"index.html"});
     if (!names.isEmpty())
         QVERIFY(files.last().localPath.startsWith(QFileInfo(m_folder).canonicalFilePath() + u'/'));
 }
