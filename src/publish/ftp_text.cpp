@@ -55,6 +55,7 @@ std::optional<ReplyLine> readReplyLine(QByteArrayView line)
         text.truncate(kReplyTextLength);
         if (text.back().isHighSurrogate())
             text.chop(1);
+        text = text.trimmed(); // cut just after a space
     }
     reply.text = text;
     return reply;

@@ -144,6 +144,9 @@ void TestPublishFtp::replyLines_data()
     QTest::newRow("long, cut in a pair")
         << "452 " + QByteArray(kReplyTextLength - 1, 'x') + "\xf0\x9f\x98\x80" << 452 << true
         << QString(kReplyTextLength - 1, u'x');
+    QTest::newRow("long, cut after a space")
+        << "452 " + QByteArray(kReplyTextLength - 1, 'x') + "  yz" << 452 << true
+        << QString(kReplyTextLength - 1, u'x');
 }
 
 void TestPublishFtp::replyLines()
@@ -334,17 +337,22 @@ void TestPublishFtp::refusals_data()
     QTest::addColumn<Failure>("failure");
     QTest::addColumn<bool>("passwordSent");
 
+    QTest::addColumn<QString>("words"); // the server's or libcurl's, in the details
+
     QTest::newRow("FTPS, wrong password") << 2 << Method::Ftps << false << Failure::LoginRefused
-                                          << true;
+                                          << true << QStringLiteral("530 Login incorrect.");
     QTest::newRow("FTP, wrong password") << 1 << Method::Ftp << false << Failure::LoginRefused
-                                         << true;
+                                         << true << QStringLiteral("530 Login incorrect.");
     QTest::newRow("FTPS to a server without TLS")
-        << 1 << Method::Ftps << true << Failure::NoTls << false;
+        << 1 << Method::Ftps << true << Failure::NoTls << false
+        << QStringLiteral("500 AUTH not understood");
     QTest::newRow("FTP to a server that requires TLS")
-        << 2 << Method::Ftp << true << Failure::LoginRefused << false;
+        << 2 << Method::Ftp << true << Failure::LoginRefused << false
+        << QStringLiteral("550 SSL/TLS required on the control channel");
     QTest::newRow("FTPS, nothing listens") << 0 << Method::Ftps << true << Failure::Refused
-                                           << false;
-    QTest::newRow("FTP, nothing listens") << 0 << Method::Ftp << true << Failure::Refused << false;
+                                           << false << QStringLiteral("Failed to connect to 127.0.0.1");
+    QTest::newRow("FTP, nothing listens") << 0 << Method::Ftp << true << Failure::Refused << false
+                                          << QStringLiteral("Failed to connect to 127.0.0.1");
 }
 
 void TestPublishFtp::refusals()
@@ -354,6 +362,7 @@ void TestPublishFtp::refusals()
     QFETCH(bool, rightPassword);
     QFETCH(Failure, failure);
     QFETCH(bool, passwordSent);
+    QFETCH(QString, words);
     FtpServer ftp(server == 2 ? FtpServer::Tls::Required : FtpServer::Tls::None);
     QVERIFY2(ftp.start(), qPrintable(ftp.error()));
     if (server == 0)
@@ -366,7 +375,7 @@ void TestPublishFtp::refusals()
     const std::atomic_bool cancelled{false};
     const Problem problem = makeFtpTransport(site, storeIn(data.path()), cancelled)->connect();
     QCOMPARE(problem.failure, failure);
-    QVERIFY(!problem.details.isEmpty());
+    QVERIFY2(problem.details.contains(words), qPrintable(problem.details));
     QVERIFY(!problem.details.contains(site.password));
     QCOMPARE(ftp.commands().contains("PASS"), passwordSent);
     QVERIFY(!ftp.commands().contains(site.password.toLatin1()));
