@@ -424,17 +424,19 @@ void TestPublishFtp::folders()
 
 void TestPublishFtp::interrupted_data()
 {
-    QTest::addColumn<bool>("killServer");
+    QTest::addColumn<int>("what"); // 0: cancelled, 1: the server killed, 2: the server hangs
     QTest::addColumn<Failure>("failure");
-    QTest::newRow("cancelled") << false << Failure::Cancelled;
-    QTest::newRow("server killed") << true << Failure::ConnectionLost;
+    QTest::newRow("cancelled") << 0 << Failure::Cancelled;
+    QTest::newRow("server killed") << 1 << Failure::ConnectionLost;
+    // Waits out the 20 seconds.
+    QTest::newRow("server hangs") << 2 << Failure::NoAnswer;
 }
 
 // Part-way through a big file: the old file stays whole, and the part sent
 // can be removed afterwards.
 void TestPublishFtp::interrupted()
 {
-    QFETCH(bool, killServer);
+    QFETCH(int, what);
     QFETCH(Failure, failure);
     FtpServer server;
     QVERIFY2(server.start(), qPrintable(server.error()));
@@ -454,11 +456,13 @@ void TestPublishFtp::interrupted()
     qint64 sent = 0;
     const Problem problem = transport->upload(big, QStringLiteral("picture.jpg.part"), [&](qint64 bytes) {
         sent = bytes;
-        if (bytes >= (1 << 20)) {
-            if (killServer)
+        if (bytes >= (1 << 20) && !cancelled) {
+            if (what == 0)
+                cancelled = true;
+            else if (what == 1)
                 server.kill();
             else
-                cancelled = true;
+                server.freeze(true);
         }
         return true;
     });
@@ -466,7 +470,8 @@ void TestPublishFtp::interrupted()
     QVERIFY(sent < (64 << 20));
     QCOMPARE(readAll(server.home() + QStringLiteral("/picture.jpg")), QByteArray("old picture"));
 
-    if (killServer)
+    server.freeze(false);
+    if (what == 1)
         QVERIFY2(server.start(), qPrintable(server.error()));
     cancelled = false;
     transport = makeFtpTransport(site, store, cancelled);

@@ -94,6 +94,13 @@ public:
     void stop() { sendSignal(SIGTERM); }
     // Ends the server and its sessions with no goodbye, as a crash would.
     void kill() { sendSignal(SIGKILL); }
+    // Stops the server and its sessions where they are, or lets them go on:
+    // a server that hangs.
+    void freeze(bool frozen)
+    {
+        if (m_process.state() != QProcess::NotRunning)
+            ::kill(-pid_t(m_process.processId()), frozen ? SIGSTOP : SIGCONT);
+    }
 
     // A new self-signed certificate, used from the next start.
     bool newCertificate()
@@ -138,6 +145,7 @@ private:
     {
         if (m_process.state() == QProcess::NotRunning)
             return;
+        freeze(false); // a stopped process would not see the signal
         ::kill(-pid_t(m_process.processId()), number);
         if (!m_process.waitForFinished(5000)) {
             ::kill(-pid_t(m_process.processId()), SIGKILL);
