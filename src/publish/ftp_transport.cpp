@@ -12,7 +12,9 @@
 #include "transport.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringList>
 #include <QUrl>
@@ -430,7 +432,7 @@ void FtpTransport::remember()
         old, serverKey(m_site.host, m_site.port), {m_check.fingerprint, m_check.pin});
     QSaveFile save(m_store.certificates);
     // Not being remembered only means the question comes again next time.
-    if (bytes && save.open(QIODevice::WriteOnly) && save.write(*bytes) == bytes->size())
+    if (bytes && QDir().mkpath(QFileInfo(m_store.certificates).absolutePath()) && save.open(QIODevice::WriteOnly) && save.write(*bytes) == bytes->size())
         m_remembered = save.commit();
 }
 

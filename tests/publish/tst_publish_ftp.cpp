@@ -281,7 +281,8 @@ void TestPublishFtp::certificates()
     FtpServer server;
     QVERIFY2(server.start(), qPrintable(server.error()));
     QTemporaryDir data;
-    const Store store = storeIn(data.path());
+    // A first run: the data folder is not there yet.
+    const Store store = storeIn(data.filePath(QStringLiteral("tarnwell/data")));
     const std::atomic_bool cancelled{false};
     Site site = siteOf(server, Method::Ftps);
     const QString fingerprint = opensslFingerprint(server.certificate());
@@ -305,7 +306,8 @@ void TestPublishFtp::certificates()
     QVERIFY2(!problem, qPrintable(problem.details));
     QCOMPARE(rememberedCertificate(readAll(store.certificates),
                                    QStringLiteral("127.0.0.1:%1").arg(server.port()))
-                 ->fingerprint,
+                 .value_or(RememberedCertificate())
+                 .fingerprint,
              fingerprint);
 
     site.acceptedFingerprint.clear();
