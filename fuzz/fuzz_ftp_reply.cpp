@@ -2,8 +2,8 @@
 // certificates. A reply line read must have a reply's code and text fit to
 // show; a certificate read must be one that could have been written, and
 // adding a server to any file must keep every server that it held.
-#include "publish/ftp_text.h"
 #include "page_oracle.h"
+#include "publish/ftp_text.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -20,7 +20,8 @@ void checkReply(const QByteArray &input)
     const std::optional<ReplyLine> reply = readReplyLine(input);
     if (!reply)
         return;
-    if (reply->code < 100 || reply->code > 599 || !input.startsWith(QByteArray::number(reply->code)))
+    if (reply->code < 100 || reply->code > 599 ||
+        !input.startsWith(QByteArray::number(reply->code)))
         fuzz::fail("a reply line read with another code", input);
     if (reply->text.size() > kReplyTextLength || reply->text != reply->text.simplified())
         fuzz::fail("a reply's text too long or with spaces around it", input);
@@ -42,7 +43,8 @@ void checkCertificates(const QByteArray &input)
         const std::optional<RememberedCertificate> held = rememberedCertificate(input, server);
         if (held && !withCertificate({}, server, *held))
             fuzz::fail("a certificate read that could not have been written", input);
-        const std::optional<QByteArray> written = withCertificate(input, QStringLiteral("[::1]:990"), kAdded);
+        const std::optional<QByteArray> written =
+            withCertificate(input, QStringLiteral("[::1]:990"), kAdded);
         if (!written)
             fuzz::fail("a well-formed certificate not added", input);
         const std::optional<RememberedCertificate> added =

@@ -42,10 +42,8 @@ std::optional<ReplyLine> readReplyLine(QByteArrayView line)
     reply.last = line.size() == 3 || line[3] != '-';
     // The server's words are shown in a message: no control characters, and
     // no more than fits there.
-    const QByteArrayView rest = line.size() > 4 ? line.sliced(4).first(std::min<qsizetype>(
-                                                      line.size() - 4, kReplyTextLength * 4))
-                                                : QByteArrayView();
-    QString text = QString::fromUtf8(rest);
+    const qsizetype length = std::min<qsizetype>(line.size() - 4, kReplyTextLength * 4);
+    QString text = length > 0 ? QString::fromUtf8(line.sliced(4, length)) : QString();
     for (QChar &c : text) {
         if (!c.isPrint())
             c = QLatin1Char(' ');
@@ -111,8 +109,8 @@ std::optional<QByteArray> withCertificate(const QByteArray &file, const QString 
     if (!wellFormed(certificate))
         return std::nullopt;
     QJsonObject servers = serversIn(file);
-    servers.insert(server, QJsonObject{{kFingerprint, certificate.fingerprint},
-                                       {kPin, certificate.pin}});
+    servers.insert(server,
+                   QJsonObject{{kFingerprint, certificate.fingerprint}, {kPin, certificate.pin}});
     return QJsonDocument(QJsonObject{{kServers, servers}}).toJson(QJsonDocument::Indented);
 }
 

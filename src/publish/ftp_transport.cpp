@@ -26,8 +26,8 @@ namespace tarnwell::publish {
 
 namespace {
 
-constexpr long kSeconds = 20;       // to connect, and for a stalled server
-constexpr int kRepliesKept = 3;     // the server's last words, for Details
+constexpr long kSeconds = 20;   // to connect, and for a stalled server
+constexpr int kRepliesKept = 3; // the server's last words, for Details
 constexpr qint64 kStoreLimit = 1 << 20;
 
 void initCurl()
@@ -175,12 +175,13 @@ FtpTransport::FtpTransport(const Site &site, const Store &store, const std::atom
         QFile file(m_store.certificates);
         std::optional<RememberedCertificate> remembered;
         if (openRegularFile(file) && file.size() <= kStoreLimit)
-            remembered = rememberedCertificate(file.read(kStoreLimit),
-                                               serverKey(m_site.host, m_site.port));
+            remembered =
+                rememberedCertificate(file.read(kStoreLimit), serverKey(m_site.host, m_site.port));
         m_remembered = remembered.has_value();
         m_check.expected = m_remembered ? remembered->fingerprint : m_site.acceptedFingerprint;
         if (m_remembered)
-            curl_easy_setopt(m_curl, CURLOPT_PINNEDPUBLICKEY, remembered->pin.toLatin1().constData());
+            curl_easy_setopt(m_curl, CURLOPT_PINNEDPUBLICKEY,
+                             remembered->pin.toLatin1().constData());
     }
     const bool authorities = m_check.expected.isEmpty();
     m_usable =
@@ -204,8 +205,7 @@ FtpTransport::FtpTransport(const Site &site, const Store &store, const std::atom
         curl_easy_setopt(m_curl, CURLOPT_DEBUGFUNCTION, &FtpTransport::onDebug) == CURLE_OK &&
         curl_easy_setopt(m_curl, CURLOPT_DEBUGDATA, this) == CURLE_OK &&
         curl_easy_setopt(m_curl, CURLOPT_NOPROGRESS, 0L) == CURLE_OK &&
-        curl_easy_setopt(m_curl, CURLOPT_XFERINFOFUNCTION, &FtpTransport::onProgress) ==
-            CURLE_OK &&
+        curl_easy_setopt(m_curl, CURLOPT_XFERINFOFUNCTION, &FtpTransport::onProgress) == CURLE_OK &&
         curl_easy_setopt(m_curl, CURLOPT_XFERINFODATA, this) == CURLE_OK &&
         curl_easy_setopt(m_curl, CURLOPT_READFUNCTION, &FtpTransport::onRead) == CURLE_OK &&
         curl_easy_setopt(m_curl, CURLOPT_WRITEFUNCTION, &FtpTransport::onWrite) == CURLE_OK &&
@@ -280,9 +280,11 @@ std::optional<QStringList> FtpTransport::segments(const QString &path, Problem *
         // An FTP command ends at a line break, and a name cannot hold NUL.
         if (part.contains(QLatin1Char('\r')) || part.contains(QLatin1Char('\n')) ||
             part.contains(QChar(0)) || part == QLatin1String("..") || part == QLatin1String(".")) {
-            *problem = {Failure::Other, QStringLiteral("FTP cannot send the name \"%1\".")
-                                            .arg(QString(part).replace(QLatin1Char('\n'), u' ')),
-                        {}, {}};
+            *problem = {Failure::Other,
+                        QStringLiteral("FTP cannot send the name \"%1\".")
+                            .arg(QString(part).replace(QLatin1Char('\n'), u' ')),
+                        {},
+                        {}};
             return std::nullopt;
         }
         parts.append(part);
@@ -432,7 +434,8 @@ void FtpTransport::remember()
         old, serverKey(m_site.host, m_site.port), {m_check.fingerprint, m_check.pin});
     QSaveFile save(m_store.certificates);
     // Not being remembered only means the question comes again next time.
-    if (bytes && QDir().mkpath(QFileInfo(m_store.certificates).absolutePath()) && save.open(QIODevice::WriteOnly) && save.write(*bytes) == bytes->size())
+    if (bytes && QDir().mkpath(QFileInfo(m_store.certificates).absolutePath()) &&
+        save.open(QIODevice::WriteOnly) && save.write(*bytes) == bytes->size())
         m_remembered = save.commit();
 }
 

@@ -48,7 +48,8 @@ QString opensslFingerprint(const QString &certificate)
                    QStringLiteral("-sha256")});
     if (!openssl.waitForFinished(10000))
         return {};
-    const QByteArray line = openssl.readAllStandardOutput().trimmed(); // "... Fingerprint=AB:CD:..."
+    const QByteArray line =
+        openssl.readAllStandardOutput().trimmed(); // "... Fingerprint=AB:CD:..."
     const QByteArray hex = line.mid(line.indexOf('=') + 1).replace(':', "");
     return QStringLiteral("SHA256:") +
            QString::fromLatin1(QByteArray::fromHex(hex).toBase64(QByteArray::OmitTrailingEquals));
@@ -132,9 +133,10 @@ void TestPublishFtp::replyLines_data()
     QTest::newRow("two digits") << QByteArray("55") << 0 << true << QString();
     QTest::newRow("letters") << QByteArray("5x0 no") << 0 << true << QString();
     QTest::newRow("empty") << QByteArray() << 0 << true << QString();
-    QTest::newRow("control characters")
-        << QByteArray("550 a\x1b[31mb\tc\0d\x7f" "e\r\n", 17) << 550 << true
-        << QStringLiteral("a [31mb c d e");
+    QTest::newRow("control characters") << QByteArray("550 a\x1b[31mb\tc\0d\x7f"
+                                                      "e\r\n",
+                                                      17)
+                                        << 550 << true << QStringLiteral("a [31mb c d e");
     QTest::newRow("UTF-8") << QByteArray("550 \xc3\xa9t\xc3\xa9\r\n") << 550 << true
                            << QStringLiteral("\u00e9t\u00e9");
     QTest::newRow("broken UTF-8") << QByteArray("550 \xc3(\xff\r\n") << 550 << true
@@ -177,8 +179,7 @@ void TestPublishFtp::certificateFile_data()
     QTest::newRow("remembered") << "{\"servers\": {\"h:21\": " + entry + "}}" << true;
     QTest::newRow("another port") << "{\"servers\": {\"h:2121\": " + entry + "}}" << false;
     QTest::newRow("not JSON") << QByteArray("h:21 " + fingerprint.toLatin1()) << false;
-    QTest::newRow("cut off") << QByteArray("{\"servers\": {\"h:21\": " + entry).chopped(3)
-                             << false;
+    QTest::newRow("cut off") << QByteArray("{\"servers\": {\"h:21\": " + entry).chopped(3) << false;
     QTest::newRow("a list") << "[{\"servers\": {\"h:21\": " + entry + "}}]" << false;
     QTest::newRow("fingerprint short")
         << QByteArray("{\"servers\": {\"h:21\": " + entry + "}}").replace("AAAA\"", "AAA\"")
@@ -186,10 +187,9 @@ void TestPublishFtp::certificateFile_data()
     QTest::newRow("pin not base64")
         << QByteArray("{\"servers\": {\"h:21\": " + entry + "}}").replace("BBBB=", "BB\\nB=")
         << false;
-    QTest::newRow("pin a number")
-        << "{\"servers\": {\"h:21\": {\"fingerprint\": \"" + fingerprint.toLatin1() +
-               "\", \"pin\": 5}}}"
-        << false;
+    QTest::newRow("pin a number") << "{\"servers\": {\"h:21\": {\"fingerprint\": \"" +
+                                         fingerprint.toLatin1() + "\", \"pin\": 5}}}"
+                                  << false;
     QTest::newRow("fingerprint with a line after")
         << QByteArray("{\"servers\": {\"h:21\": " + entry + "}}")
                .replace("AAAA\",", "AAAA\\nSHA256:x\",")
@@ -205,7 +205,8 @@ void TestPublishFtp::certificateFile()
     const RememberedCertificate other{QStringLiteral("SHA256:") + QString(43, u'C'),
                                       QStringLiteral("sha256//") + QString(43, u'D') + u'='};
     QCOMPARE(rememberedCertificate(file, QStringLiteral("h:21")).has_value(), remembered);
-    const std::optional<QByteArray> written = withCertificate(file, QStringLiteral("[::1]:21"), other);
+    const std::optional<QByteArray> written =
+        withCertificate(file, QStringLiteral("[::1]:21"), other);
     QVERIFY(written);
     QCOMPARE(rememberedCertificate(*written, QStringLiteral("h:21")).has_value(), remembered);
     const std::optional<RememberedCertificate> back =
@@ -215,9 +216,9 @@ void TestPublishFtp::certificateFile()
     QCOMPARE(back->pin, other.pin);
     if (file.isEmpty()) {
         QCOMPARE(*written, "{\n    \"servers\": {\n        \"[::1]:21\": {\n"
-                           "            \"fingerprint\": \"SHA256:" + QByteArray(43, 'C') +
-                               "\",\n            \"pin\": \"sha256//" + QByteArray(43, 'D') +
-                               "=\"\n        }\n    }\n}\n");
+                           "            \"fingerprint\": \"SHA256:" +
+                               QByteArray(43, 'C') + "\",\n            \"pin\": \"sha256//" +
+                               QByteArray(43, 'D') + "=\"\n        }\n    }\n}\n");
     }
     QVERIFY(!withCertificate(file, QStringLiteral("h:21"), {other.fingerprint + u'\n', other.pin}));
 }
@@ -254,7 +255,8 @@ void TestPublishFtp::upload()
     site.acceptedFingerprint = opensslFingerprint(server.certificate());
     for (const Files &files : {first, second}) {
         const std::atomic_bool cancelled{false};
-        const std::unique_ptr<Transport> transport = makeFtpTransport(site, storeIn(data.path()), cancelled);
+        const std::unique_ptr<Transport> transport =
+            makeFtpTransport(site, storeIn(data.path()), cancelled);
         QVERIFY(!transport->connect());
         for (auto it = files.cbegin(); it != files.cend(); ++it) {
             const QString path = local.filePath(QString::number(qHash(it.key())));
@@ -351,8 +353,8 @@ void TestPublishFtp::refusals_data()
     QTest::newRow("FTP to a server that requires TLS")
         << 2 << Method::Ftp << true << Failure::LoginRefused << false
         << QStringLiteral("550 SSL/TLS required on the control channel");
-    QTest::newRow("FTPS, nothing listens") << 0 << Method::Ftps << true << Failure::Refused
-                                           << false << QStringLiteral("Failed to connect to 127.0.0.1");
+    QTest::newRow("FTPS, nothing listens") << 0 << Method::Ftps << true << Failure::Refused << false
+                                           << QStringLiteral("Failed to connect to 127.0.0.1");
     QTest::newRow("FTP, nothing listens") << 0 << Method::Ftp << true << Failure::Refused << false
                                           << QStringLiteral("Failed to connect to 127.0.0.1");
 }
@@ -393,7 +395,8 @@ void TestPublishFtp::folders()
     Site site = siteOf(server, Method::Ftps);
     site.acceptedFingerprint = opensslFingerprint(server.certificate());
     const std::atomic_bool cancelled{false};
-    const std::unique_ptr<Transport> transport = makeFtpTransport(site, storeIn(data.path()), cancelled);
+    const std::unique_ptr<Transport> transport =
+        makeFtpTransport(site, storeIn(data.path()), cancelled);
     QVERIFY(!transport->connect());
     const QString local = data.filePath(QStringLiteral("page.html"));
     QVERIFY(writeBytes(local, "<p>page</p>"));
@@ -412,7 +415,8 @@ void TestPublishFtp::folders()
     QVERIFY(transport->folderExists(folder, &problem));
     QVERIFY(!transport->upload(local, folder + QStringLiteral("/page.html"), {}));
     QVERIFY(!transport->makeFolder(folder)); // already there
-    QCOMPARE(filesUnder(server.home()), Files({{folder + QStringLiteral("/page.html"), "<p>page</p>"}}));
+    QCOMPARE(filesUnder(server.home()),
+             Files({{folder + QStringLiteral("/page.html"), "<p>page</p>"}}));
 
     // A name where a folder should be, and a file that is not there.
     QVERIFY(!transport->remoteSize(folder, &problem));
@@ -456,18 +460,19 @@ void TestPublishFtp::interrupted()
     QVERIFY(!send(*transport, old, QStringLiteral("picture.jpg")));
 
     qint64 sent = 0;
-    const Problem problem = transport->upload(big, QStringLiteral("picture.jpg.part"), [&](qint64 bytes) {
-        sent = bytes;
-        if (bytes >= (1 << 20) && !cancelled) {
-            if (what == 0)
-                cancelled = true;
-            else if (what == 1)
-                server.kill();
-            else
-                server.freeze(true);
-        }
-        return true;
-    });
+    const Problem problem =
+        transport->upload(big, QStringLiteral("picture.jpg.part"), [&](qint64 bytes) {
+            sent = bytes;
+            if (bytes >= (1 << 20) && !cancelled) {
+                if (what == 0)
+                    cancelled = true;
+                else if (what == 1)
+                    server.kill();
+                else
+                    server.freeze(true);
+            }
+            return true;
+        });
     QCOMPARE(problem.failure, failure);
     QVERIFY(sent < (64 << 20));
     QCOMPARE(readAll(server.home() + QStringLiteral("/picture.jpg")), QByteArray("old picture"));

@@ -110,10 +110,9 @@ public:
         openssl.start(QStringLiteral("openssl"),
                       {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
                        QStringLiteral("rsa:2048"), QStringLiteral("-nodes"),
-                       QStringLiteral("-keyout"), QStringLiteral("key.pem"),
-                       QStringLiteral("-out"), QStringLiteral("cert.pem"),
-                       QStringLiteral("-days"), QStringLiteral("30"), QStringLiteral("-subj"),
-                       QStringLiteral("/CN=Tarnwell test")});
+                       QStringLiteral("-keyout"), QStringLiteral("key.pem"), QStringLiteral("-out"),
+                       QStringLiteral("cert.pem"), QStringLiteral("-days"), QStringLiteral("30"),
+                       QStringLiteral("-subj"), QStringLiteral("/CN=Tarnwell test")});
         if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0)
             return fail(QStringLiteral("openssl req: ") +
                         QString::fromLocal8Bit(openssl.readAllStandardError()));
@@ -202,31 +201,29 @@ private:
 
     bool writeConfiguration()
     {
-        const QByteArray folder = m_folder.path().toUtf8();
         QByteArray config = "ServerType standalone\n"
                             "ServerName \"Tarnwell test\"\n"
                             "DefaultAddress 127.0.0.1\n"
                             "SocketBindTight on\n"
                             "UseIPv6 off\n"
                             "UseReverseDNS off\n"
-                            "Port " + QByteArray::number(m_port) + "\n"
-                            "PassivePorts " + QByteArray::number(m_passive) + ' ' +
-                            QByteArray::number(m_passive + kPassivePorts - 1) + "\n"
-                            "PidFile " + folder + "/proftpd.pid\n"
-                            "ScoreboardFile " + folder + "/proftpd.scoreboard\n"
+                            "Port @PORT@\n"
+                            "PassivePorts @PASSIVE@\n"
+                            "PidFile @FOLDER@/proftpd.pid\n"
+                            "ScoreboardFile @FOLDER@/proftpd.scoreboard\n"
                             "DelayEngine off\n"
                             "WtmpLog off\n"
                             "UseFtpUsers off\n"
                             "RequireValidShell off\n"
                             "AuthPAM off\n"
                             "AuthOrder mod_auth_file.c\n"
-                            "AuthUserFile " + folder + "/passwd\n"
+                            "AuthUserFile @FOLDER@/passwd\n"
                             "AllowOverwrite on\n"
                             "MaxLoginAttempts 3\n"
-                            "SystemLog " + folder + "/proftpd.log\n"
+                            "SystemLog @FOLDER@/proftpd.log\n"
                             "TransferLog none\n"
                             "LogFormat commands \"%r\"\n"
-                            "ExtendedLog " + folder + "/commands.log ALL commands\n";
+                            "ExtendedLog @FOLDER@/commands.log ALL commands\n";
         // As root (in CI) the server keeps the root user for its sessions, so
         // that the test can read what it wrote; locking the user in its folder
         // needs root.
@@ -238,9 +235,13 @@ private:
                       "TLSEngine on\n"
                       "TLSRequired on\n"
                       "TLSProtocol TLSv1.2 TLSv1.3\n"
-                      "TLSRSACertificateFile " + folder + "/cert.pem\n"
-                      "TLSRSACertificateKeyFile " + folder + "/key.pem\n"
-                      "TLSLog " + folder + "/tls.log\n";
+                      "TLSRSACertificateFile @FOLDER@/cert.pem\n"
+                      "TLSRSACertificateKeyFile @FOLDER@/key.pem\n"
+                      "TLSLog @FOLDER@/tls.log\n";
+        config.replace("@PORT@", QByteArray::number(m_port))
+            .replace("@PASSIVE@", QByteArray::number(m_passive) + ' ' +
+                                      QByteArray::number(m_passive + kPassivePorts - 1))
+            .replace("@FOLDER@", m_folder.path().toUtf8());
         return write(QStringLiteral("proftpd.conf"), config, QFile::ReadOwner | QFile::WriteOwner);
     }
 
