@@ -179,9 +179,10 @@ FtpTransport::FtpTransport(const Site &site, const Store &store, const std::atom
                 rememberedCertificate(file.read(kStoreLimit), serverKey(m_site.host, m_site.port));
         m_remembered = remembered.has_value();
         m_check.expected = m_remembered ? remembered->fingerprint : m_site.acceptedFingerprint;
-        if (m_remembered)
-            curl_easy_setopt(m_curl, CURLOPT_PINNEDPUBLICKEY,
-                             remembered->pin.toLatin1().constData());
+        // libcurl's own pin besides the fingerprint: the key must not change either.
+        if (m_remembered && curl_easy_setopt(m_curl, CURLOPT_PINNEDPUBLICKEY,
+                                             remembered->pin.toLatin1().constData()) != CURLE_OK)
+            return;
     }
     const bool authorities = m_check.expected.isEmpty();
     m_usable =
@@ -191,10 +192,10 @@ FtpTransport::FtpTransport(const Site &site, const Store &store, const std::atom
         curl_easy_setopt(m_curl, CURLOPT_USERNAME, m_site.user.toUtf8().constData()) == CURLE_OK &&
         curl_easy_setopt(m_curl, CURLOPT_PASSWORD, m_site.password.toUtf8().constData()) ==
             CURLE_OK &&
-        curl_easy_setopt(m_curl, CURLOPT_USE_SSL, tls ? CURLUSESSL_ALL : CURLUSESSL_NONE) ==
+        curl_easy_setopt(m_curl, CURLOPT_USE_SSL, long(tls ? CURLUSESSL_ALL : CURLUSESSL_NONE)) ==
             CURLE_OK &&
-        curl_easy_setopt(m_curl, CURLOPT_FTPSSLAUTH, CURLFTPAUTH_TLS) == CURLE_OK &&
-        curl_easy_setopt(m_curl, CURLOPT_FTP_CREATE_MISSING_DIRS, CURLFTP_CREATE_DIR_NONE) ==
+        curl_easy_setopt(m_curl, CURLOPT_FTPSSLAUTH, long(CURLFTPAUTH_TLS)) == CURLE_OK &&
+        curl_easy_setopt(m_curl, CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR_NONE)) ==
             CURLE_OK &&
         curl_easy_setopt(m_curl, CURLOPT_FTP_SKIP_PASV_IP, 1L) == CURLE_OK &&
         curl_easy_setopt(m_curl, CURLOPT_CONNECTTIMEOUT, kSeconds) == CURLE_OK &&
@@ -215,7 +216,8 @@ FtpTransport::FtpTransport(const Site &site, const Store &store, const std::atom
          // libcurl resumes the next data connection from it rather than from
          // the control connection, which ProFTPD and vsftpd refuse ("425").
          (curl_easy_setopt(m_curl, CURLOPT_SSLVERSION,
-                           CURL_SSLVERSION_TLSv1_2 | CURL_SSLVERSION_MAX_TLSv1_2) == CURLE_OK &&
+                           long(CURL_SSLVERSION_TLSv1_2) | long(CURL_SSLVERSION_MAX_TLSv1_2)) ==
+              CURLE_OK &&
           curl_easy_setopt(m_curl, CURLOPT_SSL_VERIFYPEER, authorities ? 1L : 0L) == CURLE_OK &&
           curl_easy_setopt(m_curl, CURLOPT_SSL_VERIFYHOST, authorities ? 2L : 0L) == CURLE_OK &&
           curl_easy_setopt(m_curl, CURLOPT_SSL_CTX_FUNCTION, &onSslContext) == CURLE_OK &&
