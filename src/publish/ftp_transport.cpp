@@ -29,6 +29,9 @@ namespace {
 constexpr long kSeconds = 20;   // to connect, and for a stalled server
 constexpr int kRepliesKept = 3; // the server's last words, for Details
 constexpr qint64 kStoreLimit = 1 << 20;
+// After a cancel, the part of a file already sent may still be removed, in
+// this long at most.
+constexpr long kCleanUpMilliseconds = 800;
 
 void initCurl()
 {
@@ -161,6 +164,7 @@ private:
     QByteArray m_lastVerb; // the verb alone: a PASS line's password is never kept
     const SentSoFar *m_sentSoFar = nullptr;
     bool m_stopped = false;
+    bool m_cleaningUp = false; // a removal after a cancel
 };
 
 FtpTransport::FtpTransport(const Site &site, const Store &store, const std::atomic_bool &cancelled)
@@ -260,7 +264,7 @@ int FtpTransport::onDebug(CURL *, curl_infotype type, char *data, size_t size, v
 int FtpTransport::onProgress(void *self, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent)
 {
     auto *transport = static_cast<FtpTransport *>(self);
-    if (transport->m_cancelled)
+    if (transport->m_cancelled && !transport->m_cleaningUp)
         return 1;
     if (transport->m_sentSoFar && *transport->m_sentSoFar && !(*transport->m_sentSoFar)(sent)) {
         transport->m_stopped = true;
@@ -326,7 +330,7 @@ CURLcode FtpTransport::perform(const QByteArray &url, Request request, QFile *so
     m_stopped = false;
     if (!m_usable)
         return CURLE_FAILED_INIT;
-    if (m_cancelled)
+    if (m_cancelled && !m_cleaningUp)
         return CURLE_ABORTED_BY_CALLBACK;
     curl_slist *list = nullptr;
     for (const QByteArray &command : commands) {
@@ -550,7 +554,15 @@ Problem FtpTransport::remove(const QString &path)
     const std::optional<QStringList> parts = segments(path, &problem);
     if (!parts)
         return problem;
-    return commands({"DELE " + commandPath(*parts)});
+    // A cancelled publish leaves no part of a file behind where it can help it.
+    m_cleaningUp = m_cancelled;
+    if (m_cleaningUp)
+        curl_easy_setopt(m_curl, CURLOPT_TIMEOUT_MS, kCleanUpMilliseconds);
+    problem = commands({"DELE " + commandPath(*parts)});
+    if (m_cleaningUp)
+        curl_easy_setopt(m_curl, CURLOPT_TIMEOUT_MS, 0L);
+    m_cleaningUp = false;
+    return problem;
 }
 
 } // namespace
