@@ -17,14 +17,14 @@ fuzz_seconds=30
 # (built by "run" too) and its fuzz target; the program never links it.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-webengine-dev qt6-image-formats-plugins xvfb
     desktop-file-utils appstream dpkg-dev file libgumbo-dev
-    libssh-dev libcurl4-openssl-dev qtkeychain-qt6-dev)
+    libssh-dev libcurl4-openssl-dev libssl-dev qtkeychain-qt6-dev)
 # The tests' fuzz targets: clang, libFuzzer and clang's sanitizer runtimes, and
 # llvm-symbolizer for readable reports. (gcc's sanitizer runtimes come with g++.)
 if [[ $action == test ]]; then
     packages+=(clang-14 libclang-rt-14-dev llvm-14)
     # The servers that the publishing tests start on 127.0.0.1, and a
     # keyring of their own on a session bus of their own.
-    packages+=(openssh-server openssh-client proftpd-core proftpd-mod-crypto
+    packages+=(openssh-server openssh-client proftpd-core proftpd-mod-crypto openssl
         dbus-daemon dbus-bin gnome-keyring)
     # The web checks: headless Chromium, Java for the Nu HTML checker, and
     # Node.js with npm to drive them, unless the machine has its own.
@@ -76,7 +76,7 @@ fuzz() {
     cmake --build "$fuzz_dir" --target fuzzers
     local scratch name log
     scratch="$(mktemp -d)"
-    for name in loader writer kept picture_header page_reader file_guard sent_record; do
+    for name in loader writer kept picture_header page_reader file_guard sent_record ftp_reply; do
         cp -R "fuzz/corpus/$name" "$scratch/$name"
         log="$fuzz_dir/fuzz_$name.log"
         echo "fuzz_$name: ${fuzz_seconds} s on a copy of fuzz/corpus/$name"

@@ -1,0 +1,128 @@
+#include "ftp_text.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+namespace tarnwell::publish {
+
+namespace {
+const QString kServers = QStringLiteral("servers");
+const QString kFingerprint = QStringLiteral("fingerprint");
+const QString kPin = QStringLiteral("pin");
+
+bool wellFormed(const RememberedCertificate &certificate)
+{
+    // 32 bytes: 43 characters of base64, and "=" where padded.
+    static const QRegularExpression fingerprint(QStringLiteral("\\ASHA256:[A-Za-z0-9+/]{43}\\z"));
+    static const QRegularExpression pin(QStringLiteral("\\Asha256//[A-Za-z0-9+/]{43}=\\z"));
+    return fingerprint.match(certificate.fingerprint).hasMatch() &&
+           pin.match(certificate.pin).hasMatch();
+}
+
+QJsonObject serversIn(const QByteArray &file)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(file);
+    return document.object().value(kServers).toObject();
+}
+} // namespace
+
+std::optional<ReplyLine> readReplyLine(QByteArrayView line)
+{
+    if (line.size() < 3 || line[0] < '1' || line[0] > '5')
+        return std::nullopt;
+    for (int i = 1; i < 3; ++i) {
+        if (line[i] < '0' || line[i] > '9')
+            return std::nullopt;
+    }
+    if (line.size() > 3 && line[3] != ' ' && line[3] != '-' && line[3] != '\r' && line[3] != '\n')
+        return std::nullopt;
+    ReplyLine reply;
+    reply.code = (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
+    reply.last = line.size() == 3 || line[3] != '-';
+    // The server's words are shown in a message: no control characters, and
+    // no more than fits there.
+    const qsizetype length = std::min<qsizetype>(line.size() - 4, kReplyTextLength * 4);
+    QString text = length > 0 ? QString::fromUtf8(line.sliced(4, length)) : QString();
+    for (QChar &c : text) {
+        if (!c.isPrint())
+            c = QLatin1Char(' ');
+    }
+    text = text.simplified();
+    if (text.size() > kReplyTextLength) {
+        text.truncate(kReplyTextLength);
+        if (text.back().isHighSurrogate())
+            text.chop(1);
+        text = text.trimmed(); // cut just after a space
+    }
+    reply.text = text;
+    return reply;
+}
+
+Failure failureForReply(int code, QByteArrayView verb)
+{
+    switch (code) {
+    case 421: // the server closes the connection
+    case 425: // no data connection
+    case 426: // the data connection broke
+        return Failure::ConnectionLost;
+    case 530:
+        return Failure::LoginRefused;
+    case 452:
+    case 552:
+        return Failure::NoRoom;
+    case 532:
+    case 553:
+        return Failure::NoPermission;
+    case 550:
+        // A folder that cannot be entered is missing; the rest is refused.
+        if (verb == "CWD")
+            return Failure::FolderMissing;
+        if (verb == "STOR" || verb == "APPE" || verb == "MKD" || verb == "RNTO" || verb == "DELE")
+            return Failure::NoPermission;
+        return Failure::Other;
+    default:
+        return Failure::Other;
+    }
+}
+
+QString serverKey(const QString &host, int port)
+{
+    const QString name = host.contains(QLatin1Char(':')) ? u'[' + host + u']' : host;
+    return name + u':' + QString::number(port);
+}
+
+std::optional<RememberedCertificate> rememberedCertificate(const QByteArray &file,
+                                                           const QString &server)
+{
+    const QJsonObject entry = serversIn(file).value(server).toObject();
+    RememberedCertificate certificate{entry.value(kFingerprint).toString(),
+                                      entry.value(kPin).toString()};
+    if (!wellFormed(certificate))
+        return std::nullopt;
+    return certificate;
+}
+
+std::optional<QByteArray> withCertificate(const QByteArray &file, const QString &server,
+                                          const RememberedCertificate &certificate)
+{
+    if (!wellFormed(certificate))
+        return std::nullopt;
+    QJsonObject servers = serversIn(file);
+    servers.insert(server,
+                   QJsonObject{{kFingerprint, certificate.fingerprint}, {kPin, certificate.pin}});
+    return QJsonDocument(QJsonObject{{kServers, servers}}).toJson(QJsonDocument::Indented);
+}
+
+QString fingerprintOf(const QByteArray &sha256)
+{
+    return QStringLiteral("SHA256:") +
+           QString::fromLatin1(sha256.toBase64(QByteArray::OmitTrailingEquals));
+}
+
+QString pinOf(const QByteArray &sha256)
+{
+    return QStringLiteral("sha256//") + QString::fromLatin1(sha256.toBase64());
+}
+
+} // namespace tarnwell::publish

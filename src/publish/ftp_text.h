@@ -1,0 +1,56 @@
+#pragma once
+
+#include "site.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <optional>
+
+// What an FTP server says, and the file of certificates the user accepted:
+// both come from outside, so they are read here, apart from the transfers.
+namespace tarnwell::publish {
+
+// One line of a server's reply: "550 No such file" or "211-Features:".
+struct ReplyLine
+{
+    int code = 0;
+    bool last = true; // "550 ..." ends the reply, "211-..." goes on
+    QString text;     // printable, at most kReplyTextLength characters
+};
+
+inline constexpr int kReplyTextLength = 300;
+
+// Nothing when the line does not start with three digits (the inner lines of
+// a reply that goes on over several lines).
+std::optional<ReplyLine> readReplyLine(QByteArrayView line);
+
+// What a failed command's reply code means for the user; verb is the
+// command's first word ("CWD", "STOR"...).
+Failure failureForReply(int code, QByteArrayView verb);
+
+// A certificate that the user accepted for a host and port.
+struct RememberedCertificate
+{
+    QString fingerprint; // "SHA256:" and the certificate's digest in base64
+    QString pin;         // "sha256//" and the public key's digest in base64
+};
+
+// "host:port", with an IPv6 address in brackets.
+QString serverKey(const QString &host, int port);
+
+// The certificate remembered for a server in the file's bytes; nothing when
+// there is none or the file is damaged.
+std::optional<RememberedCertificate> rememberedCertificate(const QByteArray &file,
+                                                           const QString &server);
+
+// The file's bytes with the server's certificate set; a damaged file is
+// started afresh. Nothing when the certificate's fields are not well formed.
+std::optional<QByteArray> withCertificate(const QByteArray &file, const QString &server,
+                                          const RememberedCertificate &certificate);
+
+// "SHA256:" + base64 (no padding) of a digest, and "sha256//" + base64.
+QString fingerprintOf(const QByteArray &sha256);
+QString pinOf(const QByteArray &sha256);
+
+} // namespace tarnwell::publish

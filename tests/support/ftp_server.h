@@ -1,0 +1,258 @@
+#pragma once
+
+// A ProFTPD of the test's own on 127.0.0.1, as a small web host runs it: one
+// virtual user from its own password file (no system account) locked in its
+// folder, a self-signed certificate, explicit TLS required on the control and
+// data connections (with TLS session reuse on the data connection, ProFTPD's
+// default), passive ports in a small free range, overwriting allowed. Or,
+// when asked, plain FTP with no TLS at all. Everything, its log included,
+// lives in a temporary folder that goes when the server does.
+
+#include <QByteArray>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+#include <unistd.h>
+
+namespace tarnwell::test {
+
+class FtpServer final
+{
+public:
+    enum class Tls { Required, None };
+
+    explicit FtpServer(Tls tls = Tls::Required)
+        : m_tls(tls),
+          m_password(QByteArray::number(QRandomGenerator::global()->generate64(), 36) + "-Pw")
+    {
+        QDir(m_folder.path()).mkdir(QStringLiteral("home"));
+    }
+    ~FtpServer() { stop(); }
+    FtpServer(const FtpServer &) = delete;
+    FtpServer &operator=(const FtpServer &) = delete;
+
+    QString user() const { return QStringLiteral("ann"); }
+    QString password() const { return QString::fromLatin1(m_password); }
+    int port() const { return m_port; }
+    // The user's folder on the server: the login folder.
+    QString home() const { return m_folder.filePath(QStringLiteral("home")); }
+    QString certificate() const { return m_folder.filePath(QStringLiteral("cert.pem")); }
+    // Every command that reached the server, one a line ("PASS (hidden)" for a
+    // password), and ProFTPD's own log.
+    QByteArray commands() const { return read(QStringLiteral("commands.log")); }
+    QByteArray log() const { return read(QStringLiteral("proftpd.log")); }
+    QString error() const { return m_error; }
+
+    // Makes the files and starts the server; true once it greets. A second
+    // start after stop() keeps the port, the password and the folder.
+    bool start()
+    {
+        stop();
+        if (m_port == 0 && !choosePorts())
+            return fail(QStringLiteral("no free ports"));
+        if (m_tls == Tls::Required && !QFile::exists(certificate()) && !newCertificate())
+            return false;
+        if (!writePasswordFile() || !writeConfiguration())
+            return false;
+        const QString proftpd = QStandardPaths::findExecutable(
+            QStringLiteral("proftpd"), {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin")});
+        if (proftpd.isEmpty())
+            return fail(QStringLiteral("proftpd is not installed"));
+        // A process group of its own, so that its sessions go with it.
+        m_process.setChildProcessModifier([] { ::setsid(); });
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        m_process.start(proftpd, {QStringLiteral("-n"), QStringLiteral("-c"),
+                                  m_folder.filePath(QStringLiteral("proftpd.conf"))});
+        if (!m_process.waitForStarted(5000))
+            return fail(QStringLiteral("proftpd did not start"));
+        QElapsedTimer timer;
+        timer.start();
+        for (int attempt = 0; attempt < 100 && timer.elapsed() < 10000; ++attempt) {
+            if (m_process.state() != QProcess::Running)
+                return fail(QStringLiteral("proftpd stopped: ") +
+                            QString::fromLocal8Bit(m_process.readAll() + log()));
+            QTcpSocket socket;
+            socket.connectToHost(QStringLiteral("127.0.0.1"), quint16(m_port));
+            if (socket.waitForConnected(500) && socket.waitForReadyRead(1000) &&
+                socket.readLine().startsWith("220"))
+                return true;
+            QThread::msleep(100);
+        }
+        stop();
+        return fail(QStringLiteral("proftpd did not answer"));
+    }
+
+    // Stops the server and every session at once.
+    void stop() { sendSignal(SIGTERM); }
+    // Ends the server and its sessions with no goodbye, as a crash would.
+    void kill() { sendSignal(SIGKILL); }
+    // Stops the server and its sessions where they are, or lets them go on:
+    // a server that hangs.
+    void freeze(bool frozen)
+    {
+        if (m_process.state() != QProcess::NotRunning)
+            ::kill(-pid_t(m_process.processId()), frozen ? SIGSTOP : SIGCONT);
+    }
+
+    // A new self-signed certificate, used from the next start.
+    bool newCertificate()
+    {
+        QProcess openssl;
+        openssl.setWorkingDirectory(m_folder.path());
+        openssl.start(QStringLiteral("openssl"),
+                      {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                       QStringLiteral("rsa:2048"), QStringLiteral("-nodes"),
+                       QStringLiteral("-keyout"), QStringLiteral("key.pem"), QStringLiteral("-out"),
+                       QStringLiteral("cert.pem"), QStringLiteral("-days"), QStringLiteral("30"),
+                       QStringLiteral("-subj"), QStringLiteral("/CN=Tarnwell test")});
+        if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0)
+            return fail(QStringLiteral("openssl req: ") +
+                        QString::fromLocal8Bit(openssl.readAllStandardError()));
+        return true;
+    }
+
+private:
+    bool fail(const QString &why)
+    {
+        m_error = why;
+        return false;
+    }
+
+    QByteArray read(const QString &name) const
+    {
+        QFile file(m_folder.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    bool write(const QString &name, const QByteArray &bytes, QFile::Permissions permissions)
+    {
+        QFile file(m_folder.filePath(name));
+        return (file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                file.write(bytes) == bytes.size() && file.setPermissions(permissions)) ||
+               fail(QStringLiteral("cannot write ") + name);
+    }
+
+    void sendSignal(int number)
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        freeze(false); // a stopped process would not see the signal
+        ::kill(-pid_t(m_process.processId()), number);
+        if (!m_process.waitForFinished(5000)) {
+            ::kill(-pid_t(m_process.processId()), SIGKILL);
+            m_process.waitForFinished(5000);
+        }
+    }
+
+    static bool freePort(int port)
+    {
+        QTcpServer probe;
+        return probe.listen(QHostAddress::LocalHost, quint16(port));
+    }
+
+    bool choosePorts()
+    {
+        QTcpServer probe;
+        if (!probe.listen(QHostAddress::LocalHost))
+            return false;
+        m_port = probe.serverPort();
+        probe.close();
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            const int first = QRandomGenerator::global()->bounded(30000, 60000);
+            bool free = first != m_port;
+            for (int port = first; free && port < first + kPassivePorts; ++port)
+                free = port != m_port && freePort(port);
+            if (free) {
+                m_passive = first;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The password travels to openssl on its standard input, never as an
+    // argument that any process list would show.
+    bool writePasswordFile()
+    {
+        QProcess openssl;
+        openssl.start(QStringLiteral("openssl"),
+                      {QStringLiteral("passwd"), QStringLiteral("-6"), QStringLiteral("-stdin")});
+        if (!openssl.waitForStarted(5000))
+            return fail(QStringLiteral("openssl did not start"));
+        openssl.write(m_password + '\n');
+        openssl.closeWriteChannel();
+        if (!openssl.waitForFinished(10000) || openssl.exitCode() != 0)
+            return fail(QStringLiteral("openssl passwd failed"));
+        const QByteArray hash = openssl.readAllStandardOutput().trimmed();
+        const QByteArray line = user().toUtf8() + ':' + hash + ':' + QByteArray::number(getuid()) +
+                                ':' + QByteArray::number(getgid()) + "::" + home().toUtf8() +
+                                ":/bin/false\n";
+        // ProFTPD refuses a password file that others can read.
+        return write(QStringLiteral("passwd"), line, QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+    bool writeConfiguration()
+    {
+        QByteArray config = "ServerType standalone\n"
+                            "ServerName \"Tarnwell test\"\n"
+                            "DefaultAddress 127.0.0.1\n"
+                            "SocketBindTight on\n"
+                            "UseIPv6 off\n"
+                            "UseReverseDNS off\n"
+                            "Port @PORT@\n"
+                            "PassivePorts @PASSIVE@\n"
+                            "PidFile @FOLDER@/proftpd.pid\n"
+                            "ScoreboardFile @FOLDER@/proftpd.scoreboard\n"
+                            "DelayEngine off\n"
+                            "WtmpLog off\n"
+                            "UseFtpUsers off\n"
+                            "RequireValidShell off\n"
+                            "AuthPAM off\n"
+                            "AuthOrder mod_auth_file.c\n"
+                            "AuthUserFile @FOLDER@/passwd\n"
+                            "AllowOverwrite on\n"
+                            "MaxLoginAttempts 3\n"
+                            "SystemLog @FOLDER@/proftpd.log\n"
+                            "TransferLog none\n"
+                            "LogFormat commands \"%r\"\n"
+                            "ExtendedLog @FOLDER@/commands.log ALL commands\n";
+        // As root (in CI) the server keeps the root user for its sessions, so
+        // that the test can read what it wrote; locking the user in its folder
+        // needs root.
+        if (getuid() == 0)
+            config += "User root\nGroup root\nRootLogin on\nDefaultRoot ~\n";
+        if (m_tls == Tls::Required)
+            config += "ModulePath /usr/lib/proftpd\n"
+                      "LoadModule mod_tls.c\n"
+                      "TLSEngine on\n"
+                      "TLSRequired on\n"
+                      "TLSProtocol TLSv1.2 TLSv1.3\n"
+                      "TLSRSACertificateFile @FOLDER@/cert.pem\n"
+                      "TLSRSACertificateKeyFile @FOLDER@/key.pem\n"
+                      "TLSLog @FOLDER@/tls.log\n";
+        config.replace("@PORT@", QByteArray::number(m_port))
+            .replace("@PASSIVE@", QByteArray::number(m_passive) + ' ' +
+                                      QByteArray::number(m_passive + kPassivePorts - 1))
+            .replace("@FOLDER@", m_folder.path().toUtf8());
+        return write(QStringLiteral("proftpd.conf"), config, QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+    static constexpr int kPassivePorts = 8;
+    const Tls m_tls;
+    const QByteArray m_password;
+    QTemporaryDir m_folder;
+    QProcess m_process;
+    int m_port = 0;
+    int m_passive = 0;
+    QString m_error;
+};
+
+} // namespace tarnwell::test
