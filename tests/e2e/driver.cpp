@@ -92,7 +92,11 @@ QString Program::send(const QString &step)
 
 QString Program::text(const QString &name)
 {
-    const QString reply = send("get " + name);
+    // As a step does, it waits until the screen has taken the last answer.
+    QDeadlineTimer deadline(patience);
+    QString reply;
+    while ((reply = send("get " + name)).startsWith("wait ") && !deadline.hasExpired())
+        QTest::qWait(10);
     return reply.startsWith("ok ") ? reply.mid(3) : QString();
 }
 

@@ -35,9 +35,12 @@ public:
         m_keyring.setProcessEnvironment(environment);
         m_keyring.start("gnome-keyring-daemon",
                         {"--foreground", "--unlock", "--components=secrets"});
+        // It reads its unlock password until the end of its input.
+        const bool started = m_keyring.waitForStarted(5000);
         m_keyring.write("keyring's own password");
+        m_keyring.waitForBytesWritten(5000);
         m_keyring.closeWriteChannel();
-        if (!m_keyring.waitForStarted(5000) || !waitForService(environment))
+        if (!started || !waitForService(environment))
             m_error = "gnome-keyring-daemon did not start: " +
                       QString::fromLocal8Bit(m_keyring.readAllStandardError());
     }
