@@ -1,0 +1,323 @@
+#include "document/page_file.h"
+#include "html/modern.h"
+
+#include <QTest>
+
+using namespace tarnwell;
+
+namespace {
+const QString kTimes = QStringLiteral("font-family: 'Times New Roman', Times, serif");
+const QString kArial = QStringLiteral("font-family: Arial, Helvetica, sans-serif");
+
+PagePicture photo(const QString &alt = QStringLiteral("A lake"))
+{
+    return {QStringLiteral("photo1.jpg"), alt, QSize(1600, 1200)};
+}
+} // namespace
+
+class TestModern final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void headText_data();
+    void headText();
+    void bodyLines_data();
+    void bodyLines();
+    void headings_data();
+    void headings();
+    void textFragments_data();
+    void textFragments();
+    void pictures_data();
+    void pictures();
+    void links_data();
+    void links();
+    void pageClosing();
+};
+
+void TestModern::headText_data()
+{
+    const QString top = QStringLiteral(
+        "<!DOCTYPE html>\r\n<html lang=\"en\">\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
+        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\r\n");
+    const QString tail = QStringLiteral(
+        "<meta name=\"generator\" content=\"Tarnwell\">\r\n<style>\r\n"
+        "body { overflow-wrap: break-word; }\r\n"
+        "img { max-width: 100%; height: auto; }\r\n"
+        "a:focus { outline: 3px solid currentColor; outline-offset: 2px; }\r\n"
+        ".side { display: flex; flex-wrap: wrap; align-items: center; gap: 1em; }\r\n"
+        ".side > p { flex: 1 1 15em; margin: 0; }\r\n"
+        "</style>\r\n</head>\r\n");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("no description") << "My page"
+                                    << "en"
+                                    << "" << top + "<title>My page</title>\r\n" + tail;
+    QTest::newRow("description escaped")
+        << "My page"
+        << "en"
+        << "Fish & \"chips\" <here>"
+        << top +
+               "<title>My page</title>\r\n<meta name=\"description\" content=\"Fish &amp; "
+               "&quot;chips&quot; <here>\">\r\n" +
+               tail;
+    QTest::newRow("title as typed, other language")
+        << "A < B & \"ж\""
+        << "pt-BR"
+        << ""
+        << QString(top).replace("\"en\"", "\"pt-BR\"") + "<title>A < B & \"ж\"</title>\r\n" + tail;
+}
+
+void TestModern::headText()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, language);
+    QFETCH(QString, description);
+    QFETCH(QString, expected);
+    QCOMPARE(modernHeadText(title, language, description), expected);
+}
+
+void TestModern::bodyLines_data()
+{
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<QString>("colour");
+    QTest::addColumn<QString>("texture");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("white") << int(BackgroundChoice::PlainColour) << "FFFFFF"
+                           << "tile.gif"
+                           << "<body style=\"background-color: #FFFFFF\">\r\n<main>\r\n";
+    QTest::newRow("own file") << int(BackgroundChoice::OwnFile) << "FFFFFF"
+                              << "tile.gif"
+                              << "<body style=\"background-image: url('tile.gif')\">\r\n<main>\r\n";
+    QTest::newRow("gallery, awkward name")
+        << int(BackgroundChoice::Gallery) << "FFFFFF"
+        << "it's my \"tile\"#1.gif"
+        << "<body style=\"background-image: url('it%27s%20my%20%22tile%22%231.gif')\">\r\n"
+           "<main>\r\n";
+    QTest::newRow("none") << int(BackgroundChoice::None) << "FFFFFF"
+                          << "tile.gif"
+                          << "<body>\r\n<main>\r\n";
+}
+
+void TestModern::bodyLines()
+{
+    QFETCH(int, choice);
+    QFETCH(QString, colour);
+    QFETCH(QString, texture);
+    QFETCH(QString, expected);
+    QCOMPARE(modernBodyLine(BackgroundChoice(choice), colour, texture), expected);
+}
+
+void TestModern::headings_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<bool>("arial");
+    QTest::addColumn<bool>("centred");
+    QTest::addColumn<QString>("opening");
+    QTest::addColumn<QString>("closing");
+    QTest::newRow("worked example") << "Welcome" << 1 << false << false
+                                    << "<h1 style=\"" + kTimes + "; color: #0000FF\">Welcome"
+                                    << "</h1>";
+    QTest::newRow("H3 arial centred")
+        << "News" << 3 << true << true
+        << "<h3 style=\"" + kArial + "; color: #0000FF; text-align: center\">News"
+        << "</h3>";
+    QTest::newRow("size out of range")
+        << "" << 4 << false << false << "<h1 style=\"" + kTimes + "; color: #0000FF\">"
+        << "</h1>";
+}
+
+void TestModern::headings()
+{
+    QFETCH(QString, text);
+    QFETCH(int, size);
+    QFETCH(bool, arial);
+    QFETCH(bool, centred);
+    QFETCH(QString, opening);
+    QFETCH(QString, closing);
+    const HeadingFont font = arial ? HeadingFont::ArialHelvetica : HeadingFont::TimesRoman;
+    const HeadingFragment heading = modernHeading(text, size, "0000FF", font, centred);
+    QCOMPARE(heading.text(), opening + closing);
+    QCOMPARE(heading.opening, opening);
+    // A further heading is the same element, on a line of its own.
+    QCOMPARE(modernHeadingElement(text, size, font, "#0000FF", centred),
+             "\r\n" + opening + closing);
+}
+
+void TestModern::textFragments_data()
+{
+    QTest::addColumn<QString>("fragment");
+    QTest::addColumn<QString>("expected");
+    const QString black = QStringLiteral("#000000");
+    QTest::newRow("worked example paragraph")
+        << modernParagraph("Hello", TextFont::Times, 4, Emphasis::Normal, black)
+        << "\r\n<p style=\"" + kTimes + "; font-size: 1.125rem; color: #000000\">Hello</p>";
+    QTest::newRow("bold arial, small size kept readable")
+        << modernParagraph("Hi", TextFont::Arial, 1, Emphasis::Bold, "#FF0000")
+        << "\r\n<p style=\"" + kArial +
+               "; font-size: 1rem; color: #FF0000; font-weight: bold\">Hi</p>";
+    QTest::newRow("italic largest, text as typed")
+        << modernParagraph("a & b\r\n<b>c</b>", TextFont::Times, 7, Emphasis::Italic, black)
+        << "\r\n<p style=\"" + kTimes +
+               "; font-size: 3rem; color: #000000; font-style: italic\">a & b\r\n<b>c</b></p>";
+    QTest::newRow("size 5") << modernParagraph("", TextFont::Times, 5, Emphasis::Normal, black)
+                            << "\r\n<p style=\"" + kTimes +
+                                   "; font-size: 1.5rem; color: #000000\"></p>";
+    QTest::newRow("size 6") << modernParagraph("", TextFont::Times, 6, Emphasis::Normal, black)
+                            << "\r\n<p style=\"" + kTimes +
+                                   "; font-size: 2rem; color: #000000\"></p>";
+    QTest::newRow("rules") << modernRule("100%") + modernRule("50%")
+                           << "\r\n<hr style=\"width: 100%\">\r\n<hr style=\"width: 50%\">";
+    QTest::newRow("breaks") << modernLineBreak() + modernParagraphBreak() << "\r\n<br>\r\n<p></p>";
+}
+
+void TestModern::textFragments()
+{
+    QFETCH(QString, fragment);
+    QFETCH(QString, expected);
+    QCOMPARE(fragment, expected);
+}
+
+void TestModern::pictures_data()
+{
+    QTest::addColumn<QString>("fragment");
+    QTest::addColumn<QString>("expected");
+    const QString img =
+        QStringLiteral("<img src=\"photo1.jpg\" alt=\"A lake\" width=\"1600\" height=\"1200\">");
+    const PagePicture small{QStringLiteral("b.png"), QString(), QSize(300, 200)};
+    const QString smallImg =
+        QStringLiteral("<img src=\"b.png\" alt=\"\" width=\"300\" height=\"200\">");
+    QTest::newRow("single") << modernSinglePicture(photo(), false) << "\r\n<p>" + img + "</p>";
+    QTest::newRow("single centred") << modernSinglePicture(photo(), true)
+                                    << "\r\n<p style=\"text-align: center\">" + img + "</p>";
+    QTest::newRow("description escaped, size unknown")
+        << modernSinglePicture({"my photo #2.jpg", "Tom & \"Jerry\"", QSize()}, false)
+        << "\r\n<p><img src=\"my%20photo%20%232.jpg\" alt=\"Tom &amp; &quot;Jerry&quot;\"></p>";
+    QTest::newRow("name kept where safe")
+        << modernSinglePicture({"Été_(1)+a,b=c;~!@$*.png", "", QSize(1, 1)}, false)
+        << "\r\n<p><img src=\"Été_(1)+a,b=c;~!@$*.png\" alt=\"\" width=\"1\" height=\"1\"></p>";
+    QTest::newRow("name escaped where not")
+        << modernSinglePicture({"a%b?c:d&e'f\\g\th<>.png", "", QSize()}, false)
+        << "\r\n<p><img src=\"a%25b%3Fc%3Ad%26e%27f%5Cg%09h%3C%3E.png\" alt=\"\"></p>";
+    QTest::newRow("two") << modernTwoPictures(photo(), small, false)
+                         << "\r\n<div class=\"side\">\r\n" + img + "\r\n" + smallImg + "</div>";
+    QTest::newRow("two centred")
+        << modernTwoPictures(photo(), small, true)
+        << "\r\n<div class=\"side\" style=\"justify-content: center\">\r\n" + img + "\r\n" +
+               smallImg + "</div>";
+    const QString text =
+        "\r\n<p style=\"" + kTimes + "; font-size: 1rem; color: #000000\">Hello\r\nthere</p>";
+    QTest::newRow("text right of picture")
+        << modernTextAndPicture(photo(), "Hello\r\nthere", "#000000", TextPictureFont::Times, "3",
+                                true)
+        << "\r\n<div class=\"side\">\r\n" + img + text + "</div>";
+    QTest::newRow("text left of picture")
+        << modernTextAndPicture(photo(), "Hello\r\nthere", "#000000", TextPictureFont::Times, "3",
+                                false)
+        << "\r\n<div class=\"side\">" + text + "\r\n" + img + "</div>";
+    QTest::newRow("text arial size 5")
+        << modernTextAndPicture(small, "Hi", "#FF0000", TextPictureFont::Arial, "5", true)
+        << "\r\n<div class=\"side\">\r\n" + smallImg + "\r\n<p style=\"" + kArial +
+               "; font-size: 1.5rem; color: #FF0000\">Hi</p></div>";
+}
+
+void TestModern::pictures()
+{
+    QFETCH(QString, fragment);
+    QFETCH(QString, expected);
+    QCOMPARE(fragment, expected);
+}
+
+void TestModern::links_data()
+{
+    QTest::addColumn<QString>("fragment");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("text link") << modernTextLink("page2.html", "Next", LinkFont::Times, false, "3",
+                                                 "0000FF", false)
+                               << "\r\n<p><a href=\"page2.html\" style=\"" + kTimes +
+                                      "; font-size: 1rem; color: #0000FF\">Next</a></p>";
+    QTest::newRow("text link bold arial centred, address escaped")
+        << modernTextLink("my page.html?a=1&b=\"2\"", "Next & last", LinkFont::Arial, true, "4",
+                          "FF0000", true)
+        << "\r\n<p style=\"text-align: center\"><a href=\"my%20page.html?a=1&amp;b=&quot;2&quot;\" "
+           "style=\"" +
+               kArial +
+               "; font-size: 1.125rem; color: #FF0000; font-weight: bold\">Next & last</a></p>";
+
+    const ModernMouseOver home{{"home.gif", "Home", QSize(120, 40)}, "home2.gif"};
+    const ModernMouseOver news{{"news it's.gif", "News", QSize(120, 40)}, "news 2.gif"};
+    const QString homeAnchor = QStringLiteral(
+        "\r\n<a href=\"#\" onmouseover=\"this.querySelector('img').src='home2.gif'\" "
+        "onfocus=\"this.querySelector('img').src='home2.gif'\"\r\n"
+        " onmouseout=\"this.querySelector('img').src='home.gif'\" "
+        "onblur=\"this.querySelector('img').src='home.gif'\">\r\n"
+        "<img src=\"home.gif\" alt=\"Home\" width=\"120\" height=\"40\"></a>");
+    const QString newsAnchor = QStringLiteral(
+        "\r\n<a href=\"#\" onmouseover=\"this.querySelector('img').src='news%202.gif'\" "
+        "onfocus=\"this.querySelector('img').src='news%202.gif'\"\r\n"
+        " onmouseout=\"this.querySelector('img').src='news%20it%27s.gif'\" "
+        "onblur=\"this.querySelector('img').src='news%20it%27s.gif'\">\r\n"
+        "<img src=\"news%20it%27s.gif\" alt=\"News\" width=\"120\" height=\"40\"></a>");
+    QTest::newRow("one mouseover")
+        << modernMouseOverPictures(home, nullptr, false) << "\r\n<p>" + homeAnchor + "</p>";
+    QTest::newRow("two mouseovers centred")
+        << modernMouseOverPictures(home, &news, true)
+        << "\r\n<p style=\"text-align: center\">" + homeAnchor + newsAnchor + "</p>";
+    QTest::newRow("mouseover button in its paragraph")
+        << modernMouseOverButton("index.html", home, true)
+        << "\r\n<p>" + QString(homeAnchor).replace("href=\"#\"", "href=\"index.html\"") + "</p>";
+    QTest::newRow("mouseover button across, address escaped")
+        << modernMouseOverButton("a b&c.html", home, false)
+        << QString(homeAnchor).replace("href=\"#\"", "href=\"a%20b&amp;c.html\"");
+
+    const QList<PictureButton> buttons = {
+        {"one.html", {"b1.gif", "One", QSize(80, 30)}},
+        {"two.html", {"b2.gif", "Two", QSize(80, 30)}},
+        {"three.html", {"b3.gif", "Three", QSize(80, 30)}},
+    };
+    const auto anchor = [](const char *link, const char *file, const char *alt) {
+        return QStringLiteral("<a href=\"%1\" target=\"_top\"><img src=\"%2\" alt=\"%3\" "
+                              "width=\"80\" height=\"30\"></a>")
+            .arg(QLatin1String(link), QLatin1String(file), QLatin1String(alt));
+    };
+    const QString one = anchor("one.html", "b1.gif", "One");
+    const QString two = anchor("two.html", "b2.gif", "Two");
+    const QString three = anchor("three.html", "b3.gif", "Three");
+    QTest::newRow("one button") << modernButtonLinks(ButtonLayout::OneButton, buttons)
+                                << "\r\n<p>" + one + "</p>";
+    QTest::newRow("three across") << modernButtonLinks(ButtonLayout::ThreeAcross, buttons)
+                                  << "\r\n<p>" + one + "\r\n" + two + "\r\n" + three + "</p>";
+    QTest::newRow("two down") << modernButtonLinks(ButtonLayout::TwoDown, buttons)
+                              << "\r\n<p>" + one + "</p>\r\n<p>" + two + "</p>";
+    QTest::newRow("five across, three given")
+        << modernButtonLinks(ButtonLayout::FiveAcross, buttons)
+        << "\r\n<p>" + one + "\r\n" + two + "\r\n" + three + "</p>";
+    QTest::newRow("none given") << modernButtonLinks(ButtonLayout::TwoAcross, {}) << "";
+}
+
+void TestModern::links()
+{
+    QFETCH(QString, fragment);
+    QFETCH(QString, expected);
+    QCOMPARE(fragment, expected);
+}
+
+void TestModern::pageClosing()
+{
+    // Read back, a saved modern page is its body again: the closing lines go
+    // whole, the end of main with them, and saving adds them back once.
+    const QString body =
+        modernHeadText("My page", "en", "") +
+        modernBodyLine(BackgroundChoice::PlainColour, "FFFFFF", "") +
+        modernHeading("Welcome", 1, "0000FF", HeadingFont::TimesRoman, false).text() +
+        modernParagraph("Hello", TextFont::Times, 4, Emphasis::Normal, "#000000");
+    const QString saved = body + "\r\n" + modernPageClosing() + "\r\n";
+    QCOMPARE(saved.count("</main>"), 1);
+    QCOMPARE(readPageBytes(encodePage(saved, PageEncoding::Utf8)).body, body + "\r\n");
+}
+
+QTEST_APPLESS_MAIN(TestModern)
+#include "tst_modern.moc"
