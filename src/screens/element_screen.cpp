@@ -52,9 +52,12 @@ bool ElementScreen::described(const PictureDescription &description, int count)
         return true;
     m_workspace.interaction().showMessage(
         this,
-        QStringLiteral("Please describe the picture for someone who cannot see it, or tick "
-                       "\"Only decoration: nothing to describe\" if it shows nothing that "
-                       "matters."),
+        description.forLinks()
+            ? QStringLiteral("Please type the words of each link: someone who cannot see its "
+                             "picture hears them instead.")
+            : QStringLiteral("Please describe the picture for someone who cannot see it, or tick "
+                             "\"Only decoration: nothing to describe\" if it shows nothing that "
+                             "matters."),
         Interaction::Icon::Warning);
     return false;
 }

@@ -22,6 +22,7 @@ public:
     PictureDescription(QWidget *screen, int pictures, Kind kind = Kind::Pictures);
 
     QLayout *layout() const { return m_layout; }
+    bool forLinks() const { return !m_decorative; }
 
     // Shown in a modern page only; the first count fields of those there are.
     void show(bool modern, int count);
