@@ -280,8 +280,8 @@ bool isModernPage(QStringView text)
             return false; // no end to the head
         at = commentEnd + 3;
     }
-    const QStringList lines = head.split(QRegularExpression(QStringLiteral("[\\r\\n\\x{2029}]+")),
-                                         Qt::SkipEmptyParts);
+    const QStringList lines =
+        head.split(QRegularExpression(QStringLiteral("[\\r\\n\\x{2029}]+")), Qt::SkipEmptyParts);
     if (lines.isEmpty() ||
         lines.first().trimmed().compare(u"<!DOCTYPE html>", Qt::CaseInsensitive) != 0)
         return false;

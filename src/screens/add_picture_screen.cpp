@@ -81,8 +81,9 @@ void AddPictureScreen::finished()
         return;
     hide();
     const bool centred = m_centred->isChecked();
-    append(modern() ? modernSinglePicture(pagePicture(m_name->text(), m_description.alt(0)), centred)
-                    : buildSinglePicture(m_name->text(), centred));
+    append(modern()
+               ? modernSinglePicture(pagePicture(m_name->text(), m_description.alt(0)), centred)
+               : buildSinglePicture(m_name->text(), centred));
     finish();
 }
 

@@ -239,12 +239,17 @@ void BackgroundScreen::next()
     SelectionScreen *selection = m_workspace.screen<SelectionScreen>();
     session.setSelectionFolder(session.headFolder(), session.headFolder());
     if (session.isModern()) {
-        const QString texture = m_choice == BackgroundChoice::Gallery ? m_galleryName->text()
-                                                                      : m_ownFileName->text();
-        session.beginPage(modernHeadText(session.pageTitle(), session.pageLanguage(),
-                                         session.pageDescription()) +
-                          modernBodyLine(m_choice, ConvertColor(m_colourNumber), texture) +
-                          session.heading().text());
+        const QString texture =
+            m_choice == BackgroundChoice::Gallery ? m_galleryName->text() : m_ownFileName->text();
+        // A texture never chosen leaves the colour, as in the classic page.
+        const bool textured =
+            m_choice == BackgroundChoice::Gallery || m_choice == BackgroundChoice::OwnFile;
+        const BackgroundChoice choice =
+            textured && texture.isEmpty() ? BackgroundChoice::PlainColour : m_choice;
+        session.beginPage(
+            modernHeadText(session.pageTitle(), session.pageLanguage(), session.pageDescription()) +
+            modernBodyLine(choice, ConvertColor(m_colourNumber), texture) +
+            session.heading().text());
     } else {
         const QString bodyLine = buildBodyLine(m_choice, m_bodyAttributes, m_galleryName->text());
         session.beginPage(buildPageStart(session.pageTitle(), bodyLine, session.heading()));

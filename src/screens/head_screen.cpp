@@ -12,12 +12,12 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QLocale>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMap>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -56,8 +56,8 @@ void fillLanguages(QComboBox *list)
     if (own == QLocale::C || own == QLocale::AnyLanguage)
         own = QLocale::English;
     QMap<QString, QString> byName; // name -> tag
-    for (const QLocale &locale :
-         QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
+    for (const QLocale &locale : QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript,
+                                                          QLocale::AnyTerritory)) {
         const QLocale::Language language = locale.language();
         if (language == QLocale::C || language == own)
             continue;
@@ -127,9 +127,9 @@ HeadScreen::HeadScreen(Workspace &workspace, QWidget *parent)
     buttons->addWidget(back);
     buttons->addWidget(next);
 
-    m_modern = named(new QCheckBox(QStringLiteral("Make a page for phones and today's browsers"),
-                                   this),
-                     "ModernPage");
+    m_modern =
+        named(new QCheckBox(QStringLiteral("Make a page for phones and today's browsers"), this),
+              "ModernPage");
     m_language = named(new QComboBox(this), "PageLanguage");
     fillLanguages(m_language);
     m_languageLabel =

@@ -135,7 +135,8 @@ void ButtonFilesScreen::open(std::optional<ButtonLayout> layout)
 
 void ButtonFilesScreen::finished()
 {
-    if (!described(m_description, m_count) || !confirm(QStringLiteral("Are you absolutely sure that you typed all links correctly")))
+    if (!described(m_description, m_count) ||
+        !confirm(QStringLiteral("Are you absolutely sure that you typed all links correctly")))
         return;
     m_workspace.screen<LinksScreen>()->markMouseOverInstalled();
     if (const std::optional<ButtonLayout> layout =

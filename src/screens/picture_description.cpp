@@ -15,7 +15,8 @@ PictureDescription::PictureDescription(QWidget *screen, int pictures, Kind kind)
     for (int i = 0; i < pictures; ++i) {
         const QByteArray number = i == 0 ? QByteArray() : QByteArray::number(i + 1);
         const QString caption =
-            kind == Kind::Links ? QStringLiteral("Words for link %1, said for its picture").arg(i + 1)
+            kind == Kind::Links
+                ? QStringLiteral("Words for link %1, said for its picture").arg(i + 1)
             : pictures == 1
                 ? QStringLiteral("Describe the picture for someone who cannot see it")
                 : QStringLiteral("Describe picture %1 for someone who cannot see it").arg(i + 1);
@@ -30,8 +31,9 @@ PictureDescription::PictureDescription(QWidget *screen, int pictures, Kind kind)
     m_layout = grid;
     if (kind == Kind::Links)
         return;
-    m_decorative = named(
-        new QCheckBox(QStringLiteral("Only decoration: nothing to describe"), screen), "Decorative");
+    m_decorative =
+        named(new QCheckBox(QStringLiteral("Only decoration: nothing to describe"), screen),
+              "Decorative");
     grid->addWidget(m_decorative, pictures, 0, 1, 2);
 }
 

@@ -147,12 +147,13 @@ SelectionScreen::SelectionScreen(Workspace &workspace, QWidget *parent)
     layout->addLayout(body, 1);
     layout->addLayout(actions);
 
-    connect(lineBreak, &QPushButton::clicked, this,
-            [this] { appendToPage(m_workspace.session().isModern() ? modernLineBreak()
-                                                                : tarnwell::lineBreak()); });
-    connect(paragraphBreak, &QPushButton::clicked, this,
-            [this] { appendToPage(m_workspace.session().isModern() ? modernParagraphBreak()
-                                                                : tarnwell::paragraphBreak()); });
+    connect(lineBreak, &QPushButton::clicked, this, [this] {
+        appendToPage(m_workspace.session().isModern() ? modernLineBreak() : tarnwell::lineBreak());
+    });
+    connect(paragraphBreak, &QPushButton::clicked, this, [this] {
+        appendToPage(m_workspace.session().isModern() ? modernParagraphBreak()
+                                                      : tarnwell::paragraphBreak());
+    });
     connect(m_preview, &QPushButton::clicked, this, &SelectionScreen::preview);
     connect(save, &QPushButton::clicked, this, &SelectionScreen::save);
     connect(load, &QPushButton::clicked, this, &SelectionScreen::loadExisting);

@@ -113,10 +113,10 @@ void TextLinkScreen::finished()
     const bool bold = !m_normal->isChecked();
     const bool centred = !m_notCentred->isChecked();
     const QStringList pieces =
-        modern() ? QStringList{modernTextLink(address, m_text->text(), font, bold, size,
-                                              m_colour.digits(), centred)}
-                 : BuildTextLink(address, m_text->text(), font, bold, size, m_colour.digits(),
-                                 centred);
+        modern()
+            ? QStringList{modernTextLink(address, m_text->text(), font, bold, size,
+                                         m_colour.digits(), centred)}
+            : BuildTextLink(address, m_text->text(), font, bold, size, m_colour.digits(), centred);
     hide();
     for (const QString &piece : pieces)
         append(piece);

@@ -134,11 +134,11 @@ void TextPictureScreen::addToPage()
     const TextPictureFont font =
         m_arial->isChecked() ? TextPictureFont::Arial : TextPictureFont::Times;
     const bool pictureLeft = !m_pictureRight->isChecked();
-    append(modern() ? modernTextAndPicture(pagePicture(m_pictureName, m_description.alt(0)),
-                                           typedText(m_text), m_colour.html(), font, size,
-                                           pictureLeft)
-                    : buildTextAndPicture(m_pictureName, typedText(m_text), m_colour.html(), font,
-                                          size, pictureLeft));
+    append(modern()
+               ? modernTextAndPicture(pagePicture(m_pictureName, m_description.alt(0)),
+                                      typedText(m_text), m_colour.html(), font, size, pictureLeft)
+               : buildTextAndPicture(m_pictureName, typedText(m_text), m_colour.html(), font, size,
+                                     pictureLeft));
     finish();
 }
 

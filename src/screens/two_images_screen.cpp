@@ -87,10 +87,10 @@ void TwoImagesScreen::addToPage()
     if (!described(m_description, 2))
         return;
     const bool centred = m_centred->isChecked();
-    append(modern() ? modernTwoPictures(pagePicture(m_first->text(), m_description.alt(0)),
-                                        pagePicture(m_second->text(), m_description.alt(1)),
-                                        centred)
-                    : buildTwoPictures(m_first->text(), m_second->text(), centred));
+    append(modern()
+               ? modernTwoPictures(pagePicture(m_first->text(), m_description.alt(0)),
+                                   pagePicture(m_second->text(), m_description.alt(1)), centred)
+               : buildTwoPictures(m_first->text(), m_second->text(), centred));
     cancel(); // back to the Selection screen's PREVIEW, as after Cancel
 }
 

@@ -97,10 +97,9 @@ QStringList tree(const QString &folder, bool stamps = false, const QString &leav
 // A finding as a line: the problem, the name, and a star if Fix can mend it.
 QStringList lines(const QList<PageFinding> &findings)
 {
-    static const char *const problems[] = {"missing",  "case",  "odd",           "local",
-                                           "wide",     "large", "not a picture", "twice",
-                                           "bad name", "index", "root",          "outside",
-                                           "undescribed"};
+    static const char *const problems[] = {
+        "missing", "case",     "odd",   "local", "wide",    "large",      "not a picture",
+        "twice",   "bad name", "index", "root",  "outside", "undescribed"};
     QStringList out;
     for (const PageFinding &found : findings)
         out << QLatin1String(problems[int(found.problem)]) + u' ' + found.name +

@@ -1,7 +1,7 @@
 #include "document/page_file.h"
-#include "html/modern.h"
 #include "document/session.h"
 #include "document/windows1252.h"
+#include "html/modern.h"
 #include "support/files.h"
 #include "support/worked_example.h"
 
@@ -163,8 +163,8 @@ void TestPageFile::loader()
 namespace {
 const QByteArray kDoctype = "<!DOCTYPE html>\r\n";
 const QByteArray kGenerator = "<meta name=\"generator\" content=\"Tarnwell\">\r\n";
-const QByteArray kModernHead = kDoctype + "<html lang=\"en\">\r\n<head>\r\n<title>t</title>\r\n" +
-                               kGenerator + "</head>\r\n";
+const QByteArray kModernHead =
+    kDoctype + "<html lang=\"en\">\r\n<head>\r\n<title>t</title>\r\n" + kGenerator + "</head>\r\n";
 } // namespace
 
 // A page loaded back goes on as modern only when its own head says so; a

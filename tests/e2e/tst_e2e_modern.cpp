@@ -92,8 +92,8 @@ void TestModern::initTestCase()
         const char *name;
         int width;
         int height;
-    } pictures[] = {{"bike.png", 12, 7}, {"home.png", 20, 10}, {"home2.png", 20, 10},
-                    {"Stone Wall.jpg", 9, 9}};
+    } pictures[] = {
+        {"bike.png", 12, 7}, {"home.png", 20, 10}, {"home2.png", 20, 10}, {"Stone Wall.jpg", 9, 9}};
     for (const auto &picture : pictures) {
         QImage image(picture.width, picture.height, QImage::Format_RGB32);
         image.fill(Qt::darkCyan);
@@ -113,7 +113,8 @@ void TestModern::workedExampleSavedLoadedAndExtended()
                          steps("click Form4/Command4; type Form6/Text1 Hello; "
                                "click Form6/Command1; answer Yes Did you check size, colour etc?; "
                                "hidden Form6") +
-                         kSave + steps("click Form4/Command1; answer Yes Saved your file?; exit 0")),
+                         kSave +
+                         steps("click Form4/Command1; answer Yes Saved your file?; exit 0")),
                  qPrintable(app.error()));
         QCOMPARE(readAll(page), kModernStart + kHello + kClosing);
     }
@@ -158,12 +159,13 @@ void TestModern::headAndBackground_data()
         << savedPage(kPlainStart);
     QTest::newRow("background colour")
         << kModernToBackground + steps("click Form3/Command2; colour #ff0000") + kNext
-        << head("en", {}) + "<body style=\"background-color: #FF0000\">\r\n<main>\r\n" +
-               kWelcome + kClosing;
+        << head("en", {}) + "<body style=\"background-color: #FF0000\">\r\n<main>\r\n" + kWelcome +
+               kClosing;
     QTest::newRow("own texture")
         << kModernToBackground + steps("click Form3/Command3; file {P}/Stone Wall.jpg") + kNext
-        << head("en", {}) + "<body style=\"background-image: url('Stone%20Wall.jpg')\">\r\n"
-                            "<main>\r\n" +
+        << head("en", {}) +
+               "<body style=\"background-image: url('Stone%20Wall.jpg')\">\r\n"
+               "<main>\r\n" +
                kWelcome + kClosing;
 }
 
@@ -205,8 +207,9 @@ void TestModern::fragments_data()
         << steps("click Form4/Command13; click Form21/Command1; file {P}/bike.png; "
                  "type Form21/Text2 typed name.gif; type Form21/AltText Bike; "
                  "click Form21/Command3; " +
-                 kDescribe + "; shown Form21; type Form21/AltText2 Car; click Form21/Command3; "
-                             "shown Form4")
+                 kDescribe +
+                 "; shown Form21; type Form21/AltText2 Car; click Form21/Command3; "
+                 "shown Form4")
         << "\r\n<div class=\"side\" style=\"justify-content: center\">\r\n" + bike +
                "\r\n<img src=\"typed%20name.gif\" alt=\"Car\"></div>";
     QTest::newRow("text and picture")
@@ -231,22 +234,24 @@ void TestModern::fragments_data()
                       "style=\"font-family: 'Times New Roman', Times, serif; font-size: 1rem; "
                       "color: #0000FF; font-weight: bold\">Next</a></p>");
     QTest::newRow("button links say their words")
-        << steps(kLinks + "click Form11/Command2; click Form19/Option1; click Form19/Command1; "
-                          "hidden Form20/AltText3; "
-                          "click Form20/Command2; file {P}/home.png; "
-                          "type Form20/Text2 index.html; type Form20/Text3 next.gif; "
-                          "type Form20/Text4 page2.html; type Form20/AltText Home; "
-                          "click Form20/Command1; " +
-                 kLinkWords + "; type Form20/AltText2 Next page; click Form20/Command1; " +
-                 kSure + "; hidden Form20")
+        << steps(kLinks +
+                 "click Form11/Command2; click Form19/Option1; click Form19/Command1; "
+                 "hidden Form20/AltText3; "
+                 "click Form20/Command2; file {P}/home.png; "
+                 "type Form20/Text2 index.html; type Form20/Text3 next.gif; "
+                 "type Form20/Text4 page2.html; type Form20/AltText Home; "
+                 "click Form20/Command1; " +
+                 kLinkWords + "; type Form20/AltText2 Next page; click Form20/Command1; " + kSure +
+                 "; hidden Form20")
         << QByteArray("\r\n<p><a href=\"index.html\" target=\"_top\"><img src=\"home.png\" "
                       "alt=\"Home\" width=\"20\" height=\"10\"></a>\r\n<a href=\"page2.html\" "
                       "target=\"_top\"><img src=\"next.gif\" alt=\"Next page\"></a></p>");
     QTest::newRow("mouseover buttons, more than one set")
-        << steps(kLinks + "click Form11/Command4; click Form14/Option7; click Form14/Command1; "
-                          "hidden Form15/AltText2; click Form15/Command3; file {P}/home.png; "
-                          "click Form15/Command4; file {P}/home2.png; "
-                          "type Form15/Text3 page2.html; click Form15/Command1; " +
+        << steps(kLinks +
+                 "click Form11/Command4; click Form14/Option7; click Form14/Command1; "
+                 "hidden Form15/AltText2; click Form15/Command3; file {P}/home.png; "
+                 "click Form15/Command4; file {P}/home2.png; "
+                 "type Form15/Text3 page2.html; click Form15/Command1; " +
                  kLinkWords + "; type Form15/AltText Home; click Form15/Command1; " + kSure +
                  "; hidden Form15; enabled Form11/Command4")
         << "\r\n<p>" + swap("page2.html", "home.png", "home2.png") +
