@@ -79,6 +79,7 @@ private slots:
     void headAndBackground();
     void fragments_data();
     void fragments();
+    void checkPageAsksForDescriptions();
 
 private:
     QTemporaryDir m_pictures;
@@ -268,6 +269,26 @@ void TestModern::fragments()
     QVERIFY2(app.run(kModernToSelection + steps + kSave), qPrintable(app.error()));
     QTRY_COMPARE_WITH_TIMEOUT(readAll(session.filePath(QStringLiteral("page.html"))),
                               kModernStart + body + kClosing, app.patience);
+}
+
+// A picture typed into a modern page by hand without alt is found, once.
+void TestModern::checkPageAsksForDescriptions()
+{
+    QTemporaryDir session;
+    QVERIFY(QImage(4, 4, QImage::Format_RGB32).save(session.filePath("bike.png"), "PNG"));
+    Program app;
+    app.vars = {{"S", session.path()}};
+    const QString typed = QStringLiteral(
+        "type Form4/Text1 <!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta "
+        "name=\"generator\" content=\"Tarnwell\">\n</head>\n<body>\n<p><img src=\"bike.png\">"
+        "<img src=\"bike.png\" alt=\"\"></p>");
+    QVERIFY2(app.run(kModernToSelection +
+                     QStringList{typed, "click Form4/CheckPage", "shown CheckPage"}),
+             qPrintable(app.error()));
+    QStringList rows;
+    for (const QString &row : app.text("CheckPage/Findings").split(u'\n'))
+        rows << row.section(" | ", 0, 1);
+    QCOMPARE(rows, QStringList{"bike.png | Picture not described"});
 }
 
 QTEST_GUILESS_MAIN(TestModern)
