@@ -10,48 +10,6 @@
 using namespace tarnwell::e2e;
 
 namespace {
-// The HEAD screen with the title My page and the heading Welcome, the box
-// ticked and the language English, then any more steps there.
-QStringList toModernHead(const QString &more = {})
-{
-    return steps(kUseFolder +
-                 "; type Form2/Text1 My page; type Form2/Text2 Welcome; "
-                 "hidden Form2/PageLanguage; hidden Form2/Description; click Form2/ModernPage; "
-                 "shown Form2/Description; choose Form2/PageLanguage English (en)" +
-                 more);
-}
-
-const QStringList kModernToBackground = toModernHead() + steps("click Form2/Command1; shown Form3");
-const QStringList kModernToSelection =
-    kModernToBackground + kNext + steps("text Form4/PageMode Page for phones and today's browsers");
-
-const QByteArray kStyle = "<style>\r\n"
-                          "body { overflow-wrap: break-word; }\r\n"
-                          "img { max-width: 100%; height: auto; }\r\n"
-                          "a:focus { outline: 3px solid currentColor; outline-offset: 2px; }\r\n"
-                          ".side { display: flex; flex-wrap: wrap; align-items: center; gap: 1em; "
-                          "}\r\n"
-                          ".side > p { flex: 1 1 15em; margin: 0; }\r\n"
-                          "</style>\r\n";
-
-QByteArray head(const QByteArray &language, const QByteArray &description)
-{
-    return "<!DOCTYPE html>\r\n<html lang=\"" + language +
-           "\">\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
-           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\r\n"
-           "<title>My page</title>\r\n" +
-           description + "<meta name=\"generator\" content=\"Tarnwell\">\r\n" + kStyle +
-           "</head>\r\n";
-}
-
-const QByteArray kWelcome =
-    "<h1 style=\"font-family: 'Times New Roman', Times, serif; color: #0000FF\">Welcome</h1>";
-const QByteArray kModernStart =
-    head("en", {}) + "<body style=\"background-color: #FFFFFF\">\r\n<main>\r\n" + kWelcome;
-const QByteArray kClosing = "\r\n</main></BODY>\r\n</HTML>\r\n\r\n";
-const QByteArray kHello = "\r\n<p style=\"font-family: 'Times New Roman', Times, serif; "
-                          "font-size: 1.125rem; color: #000000\">Hello</p>";
-
 const QString kDescribe =
     QStringLiteral("answer OK [warn] Please describe the picture for someone who cannot see it*");
 const QString kLinkWords = QStringLiteral("answer OK [warn] Please type the words of each link*");
@@ -117,7 +75,7 @@ void TestModern::workedExampleSavedLoadedAndExtended()
                          kSave +
                          steps("click Form4/Command1; answer Yes Saved your file?; exit 0")),
                  qPrintable(app.error()));
-        QCOMPARE(readAll(page), kModernStart + kHello + kClosing);
+        QCOMPARE(readAll(page), modernPage(modernParagraph("Hello")));
     }
 
     // Loaded back it is still modern, a picture goes in only once described,
@@ -136,10 +94,9 @@ void TestModern::workedExampleSavedLoadedAndExtended()
                            "file already exists. Do you want to overwrite it?")),
              qPrintable(app.error()));
     QTRY_COMPARE_WITH_TIMEOUT(readAll(page),
-                              kModernStart + kHello +
-                                  "\r\n\r\n<p><img src=\"bike.png\" alt=\"A red bicycle\" "
-                                  "width=\"12\" height=\"7\"></p>" +
-                                  kClosing,
+                              modernPage(modernParagraph("Hello") +
+                                         "\r\n\r\n<p><img src=\"bike.png\" alt=\"A red "
+                                         "bicycle\" width=\"12\" height=\"7\"></p>"),
                               app.patience);
 }
 
@@ -151,23 +108,24 @@ void TestModern::headAndBackground_data()
         << toModernHead("; choose Form2/PageLanguage German (de); "
                         "type Form2/Description Fish & \"chips\" \u0436") +
                steps("click Form2/Command1") + kNext
-        << head("de", "<meta name=\"description\" content=\"Fish &amp; &quot;chips&quot; "
-                      "\xD0\xB6\">\r\n") +
-               "<body style=\"background-color: #FFFFFF\">\r\n<main>\r\n" + kWelcome + kClosing;
+        << modernHead("de", "<meta name=\"description\" content=\"Fish &amp; &quot;chips&quot; "
+                            "\xD0\xB6\">\r\n") +
+               "<body style=\"background-color: #FFFFFF\">\r\n<main>\r\n" + kModernWelcome +
+               kModernClosing;
     QTest::newRow("ticked and unticked again: the classic page")
         << toModernHead("; click Form2/ModernPage; hidden Form2/Description") +
                steps("click Form2/Command1") + kNext + steps("text Form4/PageMode Classic page")
         << savedPage(kPlainStart);
     QTest::newRow("background colour")
         << kModernToBackground + steps("click Form3/Command2; colour #ff0000") + kNext
-        << head("en", {}) + "<body style=\"background-color: #FF0000\">\r\n<main>\r\n" + kWelcome +
-               kClosing;
+        << modernHead("en", {}) + "<body style=\"background-color: #FF0000\">\r\n<main>\r\n" +
+               kModernWelcome + kModernClosing;
     QTest::newRow("own texture")
         << kModernToBackground + steps("click Form3/Command3; file {P}/Stone Wall.jpg") + kNext
-        << head("en", {}) +
+        << modernHead("en", {}) +
                "<body style=\"background-image: url('Stone%20Wall.jpg')\">\r\n"
                "<main>\r\n" +
-               kWelcome + kClosing;
+               kModernWelcome + kModernClosing;
 }
 
 void TestModern::headAndBackground()
@@ -268,7 +226,7 @@ void TestModern::fragments()
     app.vars = {{"S", session.path()}, {"P", m_pictures.path()}};
     QVERIFY2(app.run(kModernToSelection + steps + kSave), qPrintable(app.error()));
     QTRY_COMPARE_WITH_TIMEOUT(readAll(session.filePath(QStringLiteral("page.html"))),
-                              kModernStart + body + kClosing, app.patience);
+                              modernPage(body), app.patience);
 }
 
 // A picture typed into a modern page by hand without alt is found, once.
