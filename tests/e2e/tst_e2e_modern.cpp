@@ -162,6 +162,11 @@ void TestModern::fragments_data()
                  "CENTERED or LEFT?; hidden Form9")
         << QByteArray("\r\n<p style=\"text-align: center\"><img src=\"bike.png\" alt=\"\" "
                       "width=\"12\" height=\"7\"></p>");
+    // link.png in the session folder leads to a picture outside it.
+    QTest::newRow("a link out of the folder is not read")
+        << steps("click Form4/Command5; type Form9/Text1 link.png; type Form9/AltText Bike; "
+                 "click Form9/Command2; answer Yes Did you check CENTERED or LEFT?")
+        << QByteArray("\r\n<p><img src=\"link.png\" alt=\"Bike\"></p>");
     QTest::newRow("two pictures, one typed")
         << steps("click Form4/Command13; click Form21/Command1; file {P}/bike.png; "
                  "type Form21/Text2 typed name.gif; type Form21/AltText Bike; "
@@ -222,6 +227,7 @@ void TestModern::fragments()
     QFETCH(QStringList, steps);
     QFETCH(QByteArray, body);
     QTemporaryDir session;
+    QVERIFY(QFile::link(m_pictures.filePath("bike.png"), session.filePath("link.png")));
     Program app;
     app.vars = {{"S", session.path()}, {"P", m_pictures.path()}};
     QVERIFY2(app.run(kModernToSelection + steps + kSave), qPrintable(app.error()));
