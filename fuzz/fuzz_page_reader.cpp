@@ -57,6 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const MouseOverName &name : found.names)
         if (name.at < 0 || name.at + name.name.size() > page.size() + 1)
             fuzz::fail("a MouseOver name outside the page", input);
+    for (const PictureWithoutAlt &picture : found.withoutAlt)
+        if (picture.at < 1 || picture.at >= page.size() || page[picture.at - 1] != u'<')
+            fuzz::fail("a picture without alt that is no tag of the page", input);
     // The names a new MouseOver is checked against: each written in the page.
     for (const QString &name : namesInPage(page))
         if (!page.contains(name))

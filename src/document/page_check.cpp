@@ -217,6 +217,7 @@ QString title(PageProblem problem)
         "Page not called index.html",
         "Address from the site's root",
         "Outside your folder",
+        "Picture not described",
     };
     return QString::fromLatin1(titles[int(problem)]);
 }
@@ -564,6 +565,19 @@ QList<PageFinding> checkPage(QStringView body, const QString &folder)
     for (const FileUse &use : uses)
         checker.check(use, spellings.value(use.found.path));
     checkMouseOverNames(scan, findings);
+    // A classic page has no descriptions to miss; a modern page promises them.
+    if (isModernPage(body)) {
+        for (const PictureWithoutAlt &picture : scan.withoutAlt) {
+            if (findings.once(PageProblem::NoDescription, picture.source))
+                findings.add(
+                    picture.at, PageProblem::NoDescription, picture.source,
+                    QStringLiteral("Someone who cannot see the picture hears its file name read "
+                                   "out instead of what it shows."),
+                    QStringLiteral("Write what the picture shows in its tag, as alt=\"a red "
+                                   "bicycle\" after the file name; for a picture that is only "
+                                   "decoration write alt=\"\"."));
+        }
+    }
     // WebCopy replaces the address just where it was found.
     QList<PageFinding> found = findings.inPageOrder();
     for (PageFinding &finding : found)

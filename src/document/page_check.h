@@ -22,6 +22,7 @@ enum class PageProblem {
     NotIndex,      // the only page in the folder is not index.html (advice)
     SiteRoot,      // "/img/a.jpg": from the web site's root, not the page's folder
     OutsideFolder, // ".." past the folder, or a link in it that leads out
+    NoDescription, // in a modern page, a picture without alt (a description)
 };
 
 // A mend that touches nothing but the file concerned, inside the session

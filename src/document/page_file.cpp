@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QTemporaryFile>
@@ -150,10 +151,9 @@ QByteArray encodePage(const QString &text, PageEncoding encoding)
     return unlikeUtf8(toWindows1252(text));
 }
 
-QByteArray savedPageBytes(const QString &pageBody, PageEncoding encoding)
+QByteArray savedPageBytes(const QString &pageBody, PageEncoding encoding, const QString &closing)
 {
     // One copy of a long page, not one for each piece added.
-    const QString closing = pageClosing();
     QString text;
     text.reserve(pageBody.size() + closing.size() + 2 * CRLF.size());
     text += pageBody;
@@ -169,9 +169,9 @@ QByteArray previewBytes(const QString &pageBody, PageEncoding encoding)
 }
 
 bool SaveFile(const QString &SavName, const QString &pageBody, PageEncoding encoding,
-              QString *error)
+              QString *error, const QString &closing)
 {
-    const QByteArray bytes = savedPageBytes(pageBody, encoding);
+    const QByteArray bytes = savedPageBytes(pageBody, encoding, closing);
     QSaveFile file(SavName);
     if (!file.open(QIODevice::WriteOnly)) {
         setError(error, file.errorString());
@@ -258,6 +258,38 @@ LoadedPage readPageBytes(const QByteArray &bytes)
         start = end + 1;
     }
     return page;
+}
+
+bool isModernPage(QStringView text)
+{
+    // Only the head counts, and only outside comments: a page that quotes the
+    // generator line, or keeps it commented out, is no modern page.
+    QString head;
+    qsizetype at = 0;
+    for (;;) {
+        const qsizetype comment = text.indexOf(u"<!--", at);
+        const QStringView piece = text.sliced(at, (comment < 0 ? text.size() : comment) - at);
+        const qsizetype headEnd = piece.indexOf(u"</head>", 0, Qt::CaseInsensitive);
+        if (headEnd >= 0) {
+            head += piece.first(headEnd);
+            break;
+        }
+        head += piece;
+        const qsizetype commentEnd = comment < 0 ? -1 : text.indexOf(u"-->", comment + 4);
+        if (commentEnd < 0)
+            return false; // no end to the head
+        at = commentEnd + 3;
+    }
+    const QStringList lines =
+        head.split(QRegularExpression(QStringLiteral("[\\r\\n\\x{2029}]+")), Qt::SkipEmptyParts);
+    if (lines.isEmpty() ||
+        lines.first().trimmed().compare(u"<!DOCTYPE html>", Qt::CaseInsensitive) != 0)
+        return false;
+    for (const QString &line : lines) {
+        if (line.trimmed() == u"<meta name=\"generator\" content=\"Tarnwell\">")
+            return true;
+    }
+    return false;
 }
 
 bool loadPageFile(const QString &path, LoadedPage *page, QString *error)

@@ -18,7 +18,8 @@ QString previewFileName();
 QByteArray encodePage(const QString &text, PageEncoding encoding);
 
 // What a saved page file holds: page body, CR LF, closing, CR LF.
-QByteArray savedPageBytes(const QString &pageBody, PageEncoding encoding);
+QByteArray savedPageBytes(const QString &pageBody, PageEncoding encoding,
+                          const QString &closing = pageClosing());
 
 // What the preview file holds: page body, CR LF.
 QByteArray previewBytes(const QString &pageBody, PageEncoding encoding);
@@ -26,7 +27,7 @@ QByteArray previewBytes(const QString &pageBody, PageEncoding encoding);
 // Writes the saved page file all at once: on any failure an earlier file of
 // that name stays exactly as it was. Returns false and the reason on failure.
 bool SaveFile(const QString &SavName, const QString &pageBody, PageEncoding encoding,
-              QString *error = nullptr);
+              QString *error = nullptr, const QString &closing = pageClosing());
 
 // Writes the preview file as a new file in its folder, replacing whatever had
 // its name (a link is replaced, not followed). False when it cannot.
@@ -43,6 +44,11 @@ struct LoadedPage
 // LF, lone CR) ends a line; a line is kept unless it is empty or holds "/BODY>" or "/HTML>"
 // (case-sensitive).
 LoadedPage readPageBytes(const QByteArray &bytes);
+
+// Whether a page's text is a page Tarnwell made for phones and today's
+// browsers: its head, comments aside, begins with the HTML doctype and holds
+// Tarnwell's generator line on a line of its own.
+bool isModernPage(QStringView text);
 
 // Reads a whole page file. Returns false and the reason when it cannot be read.
 bool loadPageFile(const QString &path, LoadedPage *page, QString *error = nullptr);

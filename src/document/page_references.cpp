@@ -297,6 +297,7 @@ private:
         const QStringView rawTag = m_page.sliced(from, i - from);
         QList<Attribute> kept;
         unsigned seen = 0;
+        bool hasAlt = false;
         for (;;) {
             while (i < n && (isSpace(m_page[i]) || m_page[i] == u'/')) {
                 if (m_page[i] == u'/' && i + 1 < n && m_page[i + 1] == u'>')
@@ -339,6 +340,7 @@ private:
                     length = i - at;
                 }
             }
+            hasAlt = hasAlt || isName(name, u"alt");
             const unsigned bit = wanted(name);
             if (start && bit && !(seen & bit)) {
                 seen |= bit;
@@ -346,6 +348,14 @@ private:
             }
         }
         ++i; // past ">"
+        if (start && !hasAlt && isName(rawTag, u"img")) {
+            QString source;
+            for (const Attribute &attribute : kept) {
+                if (attribute.name == u"src")
+                    source = decode(m_page.sliced(attribute.at, attribute.length), nullptr);
+            }
+            m_found.withoutAlt.append({source.trimmed(), from});
+        }
         if (!kept.isEmpty()) {
             const QString tag = tagName(rawTag);
             for (const Attribute &attribute : kept)

@@ -30,10 +30,18 @@ struct MouseOverName
     bool onPicture = false; // an IMG's NAME=, else the name a script changes
 };
 
+// An IMG with no alt attribute: a screen reader says its file name instead.
+struct PictureWithoutAlt
+{
+    QString source;   // its SRC, decoded; empty when it has none
+    qsizetype at = 0; // where its tag's name begins
+};
+
 struct PageReferences
 {
     QList<PageReference> references; // in page order
     QList<MouseOverName> names;
+    QList<PictureWithoutAlt> withoutAlt;
 };
 
 // The addresses and MouseOver names of a page, read as a browser reads its

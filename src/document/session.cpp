@@ -1,5 +1,6 @@
 #include "session.h"
 
+#include "html/modern.h"
 #include "paths.h"
 #include "recovery.h"
 
@@ -47,9 +48,18 @@ void Session::setHead(const QString &title, const HeadingFragment &heading)
     m_heading = heading;
 }
 
+void Session::setPageMode(bool modern, const QString &language, const QString &description)
+{
+    m_modern = modern;
+    m_language = language;
+    m_description = description;
+    emit pageModeChanged();
+}
+
 void Session::beginPage(const QString &start)
 {
-    m_pageEncoding = PageEncoding::Windows1252;
+    // A modern page says it is UTF-8.
+    m_pageEncoding = m_modern ? PageEncoding::Utf8 : PageEncoding::Windows1252;
     m_page.replace(start);
 }
 
@@ -64,6 +74,11 @@ void Session::clearPage()
 void Session::takeLoadedPage(const LoadedPage &loaded)
 {
     m_pageEncoding = loaded.encoding;
+    const bool modern = isModernPage(loaded.body);
+    // A modern page of plain ASCII reads as Windows-1252, yet says it is UTF-8.
+    if (modern && m_pageEncoding == PageEncoding::Windows1252)
+        m_pageEncoding = PageEncoding::Utf8;
+    setPageMode(modern, m_language, m_description);
     m_page.replace(loaded.body);
 }
 
@@ -75,7 +90,8 @@ bool Session::writePreview() const
 bool Session::savePage(const QString &fileName, QString *error)
 {
     const QString text = m_page.text();
-    if (!SaveFile(fileName, text, m_pageEncoding, error))
+    if (!SaveFile(fileName, text, m_pageEncoding, error,
+                  m_modern ? modernPageClosing() : pageClosing()))
         return false;
     m_savedFile = fileName;
     m_savedText = text;

@@ -57,16 +57,25 @@ public:
     HeadingFragment heading() const { return m_heading; }
     void setHead(const QString &title, const HeadingFragment &heading);
 
+    // A page for phones and today's browsers rather than the classic page;
+    // chosen on the HEAD screen, or found in a page loaded back.
+    bool isModern() const { return m_modern; }
+    QString pageLanguage() const { return m_language; }
+    QString pageDescription() const { return m_description; }
+    void setPageMode(bool modern, const QString &language, const QString &description);
+
     PageEncoding pageEncoding() const { return m_pageEncoding; }
     void setPageEncoding(PageEncoding encoding) { m_pageEncoding = encoding; }
 
-    // Starts a new page with the given text, in the encoding new pages get.
+    // Starts a new page with the given text, in the encoding new pages of its
+    // mode get.
     void beginPage(const QString &start);
 
     // Empties the page; what comes next is a new page.
     void clearPage();
 
-    // Takes a page read from a file, in that file's encoding.
+    // Takes a page read from a file, in that file's encoding, and the mode its
+    // text shows.
     void takeLoadedPage(const LoadedPage &loaded);
 
     // Writes the preview file from the page body; failure is harmless.
@@ -85,6 +94,7 @@ public:
 
 signals:
     void foldersChanged();
+    void pageModeChanged();
 
 private:
     PageBody m_page;
@@ -96,6 +106,9 @@ private:
     int m_existingFileMode = 0;
     QString m_pageTitle;
     HeadingFragment m_heading;
+    bool m_modern = false;
+    QString m_language;
+    QString m_description;
     PageEncoding m_pageEncoding = PageEncoding::Windows1252;
     QString m_savedFile;
     QString m_savedText;

@@ -44,18 +44,27 @@ AddPictureScreen::AddPictureScreen(Workspace &workspace, QWidget *parent)
     layout->addWidget(label);
     layout->addLayout(nameRow);
     layout->addWidget(position);
+    layout->addLayout(m_description.layout());
     layout->addLayout(buttons);
 
     connect(find, &QPushButton::clicked, this, &AddPictureScreen::findPicture);
     connect(m_finished, &QPushButton::clicked, this, &AddPictureScreen::finished);
     connect(cancel, &QPushButton::clicked, this, &AddPictureScreen::cancel);
+    showState();
     resize(460, 220);
+}
+
+void AddPictureScreen::showState()
+{
+    m_description.show(modern(), 1);
 }
 
 void AddPictureScreen::open()
 {
     bringToFront(this);
     m_name->clear();
+    m_description.clear();
+    showState();
     m_finished->setFocus();
 }
 
@@ -63,14 +72,18 @@ void AddPictureScreen::findPicture()
 {
     m_name->setEnabled(true);
     m_name->setText(m_import.find(this, m_finished));
+    showState();
 }
 
 void AddPictureScreen::finished()
 {
-    if (!confirm(QStringLiteral("Did you check CENTERED or LEFT?")))
+    if (!described(m_description) || !confirm(QStringLiteral("Did you check CENTERED or LEFT?")))
         return;
     hide();
-    append(buildSinglePicture(m_name->text(), m_centred->isChecked()));
+    const bool centred = m_centred->isChecked();
+    append(modern()
+               ? modernSinglePicture(pagePicture(m_name->text(), m_description.alt(0)), centred)
+               : buildSinglePicture(m_name->text(), centred));
     finish();
 }
 

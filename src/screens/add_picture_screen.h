@@ -1,6 +1,7 @@
 #pragma once
 
 #include "element_screen.h"
+#include "picture_description.h"
 #include "picture_import.h"
 
 class QLineEdit;
@@ -22,11 +23,13 @@ public:
 private:
     void findPicture();
     void finished();
+    void showState();
 
     PictureImport m_import;
     QLineEdit *m_name = nullptr;
     QRadioButton *m_centred = nullptr;
     QPushButton *m_finished = nullptr;
+    PictureDescription m_description{this, 1};
 };
 
 } // namespace tarnwell

@@ -1,6 +1,7 @@
 #include "another_heading_screen.h"
 
 #include "html/elements.h"
+#include "html/modern.h"
 #include "ui/controls.h"
 #include "ui/interaction.h"
 #include "ui/workspace.h"
@@ -78,8 +79,8 @@ void AnotherHeadingScreen::addHeading()
     const int size = m_h2->isChecked() ? 2 : m_h3->isChecked() ? 3 : 1;
     const HeadingFont font =
         m_arial->isChecked() ? HeadingFont::ArialHelvetica : HeadingFont::TimesRoman;
-    append(
-        buildHeadingElement(m_text->text(), size, font, m_colour.html(), m_centred->isChecked()));
+    const auto heading = modern() ? modernHeadingElement : buildHeadingElement;
+    append(heading(m_text->text(), size, font, m_colour.html(), m_centred->isChecked()));
     // Each heading starts black again.
     m_colour.set(0);
     QPalette neutral = m_text->palette();

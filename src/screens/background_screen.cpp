@@ -6,6 +6,7 @@
 #include "document/session.h"
 #include "head_screen.h"
 #include "html/colour.h"
+#include "html/modern.h"
 #include "selected_backgrounds_screen.h"
 #include "selection_screen.h"
 #include "ui/controls.h"
@@ -232,13 +233,27 @@ void BackgroundScreen::copyTexture()
 void BackgroundScreen::next()
 {
     Session &session = m_workspace.session();
-    const QString bodyLine = buildBodyLine(m_choice, m_bodyAttributes, m_galleryName->text());
     copyTexture();
 
     hide();
     SelectionScreen *selection = m_workspace.screen<SelectionScreen>();
     session.setSelectionFolder(session.headFolder(), session.headFolder());
-    session.beginPage(buildPageStart(session.pageTitle(), bodyLine, session.heading()));
+    if (session.isModern()) {
+        const QString texture =
+            m_choice == BackgroundChoice::Gallery ? m_galleryName->text() : m_ownFileName->text();
+        // A texture never chosen leaves the colour, as in the classic page.
+        const bool textured =
+            m_choice == BackgroundChoice::Gallery || m_choice == BackgroundChoice::OwnFile;
+        const BackgroundChoice choice =
+            textured && texture.isEmpty() ? BackgroundChoice::PlainColour : m_choice;
+        session.beginPage(
+            modernHeadText(session.pageTitle(), session.pageLanguage(), session.pageDescription()) +
+            modernBodyLine(choice, ConvertColor(m_colourNumber), texture) +
+            session.heading().text());
+    } else {
+        const QString bodyLine = buildBodyLine(m_choice, m_bodyAttributes, m_galleryName->text());
+        session.beginPage(buildPageStart(session.pageTitle(), bodyLine, session.heading()));
+    }
     bringToFront(selection);
     selection->focusPreview();
     m_workspace.interaction().showMessage(

@@ -81,6 +81,7 @@ ButtonTitlesScreen::ButtonTitlesScreen(Workspace &workspace, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(named(new QLabel(QStringLiteral("Declare your buttons"), this), "Label1"));
     layout->addLayout(grid);
+    layout->addLayout(m_description.layout());
     layout->addLayout(buttons);
 
     connect(m_add, &QPushButton::clicked, this, &ButtonTitlesScreen::addToPage);
@@ -91,21 +92,40 @@ void ButtonTitlesScreen::open(int count)
 {
     bringToFront(this);
     m_add->setFocus();
+    m_count = count;
+    m_description.clear();
+    showState();
+}
+
+void ButtonTitlesScreen::showState()
+{
     for (int r = 1; r < 5; ++r) {
         for (QWidget *control : QWidgetList{m_rows[r].file, m_rows[r].link, m_rows[r].fileLabel,
                                             m_rows[r].linkLabel, m_rows[r].find})
-            control->setVisible(r < count);
+            control->setVisible(r < m_count);
     }
+    m_description.show(modern(), m_count);
 }
 
 void ButtonTitlesScreen::addToPage()
 {
-    if (!confirm(QStringLiteral("Are you absolutely sure that you typed all links correctly")))
+    if (!described(m_description, m_count) ||
+        !confirm(QStringLiteral("Are you absolutely sure that you typed all links correctly")))
         return;
+    const ButtonLayout layout = m_workspace.screen<ButtonsScreen>()->layout();
+    if (modern()) {
+        QList<PictureButton> buttons;
+        for (int r = 0; r < 5; ++r)
+            buttons.append({m_rows[r].link->text(),
+                            pagePicture(m_rows[r].file->text(), m_description.alt(r))});
+        append(modernButtonLinks(layout, buttons));
+        finish();
+        return;
+    }
     QList<ButtonLink> buttons;
     for (const Row &row : m_rows)
         buttons.append({row.link->text(), row.file->text()});
-    append(buildButtonLinks(m_workspace.screen<ButtonsScreen>()->layout(), buttons));
+    append(buildButtonLinks(layout, buttons));
     finish();
 }
 

@@ -2,6 +2,7 @@
 
 #include "button_layout_options.h"
 #include "element_screen.h"
+#include "picture_description.h"
 #include "picture_import.h"
 
 class QLabel;
@@ -46,10 +47,14 @@ private:
     };
 
     void addToPage();
+    // The rows of the buttons asked for, and in a modern page their links' words.
+    void showState();
 
     PictureImport m_import;
     Row m_rows[5];
     QPushButton *m_add = nullptr;
+    int m_count = 5;
+    PictureDescription m_description{this, 5, PictureDescription::Kind::Links};
 };
 
 } // namespace tarnwell

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "html/modern.h"
+
 #include <QWidget>
 
 namespace tarnwell {
 
+class PictureDescription;
 class Workspace;
 
 // A screen opened from the Selection screen to add one element to the page.
@@ -28,6 +31,17 @@ protected:
     // Screens on the way to a link put the Links screen's Make buttons back
     // when they are cancelled.
     void restoreLinksOnCancel() { m_restoresLinks = true; }
+
+    // Whether the page is one for phones and today's browsers.
+    bool modern() const;
+
+    // True unless a modern page would get a picture nobody describes; then
+    // the user is told and nothing is to be added.
+    bool described(const PictureDescription &description, int count = 1);
+
+    // A picture as a modern page names it, its size read from the file of
+    // that name in the session folder.
+    PagePicture pagePicture(const QString &file, const QString &alt) const;
 
     // A Yes/No question; true for Yes.
     bool confirm(const QString &question);

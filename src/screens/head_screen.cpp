@@ -3,17 +3,22 @@
 #include "background_screen.h"
 #include "document/session.h"
 #include "html/head.h"
+#include "html/modern.h"
 #include "start_screen.h"
 #include "ui/controls.h"
 #include "ui/interaction.h"
 #include "ui/workspace.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
+#include <QMap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -36,6 +41,36 @@ QGroupBox *colourSamples(QWidget *parent)
     }
     layout->addStretch();
     return group;
+}
+
+QString languageTag(QLocale::Language language)
+{
+    return QLocale(language).bcp47Name().section(QLatin1Char('-'), 0, 0);
+}
+
+// Every language Qt knows by its tag and English name, the system's first
+// (English where the system names none), the rest by name.
+void fillLanguages(QComboBox *list)
+{
+    QLocale::Language own = QLocale::system().language();
+    if (own == QLocale::C || own == QLocale::AnyLanguage)
+        own = QLocale::English;
+    QMap<QString, QString> byName; // name -> tag
+    for (const QLocale &locale : QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript,
+                                                          QLocale::AnyTerritory)) {
+        const QLocale::Language language = locale.language();
+        if (language == QLocale::C || language == own)
+            continue;
+        const QString tag = languageTag(language);
+        if (tag.size() >= 2 && tag.size() <= 3)
+            byName.insert(QLocale::languageToString(language), tag);
+    }
+    const auto add = [list](const QString &name, const QString &tag) {
+        list->addItem(QStringLiteral("%1 (%2)").arg(name, tag), tag);
+    };
+    add(QLocale::languageToString(own), languageTag(own));
+    for (auto it = byName.cbegin(); it != byName.cend(); ++it)
+        add(it.key(), it.value());
 }
 } // namespace
 
@@ -92,6 +127,23 @@ HeadScreen::HeadScreen(Workspace &workspace, QWidget *parent)
     buttons->addWidget(back);
     buttons->addWidget(next);
 
+    m_modern =
+        named(new QCheckBox(QStringLiteral("Make a page for phones and today's browsers"), this),
+              "ModernPage");
+    m_language = named(new QComboBox(this), "PageLanguage");
+    fillLanguages(m_language);
+    m_languageLabel =
+        named(new QLabel(QStringLiteral("The language the page is written in"), this), "Label9");
+    m_languageLabel->setBuddy(m_language);
+    m_description = named(new QLineEdit(this), "Description");
+    m_descriptionLabel = wrappedLabel(
+        this, "Label10",
+        QStringLiteral("What the page is about, in a sentence, for search engines (if you like)"));
+    m_descriptionLabel->setBuddy(m_description);
+    auto *modernRow = new QHBoxLayout;
+    modernRow->addWidget(m_languageLabel);
+    modernRow->addWidget(m_language, 1);
+
     m_folder = named(new QLabel(this), "Label8");
     m_folder->setTextFormat(Qt::PlainText);
 
@@ -103,14 +155,20 @@ HeadScreen::HeadScreen(Workspace &workspace, QWidget *parent)
     layout->addWidget(optionsLabel);
     layout->addLayout(options);
     layout->addWidget(colourSamples(this));
+    layout->addWidget(m_modern);
+    layout->addLayout(modernRow);
+    layout->addWidget(m_descriptionLabel);
+    layout->addWidget(m_description);
     layout->addLayout(buttons);
     layout->addWidget(m_folder);
 
     connect(colour, &QPushButton::clicked, this, &HeadScreen::chooseColour);
     connect(next, &QPushButton::clicked, this, &HeadScreen::next);
+    connect(m_modern, &QCheckBox::toggled, this, &HeadScreen::showState);
     connect(back, &QPushButton::clicked, this, &HeadScreen::back);
     connect(&m_workspace.session(), &Session::foldersChanged, this, &HeadScreen::showFolder);
     showFolder();
+    showState();
     resize(560, 520);
 }
 
@@ -124,9 +182,12 @@ void HeadScreen::next()
     const int size = m_h1->isChecked() ? 1 : m_h2->isChecked() ? 2 : 3;
     const HeadingFont font =
         m_arial->isChecked() ? HeadingFont::ArialHelvetica : HeadingFont::TimesRoman;
-    m_workspace.session().setHead(
-        m_title->text(),
-        buildHeading(typedText(m_heading), size, m_colour.digits(), font, m_centred->isChecked()));
+    Session &session = m_workspace.session();
+    const bool modern = m_modern->isChecked();
+    session.setPageMode(modern, m_language->currentData().toString(), m_description->text());
+    const auto heading = modern ? modernHeading : buildHeading;
+    session.setHead(m_title->text(), heading(typedText(m_heading), size, m_colour.digits(), font,
+                                             m_centred->isChecked()));
     hide();
     m_workspace.screen<BackgroundScreen>()->showFromHead();
 }
@@ -145,6 +206,14 @@ void HeadScreen::back()
 void HeadScreen::showFolder()
 {
     m_folder->setText(m_workspace.session().headFolder());
+}
+
+void HeadScreen::showState()
+{
+    const bool modern = m_modern->isChecked();
+    for (QWidget *control :
+         QWidgetList{m_languageLabel, m_language, m_descriptionLabel, m_description})
+        control->setVisible(modern);
 }
 
 void HeadScreen::closeEvent(QCloseEvent *event)

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -32,6 +34,9 @@ private:
     void next();
     void back();
     void showFolder();
+    // What shows follows the page's mode: the language and description only
+    // for a modern page.
+    void showState();
 
     Workspace &m_workspace;
     QLineEdit *m_title = nullptr;
@@ -42,6 +47,11 @@ private:
     QRadioButton *m_arial = nullptr;
     QRadioButton *m_centred = nullptr;
     QLabel *m_folder = nullptr;
+    QCheckBox *m_modern = nullptr;
+    QLabel *m_languageLabel = nullptr;
+    QComboBox *m_language = nullptr;
+    QLabel *m_descriptionLabel = nullptr;
+    QLineEdit *m_description = nullptr;
     TextColour m_colour{0xFF0000}; // blue, with red in the low byte
 };
 

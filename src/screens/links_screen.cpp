@@ -1,6 +1,7 @@
 #include "links_screen.h"
 
 #include "buttons_screen.h"
+#include "document/session.h"
 #include "links_advice_screen.h"
 #include "mouseover_buttons_screen.h"
 #include "selection_screen.h"
@@ -45,7 +46,8 @@ LinksScreen::LinksScreen(Workspace &workspace, QWidget *parent)
         bringToFront(m_workspace.screen<MouseOverButtonsScreen>());
     });
     connect(m_makeTextLink, &QPushButton::clicked, this, [this] {
-        m_makeButtons->hide();
+        m_buttonsShown = false;
+        showState();
         m_workspace.screen<TextLinkScreen>()->open();
     });
     connect(advice, &QPushButton::clicked, this, [this] { LinksAdviceScreen::open(m_workspace); });
@@ -56,21 +58,29 @@ LinksScreen::LinksScreen(Workspace &workspace, QWidget *parent)
 void LinksScreen::openFromAdvice()
 {
     bringToFront(this);
-    m_makeButtons->show();
-    m_makeTextLink->show();
+    m_buttonsShown = true;
+    showState();
 }
 
 void LinksScreen::restoreMakeButtons()
 {
-    m_makeButtons->show();
-    m_makeTextLink->show();
-    m_makeMouseOver->show();
+    m_buttonsShown = true;
+    showState();
 }
 
 void LinksScreen::markMouseOverInstalled()
 {
-    m_makeMouseOver->setEnabled(false);
-    m_makeMouseOver->setText(QStringLiteral("Installed"));
+    m_mouseOverInstalled = true;
+    showState();
+}
+
+void LinksScreen::showState()
+{
+    m_makeButtons->setVisible(m_buttonsShown);
+    const bool installed = m_mouseOverInstalled && !m_workspace.session().isModern();
+    m_makeMouseOver->setEnabled(!installed);
+    m_makeMouseOver->setText(installed ? QStringLiteral("Installed")
+                                       : QStringLiteral("Make MouseOver buttons"));
 }
 
 void LinksScreen::cancel()

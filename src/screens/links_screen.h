@@ -31,11 +31,16 @@ protected:
 
 private:
     void cancel();
+    // A classic page takes one set of MouseOver buttons, named button1 on;
+    // a modern page's buttons need no names, so it takes any number.
+    void showState();
 
     Workspace &m_workspace;
     QPushButton *m_makeButtons = nullptr;
     QPushButton *m_makeMouseOver = nullptr;
     QPushButton *m_makeTextLink = nullptr;
+    bool m_buttonsShown = true;
+    bool m_mouseOverInstalled = false;
 };
 
 } // namespace tarnwell

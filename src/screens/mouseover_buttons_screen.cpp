@@ -94,18 +94,24 @@ ButtonFilesScreen::ButtonFilesScreen(Workspace &workspace, QWidget *parent)
     buttons->addWidget(m_finished);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid);
+    layout->addLayout(m_description.layout());
     layout->addLayout(buttons);
 
     connect(m_finished, &QPushButton::clicked, this, &ButtonFilesScreen::finished);
     connect(cancelButton, &QPushButton::clicked, this, &ButtonFilesScreen::cancel);
 }
 
-void ButtonFilesScreen::showRow(Row &row, bool shown)
+void ButtonFilesScreen::showState()
 {
-    row.label->setEnabled(shown);
-    for (QWidget *control :
-         QWidgetList{row.first, row.second, row.link, row.findFirst, row.findSecond})
-        control->setVisible(shown);
+    for (int r = 0; r < 5; ++r) {
+        Row &row = m_rows[r];
+        const bool shown = r == 0 || r < m_count; // the first row always shows
+        row.label->setEnabled(shown);
+        for (QWidget *control :
+             QWidgetList{row.first, row.second, row.link, row.findFirst, row.findSecond})
+            control->setVisible(shown);
+    }
+    m_description.show(modern(), m_count);
 }
 
 void ButtonFilesScreen::open(std::optional<ButtonLayout> layout)
@@ -116,30 +122,35 @@ void ButtonFilesScreen::open(std::optional<ButtonLayout> layout)
         row.first->clear();
         row.second->clear();
     }
-    for (int r = 1; r < 5; ++r)
-        showRow(m_rows[r], true);
     // Pictures come only from the find buttons.
     for (Row &row : m_rows) {
         row.first->setEnabled(false);
         row.second->setEnabled(false);
     }
-    const int used = layout ? buttonCount(*layout) : 5;
-    for (int r = used; r < 5; ++r)
-        showRow(m_rows[r], false);
+    m_count = layout ? buttonCount(*layout) : 5;
+    m_description.clear();
+    showState();
     m_finished->setFocus();
 }
 
 void ButtonFilesScreen::finished()
 {
-    if (!confirm(QStringLiteral("Are you absolutely sure that you typed all links correctly")))
+    if (!described(m_description, m_count) ||
+        !confirm(QStringLiteral("Are you absolutely sure that you typed all links correctly")))
         return;
     m_workspace.screen<LinksScreen>()->markMouseOverInstalled();
     if (const std::optional<ButtonLayout> layout =
             m_workspace.screen<MouseOverButtonsScreen>()->layout()) {
         for (int r = 0; r < buttonCount(*layout); ++r) {
             const Row &row = m_rows[r];
-            append(BuildMouseOverButton(r + 1, row.link->text(), row.first->text(),
-                                        row.second->text(), buttonsDown(*layout)));
+            if (modern())
+                append(modernMouseOverButton(
+                    row.link->text(),
+                    {pagePicture(row.first->text(), m_description.alt(r)), row.second->text()},
+                    buttonsDown(*layout)));
+            else
+                append(BuildMouseOverButton(r + 1, row.link->text(), row.first->text(),
+                                            row.second->text(), buttonsDown(*layout)));
         }
     }
     finish();

@@ -2,6 +2,7 @@
 
 #include "button_layout_options.h"
 #include "element_screen.h"
+#include "picture_description.h"
 #include "picture_import.h"
 
 class QLabel;
@@ -46,12 +47,15 @@ private:
         QPushButton *findSecond = nullptr;
     };
 
-    void showRow(Row &row, bool shown);
+    // The rows the layout uses, and in a modern page the words of their links.
+    void showState();
     void finished();
 
     PictureImport m_import;
     Row m_rows[5];
     QPushButton *m_finished = nullptr;
+    int m_count = 5;
+    PictureDescription m_description{this, 5, PictureDescription::Kind::Links};
 };
 
 } // namespace tarnwell

@@ -66,6 +66,8 @@ MouseOverPicturesScreen::MouseOverPicturesScreen(Workspace &workspace, QWidget *
         QLineEdit *box = named(new QLineEdit(this), rows[i].box);
         label->setBuddy(box);
         m_boxes[boxIndex[i]] = box;
+        if (!rows[i].find)
+            m_nameLabels.append(label);
         grid->addWidget(label, row, column, 1, 2);
         grid->addWidget(box, row + 1, column);
         if (rows[i].find) {
@@ -100,39 +102,49 @@ MouseOverPicturesScreen::MouseOverPicturesScreen(Workspace &workspace, QWidget *
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(grid);
-    layout->addWidget(wrappedLabel(
+    QLabel *nameAdvice = wrappedLabel(
         this, "Label8",
-        QStringLiteral("(No spaces in the new name and not a name used already in this page)")));
+        QStringLiteral("(No spaces in the new name and not a name used already in this page)"));
+    m_nameLabels.append(nameAdvice);
+    layout->addWidget(nameAdvice);
+    layout->addLayout(m_description.layout());
     layout->addWidget(centring);
     layout->addLayout(buttons);
 
-    connect(m_one, &QRadioButton::clicked, this, [this] { showSecondPicture(false); });
-    connect(m_two, &QRadioButton::clicked, this, [this] { showSecondPicture(true); });
+    connect(m_one, &QRadioButton::clicked, this, &MouseOverPicturesScreen::showState);
+    connect(m_two, &QRadioButton::clicked, this, &MouseOverPicturesScreen::showState);
     connect(m_add, &QPushButton::clicked, this, &MouseOverPicturesScreen::addToPage);
     connect(cancelButton, &QPushButton::clicked, this, &MouseOverPicturesScreen::cancel);
     connect(advice, &QPushButton::clicked, this,
             [this] { MouseOverAdviceScreen::open(m_workspace); });
     m_one->setChecked(true);
     m_notCentred->setChecked(true);
-    showSecondPicture(false);
+    showState();
 }
 
 void MouseOverPicturesScreen::open()
 {
     bringToFront(this);
-    showSecondPicture(false);
     m_one->setChecked(true);
     m_notCentred->setChecked(true);
     for (QLineEdit *box : m_boxes)
         box->clear();
+    m_description.clear();
+    showState();
 }
 
-void MouseOverPicturesScreen::showSecondPicture(bool shown)
+void MouseOverPicturesScreen::showState()
 {
-    const QWidgetList secondPicture = {m_boxes[2], m_boxes[3], m_boxes[5], m_findSecondPair[0],
-                                       m_findSecondPair[1]};
-    for (QWidget *control : secondPicture)
-        control->setVisible(shown);
+    const bool two = m_two->isChecked();
+    const bool named = !modern(); // a modern page's pictures change without names
+    for (QWidget *control :
+         QWidgetList{m_boxes[2], m_boxes[3], m_findSecondPair[0], m_findSecondPair[1]})
+        control->setVisible(two);
+    m_boxes[4]->setVisible(named);
+    m_boxes[5]->setVisible(named && two);
+    for (QWidget *label : m_nameLabels)
+        label->setVisible(named);
+    m_description.show(modern(), two ? 2 : 1);
 }
 
 bool MouseOverPicturesScreen::namesWork(const QStringList &names)
@@ -159,11 +171,24 @@ bool MouseOverPicturesScreen::namesWork(const QStringList &names)
 void MouseOverPicturesScreen::addToPage()
 {
     const bool two = m_two->isChecked();
+    const bool named = !modern();
     const auto empty = [this](int index) { return m_boxes[index]->text().isEmpty(); };
-    if (empty(0) || empty(1) || empty(4) || (two && (empty(2) || empty(3) || empty(5)))) {
+    if (empty(0) || empty(1) || (named && empty(4)) ||
+        (two && (empty(2) || empty(3) || (named && empty(5))))) {
         m_workspace.interaction().showMessage(
             this, QStringLiteral("You have not filled in all the boxes!"),
             Interaction::Icon::Critical);
+        return;
+    }
+    if (!described(m_description, two ? 2 : 1))
+        return;
+    if (!named) {
+        const ModernMouseOver first{pagePicture(m_boxes[0]->text(), m_description.alt(0)),
+                                    m_boxes[1]->text()};
+        const ModernMouseOver second{pagePicture(m_boxes[2]->text(), m_description.alt(1)),
+                                     m_boxes[3]->text()};
+        append(modernMouseOverPictures(first, two ? &second : nullptr, m_centred->isChecked()));
+        finish();
         return;
     }
     const MouseOverPicture first{m_boxes[4]->text(), m_boxes[0]->text(), m_boxes[1]->text()};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "element_screen.h"
+#include "picture_description.h"
 #include "picture_import.h"
 
 class QLineEdit;
@@ -21,7 +22,8 @@ public:
     void open();
 
 private:
-    void showSecondPicture(bool shown);
+    // One picture or two, and in a modern page no names but descriptions.
+    void showState();
     void addToPage();
     // False, after saying which name will not work and why.
     bool namesWork(const QStringList &names);
@@ -34,6 +36,8 @@ private:
     QRadioButton *m_notCentred = nullptr;
     QRadioButton *m_centred = nullptr;
     QPushButton *m_add = nullptr;
+    QWidgetList m_nameLabels; // the labels of Text5 and Text6, and the advice on names
+    PictureDescription m_description{this, 2};
 };
 
 } // namespace tarnwell

@@ -1,6 +1,7 @@
 #include "paragraph_screen.h"
 
 #include "html/elements.h"
+#include "html/modern.h"
 #include "ui/controls.h"
 #include "ui/interaction.h"
 #include "ui/workspace.h"
@@ -95,7 +96,8 @@ void ParagraphScreen::addToPage()
                               : m_italic->isChecked() ? Emphasis::Italic
                                                       : Emphasis::Normal;
     const TextFont font = m_arial->isChecked() ? TextFont::Arial : TextFont::Times;
-    append(buildParagraph(typedText(m_text), font, size, emphasis, m_colour.html()));
+    const auto paragraph = modern() ? modernParagraph : buildParagraph;
+    append(paragraph(typedText(m_text), font, size, emphasis, m_colour.html()));
     finish();
 }
 

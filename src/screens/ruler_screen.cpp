@@ -1,6 +1,7 @@
 #include "ruler_screen.h"
 
 #include "html/elements.h"
+#include "html/modern.h"
 #include "ui/controls.h"
 #include "ui/workspace.h"
 
@@ -51,7 +52,7 @@ void RulerScreen::addRule()
     const QString width = m_half->isChecked()            ? QStringLiteral("50%")
                           : m_threeQuarters->isChecked() ? QStringLiteral("75%")
                                                          : QStringLiteral("100%");
-    append(buildRule(width));
+    append(modern() ? modernRule(width) : buildRule(width));
     finish();
 }
 

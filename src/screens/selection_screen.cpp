@@ -9,6 +9,7 @@
 #include "document/session.h"
 #include "head_screen.h"
 #include "html/breaks.h"
+#include "html/modern.h"
 #include "html_editing_screen.h"
 #include "load_advice_screen.h"
 #include "mouseover_pictures_screen.h"
@@ -58,6 +59,7 @@ SelectionScreen::SelectionScreen(Workspace &workspace, QWidget *parent)
     auto *folderCaption = named(new QLabel(QStringLiteral("FOLDER: "), this), "Label4");
     m_folder = named(new QLabel(this), "Label2");
     m_folder->setTextFormat(Qt::PlainText);
+    m_pageMode = named(new QLabel(this), "PageMode");
     auto *addThings = named(new QLabel(QStringLiteral("Add things..."), this), "Label1");
     auto *note =
         named(new QLabel(QStringLiteral("Max number of words is  9500  approx"), this), "Label3");
@@ -133,6 +135,7 @@ SelectionScreen::SelectionScreen(Workspace &workspace, QWidget *parent)
 
     auto *pageColumn = new QVBoxLayout;
     pageColumn->addLayout(folderRow);
+    pageColumn->addWidget(m_pageMode);
     pageColumn->addWidget(m_page, 1);
     pageColumn->addWidget(note);
 
@@ -144,10 +147,13 @@ SelectionScreen::SelectionScreen(Workspace &workspace, QWidget *parent)
     layout->addLayout(body, 1);
     layout->addLayout(actions);
 
-    connect(lineBreak, &QPushButton::clicked, this,
-            [this] { appendToPage(tarnwell::lineBreak()); });
-    connect(paragraphBreak, &QPushButton::clicked, this,
-            [this] { appendToPage(tarnwell::paragraphBreak()); });
+    connect(lineBreak, &QPushButton::clicked, this, [this] {
+        appendToPage(m_workspace.session().isModern() ? modernLineBreak() : tarnwell::lineBreak());
+    });
+    connect(paragraphBreak, &QPushButton::clicked, this, [this] {
+        appendToPage(m_workspace.session().isModern() ? modernParagraphBreak()
+                                                      : tarnwell::paragraphBreak());
+    });
     connect(m_preview, &QPushButton::clicked, this, &SelectionScreen::preview);
     connect(save, &QPushButton::clicked, this, &SelectionScreen::save);
     connect(load, &QPushButton::clicked, this, &SelectionScreen::loadExisting);
@@ -161,7 +167,10 @@ SelectionScreen::SelectionScreen(Workspace &workspace, QWidget *parent)
     connect(advice, &QPushButton::clicked, this,
             [this] { bringToFront(m_workspace.screen<HtmlEditingScreen>()); });
     connect(&m_workspace.session(), &Session::foldersChanged, this, &SelectionScreen::showFolder);
+    connect(&m_workspace.session(), &Session::pageModeChanged, this,
+            &SelectionScreen::showPageMode);
     showFolder();
+    showPageMode();
     resize(900, 640);
 }
 
@@ -261,6 +270,13 @@ void SelectionScreen::exitProgram()
 void SelectionScreen::showFolder()
 {
     m_folder->setText(m_workspace.session().selectionFolderCaption());
+}
+
+void SelectionScreen::showPageMode()
+{
+    m_pageMode->setText(m_workspace.session().isModern()
+                            ? QStringLiteral("Page for phones and today's browsers")
+                            : QStringLiteral("Classic page"));
 }
 
 void SelectionScreen::closeEvent(QCloseEvent *event)

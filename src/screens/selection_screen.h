@@ -45,10 +45,12 @@ private:
     void back();
     void exitProgram();
     void showFolder();
+    void showPageMode();
 
     Workspace &m_workspace;
     QPlainTextEdit *m_page = nullptr;
     QLabel *m_folder = nullptr;
+    QLabel *m_pageMode = nullptr;
     QPushButton *m_back = nullptr;
     QPushButton *m_preview = nullptr;
     QPointer<QWidget> m_browser;

@@ -2,6 +2,7 @@
 
 #include "document/files.h"
 #include "html/links.h"
+#include "html/modern.h"
 #include "ui/controls.h"
 #include "ui/interaction.h"
 #include "ui/workspace.h"
@@ -107,9 +108,15 @@ void TextLinkScreen::finished()
     const QString size = m_size4->isChecked()   ? QStringLiteral("4")
                          : m_size3->isChecked() ? QStringLiteral("3")
                                                 : QStringLiteral("2");
-    const QStringList pieces = BuildTextLink(
-        m_address->text(), m_text->text(), m_arial->isChecked() ? LinkFont::Arial : LinkFont::Times,
-        !m_normal->isChecked(), size, m_colour.digits(), !m_notCentred->isChecked());
+    const QString address = m_address->text();
+    const LinkFont font = m_arial->isChecked() ? LinkFont::Arial : LinkFont::Times;
+    const bool bold = !m_normal->isChecked();
+    const bool centred = !m_notCentred->isChecked();
+    const QStringList pieces =
+        modern()
+            ? QStringList{modernTextLink(address, m_text->text(), font, bold, size,
+                                         m_colour.digits(), centred)}
+            : BuildTextLink(address, m_text->text(), font, bold, size, m_colour.digits(), centred);
     hide();
     for (const QString &piece : pieces)
         append(piece);

@@ -82,19 +82,28 @@ TextPictureScreen::TextPictureScreen(Workspace &workspace, QWidget *parent)
     layout->addWidget(typeHere);
     layout->addWidget(m_text, 1);
     layout->addLayout(options);
+    layout->addLayout(m_description.layout());
     layout->addLayout(buttons);
 
     connect(colour, &QPushButton::clicked, this, &TextPictureScreen::chooseColour);
     connect(find, &QPushButton::clicked, this, &TextPictureScreen::findPicture);
     connect(m_add, &QPushButton::clicked, this, &TextPictureScreen::addToPage);
     connect(cancel, &QPushButton::clicked, this, &TextPictureScreen::cancel);
+    showState();
     resize(560, 620);
+}
+
+void TextPictureScreen::showState()
+{
+    m_description.show(modern(), 1);
 }
 
 void TextPictureScreen::open()
 {
     m_pictureName.clear();
     m_text->clear();
+    m_description.clear();
+    showState();
     bringToFront(this);
     m_text->setFocus();
 }
@@ -117,13 +126,19 @@ void TextPictureScreen::addToPage()
                                               Interaction::Icon::Information);
         return;
     }
+    if (!described(m_description))
+        return;
     const QString size = m_size5->isChecked()   ? QStringLiteral("5")
                          : m_size4->isChecked() ? QStringLiteral("4")
                                                 : QStringLiteral("3");
     const TextPictureFont font =
         m_arial->isChecked() ? TextPictureFont::Arial : TextPictureFont::Times;
-    append(buildTextAndPicture(m_pictureName, typedText(m_text), m_colour.html(), font, size,
-                               !m_pictureRight->isChecked()));
+    const bool pictureLeft = !m_pictureRight->isChecked();
+    append(modern()
+               ? modernTextAndPicture(pagePicture(m_pictureName, m_description.alt(0)),
+                                      typedText(m_text), m_colour.html(), font, size, pictureLeft)
+               : buildTextAndPicture(m_pictureName, typedText(m_text), m_colour.html(), font, size,
+                                     pictureLeft));
     finish();
 }
 

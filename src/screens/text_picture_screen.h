@@ -1,6 +1,7 @@
 #pragma once
 
 #include "element_screen.h"
+#include "picture_description.h"
 #include "picture_import.h"
 #include "text_colour.h"
 
@@ -25,6 +26,7 @@ private:
     void chooseColour();
     void findPicture();
     void addToPage();
+    void showState();
 
     PictureImport m_import;
     QString m_pictureName; // only "Find picture" sets it
@@ -34,6 +36,7 @@ private:
     QRadioButton *m_size4 = nullptr;
     QRadioButton *m_size5 = nullptr;
     QPushButton *m_add = nullptr;
+    PictureDescription m_description{this, 1};
     TextColour m_colour{0}; // black until chosen, then kept
 };
 

@@ -52,6 +52,7 @@ TwoImagesScreen::TwoImagesScreen(Workspace &workspace, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(layoutFrame);
+    layout->addLayout(m_description.layout());
     layout->addLayout(buttons);
 
     connect(findFirst, &QPushButton::clicked, this, [this] {
@@ -64,18 +65,32 @@ TwoImagesScreen::TwoImagesScreen(Workspace &workspace, QWidget *parent)
     });
     connect(m_add, &QPushButton::clicked, this, &TwoImagesScreen::addToPage);
     connect(cancel, &QPushButton::clicked, this, &TwoImagesScreen::cancel);
+    showState();
+}
+
+void TwoImagesScreen::showState()
+{
+    m_description.show(modern(), 2);
 }
 
 void TwoImagesScreen::open()
 {
     m_first->clear();
     m_second->clear();
+    m_description.clear();
+    showState();
     bringToFront(this);
 }
 
 void TwoImagesScreen::addToPage()
 {
-    append(buildTwoPictures(m_first->text(), m_second->text(), m_centred->isChecked()));
+    if (!described(m_description, 2))
+        return;
+    const bool centred = m_centred->isChecked();
+    append(modern()
+               ? modernTwoPictures(pagePicture(m_first->text(), m_description.alt(0)),
+                                   pagePicture(m_second->text(), m_description.alt(1)), centred)
+               : buildTwoPictures(m_first->text(), m_second->text(), centred));
     cancel(); // back to the Selection screen's PREVIEW, as after Cancel
 }
 

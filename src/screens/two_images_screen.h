@@ -1,6 +1,7 @@
 #pragma once
 
 #include "element_screen.h"
+#include "picture_description.h"
 #include "picture_import.h"
 
 class QLineEdit;
@@ -21,12 +22,14 @@ public:
 
 private:
     void addToPage();
+    void showState();
 
     PictureImport m_import;
     QLineEdit *m_first = nullptr;
     QLineEdit *m_second = nullptr;
     QRadioButton *m_centred = nullptr;
     QPushButton *m_add = nullptr;
+    PictureDescription m_description{this, 2};
 };
 
 } // namespace tarnwell

@@ -97,15 +97,21 @@ QStringList tree(const QString &folder, bool stamps = false, const QString &leav
 // A finding as a line: the problem, the name, and a star if Fix can mend it.
 QStringList lines(const QList<PageFinding> &findings)
 {
-    static const char *const problems[] = {"missing",  "case",  "odd",           "local",
-                                           "wide",     "large", "not a picture", "twice",
-                                           "bad name", "index", "root",          "outside"};
+    static const char *const problems[] = {
+        "missing", "case",     "odd",   "local", "wide",    "large",      "not a picture",
+        "twice",   "bad name", "index", "root",  "outside", "undescribed"};
     QStringList out;
     for (const PageFinding &found : findings)
         out << QLatin1String(problems[int(found.problem)]) + u' ' + found.name +
                    (found.fix == PageFix::None ? QString() : QStringLiteral(" *"));
     return out;
 }
+
+// The head of a page Tarnwell made for phones and today's browsers.
+const QString kModernHead = QStringLiteral(
+    "<!DOCTYPE html>\r\n<html lang=\"en\">\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
+    "<title>My page</title>\r\n<meta name=\"generator\" content=\"Tarnwell\">\r\n</head>\r\n"
+    "<body>\r\n<main>\r\n");
 
 const QString kMouseOver = QStringLiteral("<A HREF=\"#\" ONMOUSEOVER=\"%1.src='%2'\"\r\n"
                                           " ONMOUSEOUT=\"%1.src='%3'\">\r\n"
@@ -395,6 +401,23 @@ void TestPageCheck::findings_data()
         << QStringList{"fifo",  "in.png",        "out.png",  "outdir",
                        "pics/", "pics/wide.png", "pipe.png", "sub/"}
         << QString();
+    QTest::newRow("modern page: pictures without a description, each once")
+        << kModernHead + "<p><img src=\"a.jpg\" alt=\"A\"></p><img src=\"b.jpg\">\r\n"
+                         "<IMG SRC=\"b.jpg\"><img src=\"c.jpg\" alt><img src=d.jpg ALT=\"\">"
+                         "<!-- <img src=\"e.jpg\"> --><img title=\"alt\" src=\" f.jpg\"><img>"
+        << QStringList{"a.jpg", "b.jpg", "c.jpg", "d.jpg", "f.jpg"}
+        << QStringList{"undescribed b.jpg", "undescribed f.jpg", "undescribed "}
+        << QStringList{"a.jpg", "b.jpg", "c.jpg", "d.jpg", "f.jpg"} << QString();
+    QTest::newRow("classic page: no description is no finding")
+        << QString::fromLatin1(test::kWorkedExampleFile)
+               .replace(QStringLiteral("</BODY>"), QStringLiteral("<IMG SRC=\"a.jpg\"></BODY>"))
+        << QStringList{"a.jpg"} << QStringList{} << QStringList{"a.jpg"} << QString();
+    QTest::newRow("generator commented out: classic")
+        << QString(kModernHead)
+                   .replace(QStringLiteral("<meta name"), QStringLiteral("<!--\r\n<meta name"))
+                   .replace(QStringLiteral("</head>"), QStringLiteral("-->\r\n</head>")) +
+               "<img src=\"a.jpg\">"
+        << QStringList{"a.jpg"} << QStringList{} << QStringList{"a.jpg"} << QString();
     QTest::newRow("no problems")
         << "<IMG SRC=\"a.jpg\"><A HREF=\"index.html\">home</A><A HREF=\"https://x.org/\">"
         << QStringList{"a.jpg", "index.html", "viewtmp.html"} << QStringList{}

@@ -1,6 +1,7 @@
 #include "document/page_file.h"
 #include "document/session.h"
 #include "document/windows1252.h"
+#include "html/modern.h"
 #include "support/files.h"
 #include "support/worked_example.h"
 
@@ -42,6 +43,9 @@ private slots:
     void windows1252DecodesEveryByte();
     void loader_data();
     void loader();
+    void modernPageRecognised_data();
+    void modernPageRecognised();
+    void modernPageSavedTwiceIsTheSame();
     void previewFile();
     void saveLoadSaveRoundTrip();
     void saveFailureKeepsEarlierFile();
@@ -154,6 +158,62 @@ void TestPageFile::loader()
     const LoadedPage page = readPageBytes(bytes);
     QCOMPARE(page.body, body);
     QCOMPARE(int(page.encoding), encoding);
+}
+
+namespace {
+const QByteArray kDoctype = "<!DOCTYPE html>\r\n";
+const QByteArray kGenerator = "<meta name=\"generator\" content=\"Tarnwell\">\r\n";
+const QByteArray kModernHead =
+    kDoctype + "<html lang=\"en\">\r\n<head>\r\n<title>t</title>\r\n" + kGenerator + "</head>\r\n";
+} // namespace
+
+// A page loaded back goes on as modern only when its own head says so; a
+// modern page of plain ASCII still goes on in UTF-8, as its head says.
+void TestPageFile::modernPageRecognised_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("modern");
+    QByteArray head = kModernHead;
+    // clang-format off
+    QTest::newRow("as Tarnwell writes it") << kModernHead + "<body>\r\n<main>\r\n<p>x</p>\r\n</main></BODY>\r\n</HTML>\r\n" << true;
+    QTest::newRow("LF alone, capital HEAD, small doctype") << QByteArray("<!doctype html>\n<html>\n<HEAD>\n") + kGenerator.chopped(2) + "\n</HEAD>\n<p>x</p>\n" << true;
+    QTest::newRow("a comment before the doctype") << "<!-- mine -->\r\n" + kModernHead << true;
+    QTest::newRow("the classic worked example") << test::kWorkedExampleFile << false;
+    QTest::newRow("doctype without the generator") << QByteArray(head).replace(kGenerator, "") << false;
+    QTest::newRow("generator without the doctype") << QByteArray(head).replace(kDoctype, "") << false;
+    QTest::newRow("another program's generator") << QByteArray(head).replace("Tarnwell", "Other") << false;
+    QTest::newRow("generator in a comment") << QByteArray(head).replace(kGenerator, "<!-- " + kGenerator.chopped(2) + " -->\r\n") << false;
+    QTest::newRow("generator in a comment of lines") << QByteArray(head).replace(kGenerator, "<!--\r\n" + kGenerator + "-->\r\n") << false;
+    QTest::newRow("generator in the title") << QByteArray(head).replace(kGenerator, "").replace("t</title>", kGenerator.chopped(2) + "</title>") << false;
+    QTest::newRow("generator in the body") << QByteArray(head).replace(kGenerator, "") + kGenerator << false;
+    QTest::newRow("end of head in a comment only") << QByteArray(head).replace("</head>", "<!-- </head> -->") << false;
+    QTest::newRow("a comment never closed") << QByteArray(head).replace("<title>", "<!-- <title>") << false;
+    QTest::newRow("doctype after text") << "Hello\r\n" + kModernHead << false;
+    QTest::newRow("nothing") << QByteArray() << false;
+    // clang-format on
+}
+
+void TestPageFile::modernPageRecognised()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, modern);
+    Session session;
+    session.takeLoadedPage(readPageBytes(bytes));
+    QCOMPARE(session.isModern(), modern);
+    QCOMPARE(session.pageEncoding(), modern ? PageEncoding::Utf8 : PageEncoding::Windows1252);
+}
+
+// The modern closing is left out on loading, so a page loaded and saved
+// again keeps one closing.
+void TestPageFile::modernPageSavedTwiceIsTheSame()
+{
+    const QString body = QString::fromLatin1(kModernHead) + "<body>\r\n<main>\r\n<p>x</p>\r\n";
+    const QByteArray saved = savedPageBytes(body, PageEncoding::Utf8, modernPageClosing());
+    QCOMPARE(saved, kModernHead + "<body>\r\n<main>\r\n<p>x</p>\r\n\r\n</main></BODY>\r\n"
+                                  "</HTML>\r\n\r\n");
+    const LoadedPage loaded = readPageBytes(saved);
+    QCOMPARE(loaded.body, body);
+    QCOMPARE(savedPageBytes(loaded.body, PageEncoding::Utf8, modernPageClosing()), saved);
 }
 
 void TestPageFile::previewFile()

@@ -89,6 +89,9 @@ void TestRecovery::pageComesBackAfterKill_data()
         << savedPage(kPlainStart + kFont + "Hello</FONT><P></P>" + kFont +
                      "Encore caf\xe9</FONT><P></P>")
         << kSave;
+    QTest::newRow("a modern page stays modern, in UTF-8")
+        << QByteArray() << kModernToSelection + paragraph("Encore café") << QByteArray("Encore caf")
+        << modernPage(modernParagraph("Encore caf\xC3\xA9")) << kSave;
     QTest::newRow("saved, then changed")
         << QByteArray() << kToSelection + paragraph("Hello") + kSave + paragraph("Later")
         << QByteArray("Later")

@@ -62,4 +62,63 @@ inline const QByteArray kHeading =
 // The start of the body when the background is left as it is.
 inline const QByteArray kPlainStart = "<BODY  BGCOLOR=\"#FFFFFF\">\r\n" + kHeading;
 
+// The HEAD screen with the title My page and the heading Welcome, the box
+// ticked and the language English, then any more steps there.
+inline QStringList toModernHead(const QString &more = {})
+{
+    return steps(kUseFolder +
+                 "; type Form2/Text1 My page; type Form2/Text2 Welcome; "
+                 "hidden Form2/PageLanguage; hidden Form2/Description; click Form2/ModernPage; "
+                 "shown Form2/Description; choose Form2/PageLanguage English (en)" +
+                 more);
+}
+
+inline const QStringList kModernToBackground =
+    toModernHead() + steps("click Form2/Command1; shown Form3");
+inline const QStringList kModernToSelection =
+    kModernToBackground + kNext + steps("text Form4/PageMode Page for phones and today's browsers");
+
+inline const QByteArray kModernStyle =
+    "<style>\r\n"
+    "body { overflow-wrap: break-word; }\r\n"
+    "img { max-width: 100%; height: auto; }\r\n"
+    "a:focus { outline: 3px solid currentColor; outline-offset: 2px; }\r\n"
+    ".side { display: flex; flex-wrap: wrap; align-items: center; gap: 1em; "
+    "}\r\n"
+    ".side > p { flex: 1 1 15em; margin: 0; }\r\n"
+    "</style>\r\n";
+
+// From the doctype to the end of the head, with the title My page.
+inline QByteArray modernHead(const QByteArray &language, const QByteArray &description)
+{
+    return "<!DOCTYPE html>\r\n<html lang=\"" + language +
+           "\">\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
+           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\r\n"
+           "<title>My page</title>\r\n" +
+           description + "<meta name=\"generator\" content=\"Tarnwell\">\r\n" + kModernStyle +
+           "</head>\r\n";
+}
+
+inline const QByteArray kModernWelcome =
+    "<h1 style=\"font-family: 'Times New Roman', Times, serif; color: #0000FF\">Welcome</h1>";
+// The start of the page when the background is left as it is.
+inline const QByteArray kModernStart = modernHead("en", {}) +
+                                       "<body style=\"background-color: #FFFFFF\">\r\n<main>\r\n" +
+                                       kModernWelcome;
+inline const QByteArray kModernClosing = "\r\n</main></BODY>\r\n</HTML>\r\n\r\n";
+
+// The saved modern page: its start, then what follows, then the closing.
+inline QByteArray modernPage(const QByteArray &body)
+{
+    return kModernStart + body + kModernClosing;
+}
+
+// A paragraph with every choice left as it is.
+inline QByteArray modernParagraph(const QByteArray &text)
+{
+    return "\r\n<p style=\"font-family: 'Times New Roman', Times, serif; font-size: 1.125rem; "
+           "color: #000000\">" +
+           text + "</p>";
+}
+
 } // namespace tarnwell::e2e
