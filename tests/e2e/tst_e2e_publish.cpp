@@ -256,6 +256,14 @@ void TestPublish::cancelAndLostConnection()
                            "again to send them.")),
              qPrintable(app.error()));
     QCOMPARE(readAll(web + "/a.jpg"), kPictureA);
+
+    // A picture gone from the folder: the user is asked, and No sends nothing.
+    QVERIFY(QFile::remove(walk.session.filePath("a.jpg")));
+    QVERIFY2(app.run(steps("click Publish/Upload; answer No Check page found what will not work "
+                           "on the web:\na.jpg: Not in your folder\n\nPublish anyway?; "
+                           "enabled Publish/Upload")),
+             qPrintable(app.error()));
+    QCOMPARE(readAll(web + "/a.jpg"), kPictureA);
     QCOMPARE(holding(app.home(), walk.server.password()), QStringList());
 }
 
