@@ -6,15 +6,12 @@
 #include "support/gumbo_oracle.h"
 #include "support/worked_example.h"
 
-#include <QDateTime>
 #include <QDir>
-#include <QDirIterator>
 #include <QImage>
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
-#include <sys/stat.h>
 
 using namespace tarnwell;
 
@@ -57,7 +54,7 @@ void makeFiles(const QString &folder, const QStringList &files)
         if (file.endsWith(u'/'))
             QVERIFY(QDir().mkpath(path));
         else if (kind == u"fifo")
-            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+            QVERIFY(test::makePipe(path));
         else if (kind == u"big")
             QVERIFY(picture.save(path, "BMP"));
         else if (kind == u"text" || suffix == u"html")
@@ -68,30 +65,6 @@ void makeFiles(const QString &folder, const QStringList &files)
         else
             QVERIFY(picture.save(path, suffix == u"jpg" ? "JPEG" : "PNG"));
     }
-}
-
-// Every entry under a folder, folders ending in "/"; with sizes and times of
-// change when asked.
-QStringList tree(const QString &folder, bool stamps = false, const QString &leaveOut = {})
-{
-    QStringList out;
-    QDirIterator entries(folder,
-                         QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                         QDirIterator::Subdirectories);
-    while (entries.hasNext()) {
-        entries.next();
-        const QFileInfo info = entries.fileInfo();
-        const QString name = QDir(folder).relativeFilePath(info.filePath());
-        if (!leaveOut.isEmpty() && (name == leaveOut || name.startsWith(leaveOut + u'/')))
-            continue;
-        QString line = name + (info.isDir() && !info.isSymLink() ? "/" : "");
-        if (stamps)
-            line += u' ' + QString::number(info.size()) + u' ' +
-                    QString::number(info.lastModified().toMSecsSinceEpoch());
-        out << line;
-    }
-    out.sort();
-    return out;
 }
 
 // A finding as a line: the problem, the name, and a star if Fix can mend it.
@@ -418,7 +391,7 @@ void TestPageCheck::findings()
     makeFiles(parent.path(), {"outside.png:800x10", "outdir/", "outdir/wide.png:800x10", "x/",
                               "x/wide.png:800x10", "picked.png"});
     makeFiles(folder, files);
-    const QStringList around = tree(parent.path(), true, "site");
+    const QStringList around = test::listing(parent.path(), true, "site");
 
     PageBody body;
     body.replace(page);
@@ -438,9 +411,9 @@ void TestPageCheck::findings()
             QVERIFY(replaceAddress(body.document(), *it, address));
         }
     }
-    QCOMPARE(tree(folder), after);
+    QCOMPARE(test::listing(folder), after);
     QCOMPARE(body.text(), pageAfter.isEmpty() ? before : pageAfter);
-    QCOMPARE(tree(parent.path(), true, "site"), around);
+    QCOMPARE(test::listing(parent.path(), true, "site"), around);
 }
 
 // The web copy: 500 pixels wide, see-through parts white, one edit that Undo

@@ -1,3 +1,5 @@
+#include "document/files.h"
+#include "document/page_body.h"
 #include "document/page_file.h"
 #include "document/session.h"
 #include "document/windows1252.h"
@@ -7,14 +9,13 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-
-#ifdef Q_OS_UNIX
+#include <QTextCursor>
+#include <QTextDocument>
 #include <csignal>
 #include <sys/resource.h>
-#include <sys/stat.h>
-#endif
 
 using namespace tarnwell;
+using tarnwell::test::ownPermissions;
 using tarnwell::test::readAll;
 using tarnwell::test::writeBytes;
 
@@ -39,14 +40,18 @@ class TestPageFile final : public QObject
 private slots:
     void savedBytes_data();
     void savedBytes();
-    void windows1252DecodesEveryByte();
     void loader_data();
     void loader();
     void previewFile();
-    void saveLoadSaveRoundTrip();
     void saveFailureKeepsEarlierFile();
     void unreadableFilesAreReported_data();
     void unreadableFilesAreReported();
+    void pageBody_data();
+    void pageBody();
+    void copyLeavesTheUsersFileAlone();
+    void copyNeverOverwrites();
+    void names_data();
+    void names();
 };
 
 // The bytes a page body is saved as, and what loading them gives back.
@@ -114,19 +119,6 @@ void TestPageFile::savedBytes()
     QCOMPARE(int(page.encoding), loadedEncoding);
 }
 
-void TestPageFile::windows1252DecodesEveryByte()
-{
-    QByteArray all;
-    for (int b = 0; b < 256; ++b)
-        all.append(char(b));
-    const QString text = fromWindows1252(all);
-    QCOMPARE(text.size(), 256);
-    QCOMPARE(text.at(0x80), QChar(0x20AC));
-    QCOMPARE(text.at(0x81), QChar(0x81));
-    QCOMPARE(text.at(0x9F), QChar(0x178));
-    QCOMPARE(toWindows1252(text), all);
-}
-
 void TestPageFile::loader_data()
 {
     QTest::addColumn<QByteArray>("bytes");
@@ -175,23 +167,8 @@ void TestPageFile::previewFile()
     QCOMPARE(session.pageEncoding(), PageEncoding::Windows1252);
     session.setSessionFolder(QDir::toNativeSeparators(dir.filePath(QStringLiteral("gone"))));
     QVERIFY(!session.writePreview()); // harmless: the caller passes over it
-}
-
-void TestPageFile::saveLoadSaveRoundTrip()
-{
-    QTemporaryDir dir;
-    const QString first = dir.filePath(QStringLiteral("first.html"));
-    const QString second = dir.filePath(QStringLiteral("second.html"));
-    QVERIFY(SaveFile(first, workedBody() + QStringLiteral("\r\n\r\n<P>\u00E9\u20AC</P>"),
-                     PageEncoding::Windows1252));
-    LoadedPage loaded;
-    QVERIFY(loadPageFile(first, &loaded));
-    QCOMPARE(loaded.body, workedBody() + QStringLiteral("\r\n<P>\u00E9\u20AC</P>\r\n"));
-    QVERIFY(SaveFile(second, loaded.body, loaded.encoding));
-    const QByteArray again = readAll(second);
-    QCOMPARE(again.count("</BODY>"), 1);
-    QCOMPARE(again.count("</HTML>"), 1);
-    QVERIFY(again.endsWith("<P>\xE9\x80</P>\r\n" + kClosing));
+    session.setSessionFolder(QStringLiteral("/"));
+    QCOMPARE(session.previewFilePath(), QStringLiteral("//viewtmp.html"));
 }
 
 void TestPageFile::saveFailureKeepsEarlierFile()
@@ -210,7 +187,6 @@ void TestPageFile::saveFailureKeepsEarlierFile()
     QVERIFY(!SaveFile(dir.filePath(QStringLiteral("folder.html")), QStringLiteral("x"),
                       PageEncoding::Windows1252, &error));
     QVERIFY(!error.isEmpty());
-#ifdef Q_OS_UNIX
     // A disk that fills up half-way: writes past the size limit fail.
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit old{};
@@ -226,7 +202,6 @@ void TestPageFile::saveFailureKeepsEarlierFile()
     QVERIFY(!error.isEmpty());
     QCOMPARE(readAll(path), earlier);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("page.html")});
-#endif
 }
 
 // Nothing that is not an ordinary file is read, and nothing waits: a named
@@ -240,13 +215,11 @@ void TestPageFile::unreadableFilesAreReported_data()
     const QString special = QStringLiteral("it is not an ordinary file");
     QTest::newRow("missing") << "missing.html" << missing;
     QTest::newRow("folder") << "folder.html" << folder;
-#ifdef Q_OS_UNIX
     QTest::newRow("named pipe") << "pipe.html" << special;
     QTest::newRow("link to a named pipe") << "to-pipe.html" << special;
     QTest::newRow("link to a folder") << "to-folder.html" << folder;
     QTest::newRow("link to nothing") << "to-nothing.html" << missing;
     QTest::newRow("device") << "/dev/zero" << special;
-#endif
 }
 
 void TestPageFile::unreadableFilesAreReported()
@@ -256,21 +229,128 @@ void TestPageFile::unreadableFilesAreReported()
     QTemporaryDir dir;
     const QDir here(dir.path());
     QVERIFY(here.mkdir(QStringLiteral("folder.html")));
-#ifdef Q_OS_UNIX
-    QCOMPARE(mkfifo(QFile::encodeName(here.filePath(QStringLiteral("pipe.html"))), 0600), 0);
-    QVERIFY(
-        QFile::link(QStringLiteral("pipe.html"), here.filePath(QStringLiteral("to-pipe.html"))));
-    QVERIFY(QFile::link(QStringLiteral("folder.html"),
-                        here.filePath(QStringLiteral("to-folder.html"))));
-    QVERIFY(
-        QFile::link(QStringLiteral("gone.html"), here.filePath(QStringLiteral("to-nothing.html"))));
-#endif
+    QVERIFY(test::makePipe(here.filePath(QStringLiteral("pipe.html"))));
+    QVERIFY(QFile::link("pipe.html", here.filePath("to-pipe.html")));
+    QVERIFY(QFile::link("folder.html", here.filePath("to-folder.html")));
+    QVERIFY(QFile::link("gone.html", here.filePath("to-nothing.html")));
     LoadedPage page{QStringLiteral("untouched"), PageEncoding::Utf8};
     QString reason;
     QVERIFY(!loadPageFile(here.filePath(name), &page, &reason));
     QCOMPARE(reason, error);
     QCOMPARE(page.body, QStringLiteral("untouched"));
     QCOMPARE(page.encoding, PageEncoding::Utf8);
+}
+
+// The page as a run of changes: "+" appends, "=" replaces, "-" clears and
+// ">" types at the end as in the Selection screen's field.
+void TestPageFile::pageBody_data()
+{
+    QTest::addColumn<QStringList>("changes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("new") << QStringList() << QString();
+    QTest::newRow("appended") << QStringList{"+X", "+\r\n<BR>", "+\r\n<P></P>"}
+                              << "X\r\n<BR>\r\n<P></P>";
+    QTest::newRow("appended after a replace")
+        << QStringList{"+X", "=<HTML>\r\n<BODY>\r\n", "+A"} << "<HTML>\r\n<BODY>\r\nA";
+    QTest::newRow("cleared") << QStringList{"+X", "-"} << QString();
+    QTest::newRow("appended after clearing") << QStringList{"+X", "-", "+Y"} << "Y";
+    QTest::newRow("line ends as CR LF") << QStringList{"+a\nb\rc\r\nd"} << "a\r\nb\r\nc\r\nd";
+    QTest::newRow("empty lines kept") << QStringList{"=\r\n\r\nx\r\n"} << "\r\n\r\nx\r\n";
+    // Shift+Enter in the field makes a line separator.
+    QTest::newRow("typed") << QStringList{"=<HTML>\r\n", ">typed", u">\u2028more"_qs}
+                           << "<HTML>\r\ntyped\r\nmore";
+    QTest::newRow("characters kept")
+        << QStringList{u"+a\u00A0b\tc \u20AC \u0436 \U0001F600 & < \""_qs}
+        << u"a\u00A0b\tc \u20AC \u0436 \U0001F600 & < \""_qs;
+}
+
+void TestPageFile::pageBody()
+{
+    QFETCH(QStringList, changes);
+    QFETCH(QString, text);
+    PageBody page;
+    for (const QString &change : changes) {
+        const QString rest = change.mid(1);
+        if (change.startsWith(u'+'))
+            page.append(rest);
+        else if (change.startsWith(u'='))
+            page.replace(rest);
+        else if (change.startsWith(u'-'))
+            page.clear();
+        else {
+            QTextCursor cursor(page.document());
+            cursor.movePosition(QTextCursor::End);
+            cursor.insertText(rest);
+        }
+    }
+    QCOMPARE(page.text(), text);
+    QCOMPARE(page.isEmpty(), text.isEmpty());
+}
+
+void TestPageFile::copyLeavesTheUsersFileAlone()
+{
+    QTemporaryDir mine;
+    QTemporaryDir session;
+    const QString source = mine.filePath(QStringLiteral("stone.jpg"));
+    QVERIFY(writeBytes(source, "picture bytes"));
+    const QFileDevice::Permissions readOnly = QFileDevice::ReadOwner;
+    QVERIFY(QFile::setPermissions(source, readOnly));
+
+    const QString target = session.filePath(QStringLiteral("stone.jpg"));
+    QCOMPARE(copyIntoFolder(source, target), CopyResult::Copied);
+    QCOMPARE(readAll(target), QByteArray("picture bytes"));
+    QVERIFY(QFile::permissions(target) & QFileDevice::WriteOwner);
+    QCOMPARE(ownPermissions(source), readOnly);
+
+    QCOMPARE(copyIntoFolder(target, target), CopyResult::SameFile);
+    QCOMPARE(copyIntoFolder(mine.filePath(QStringLiteral("gone.jpg")),
+                            session.filePath(QStringLiteral("gone.jpg"))),
+             CopyResult::Failed);
+    QCOMPARE(copyIntoFolder(source, session.filePath(QStringLiteral("deleted/stone.jpg"))),
+             CopyResult::Failed);
+}
+
+void TestPageFile::copyNeverOverwrites()
+{
+    QTemporaryDir mine;
+    QTemporaryDir session;
+    const QString source = mine.filePath(QStringLiteral("a.gif"));
+    QVERIFY(writeBytes(source, "new"));
+    QVERIFY(writeBytes(session.filePath(QStringLiteral("a.gif")), "kept"));
+    QCOMPARE(copyIntoFolder(source, session.filePath(QStringLiteral("a.gif"))),
+             CopyResult::AlreadyThere);
+    QCOMPARE(readAll(session.filePath(QStringLiteral("a.gif"))), QByteArray("kept"));
+
+    // A hidden file of that name is kept as well.
+    QVERIFY(writeBytes(mine.filePath(QStringLiteral(".b.gif")), "new"));
+    QVERIFY(writeBytes(session.filePath(QStringLiteral(".b.gif")), "hidden"));
+    QCOMPARE(copyIntoFolder(mine.filePath(QStringLiteral(".b.gif")),
+                            session.filePath(QStringLiteral(".b.gif"))),
+             CopyResult::AlreadyThere);
+    QCOMPARE(readAll(session.filePath(QStringLiteral(".b.gif"))), QByteArray("hidden"));
+}
+
+// A picked file's bare name, and a saved page's name.
+void TestPageFile::names_data()
+{
+    QTest::addColumn<QString>("got");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("bare") << bareFileName("/home/ann/pics/Stone.JPG") << "Stone.JPG";
+    QTest::newRow("bare, odd characters")
+        << bareFileName(u"/pics/my photo \u0436.gif"_qs) << u"my photo \u0436.gif"_qs;
+    QTest::newRow("bare already") << bareFileName("plain.gif") << "plain.gif";
+    QTest::newRow("no extension") << withPageExtension("page") << "page.html";
+    QTest::newRow(".htm") << withPageExtension("page.htm") << "page.htm";
+    QTest::newRow(".html") << withPageExtension("page.html") << "page.html";
+    QTest::newRow(".HTML") << withPageExtension("page.HTML") << "page.HTML.html";
+    QTest::newRow(".HTM") << withPageExtension("page.HTM") << "page.HTM.html";
+}
+
+void TestPageFile::names()
+{
+    QFETCH(QString, got);
+    QFETCH(QString, expected);
+    QCOMPARE(got, expected);
 }
 
 QTEST_MAIN(TestPageFile)

@@ -6,20 +6,17 @@
 #include "document/recovery.h"
 #include "document/session.h"
 #include "support/files.h"
+#include "support/mount.h"
 
 #include <QDir>
 #include <QPlainTextDocumentLayout>
-#include <QProcess>
-#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <memory>
-#include <sys/stat.h>
 #include <tuple>
-#include <unistd.h>
 
 using namespace tarnwell;
 using tarnwell::test::readAll;
@@ -229,7 +226,7 @@ void TestRecovery::specialFileFoundAtStart()
     QTemporaryDir folder;
     const QDir place(folder.path());
     const QString path = place.filePath(QStringLiteral("page-a.recovery"));
-    QCOMPARE(mkfifo(QFile::encodeName(target.isNull() ? path : place.filePath("pipe")), 0600), 0);
+    QVERIFY(test::makePipe(target.isNull() ? path : place.filePath("pipe")));
     QVERIFY(target.isNull() || QFile::link(target, path));
     Session session;
     session.keepPageIn(folder.path());
@@ -243,24 +240,6 @@ void TestRecovery::specialFileFoundAtStart()
 // small file system of its own, full or read-only, real even for root.
 enum class Spoil { FileInPlace, FileAbove, Full, ReadOnly };
 Q_DECLARE_METATYPE(Spoil)
-
-namespace {
-bool mount(const QString &folder, const char *options)
-{
-    return QDir().mkpath(folder) &&
-           QProcess::execute("mount", {"-t", "tmpfs", "-o", options, "tmpfs", folder}) == 0;
-}
-
-// Quietly: the last clean-up may find nothing mounted.
-bool unmount(const QString &folder)
-{
-    QProcess umount;
-    umount.setStandardErrorFile(QProcess::nullDevice());
-    umount.start("umount", {folder});
-    return umount.waitForFinished() && umount.exitStatus() == QProcess::NormalExit &&
-           umount.exitCode() == 0;
-}
-} // namespace
 
 // The data folder spoiled, mended and spoiled again: one message each time
 // it is spoiled, however many writes fail meanwhile, and nothing kept lost.
@@ -287,22 +266,19 @@ void TestRecovery::unwritableFolderSaidOnce()
     QTemporaryDir top;
     const QDir place(top.path());
     reason.replace(QStringLiteral("{T}"), QDir::cleanPath(top.path()));
-    const QString kept = place.filePath(folder), disk = place.filePath(QStringLiteral("disk"));
+    const QString kept = place.filePath(folder);
     const QString spoiler = place.filePath(folder.section(QLatin1Char('/'), 0, 0));
-    const QString filler = disk + QStringLiteral("/filler");
+    const QString filler = place.filePath(QStringLiteral("disk/filler"));
     const bool mounts = spoil == Spoil::Full || spoil == Spoil::ReadOnly;
     if (mounts && geteuid() != 0)
         QSKIP("mounting a file system needs root");
-    const auto cleanup = qScopeGuard([&] {
-        if (mounts)
-            unmount(spoil == Spoil::Full ? disk : kept);
-    });
-    QVERIFY(spoil != Spoil::Full || mount(disk, "size=64k"));
+    test::Mount disk(place.filePath(QStringLiteral("disk"))), over(kept);
+    QVERIFY(spoil != Spoil::Full || disk.mount(QStringLiteral("size=64k")));
     QVERIFY(!mounts || place.mkpath(folder));
     // Each, true when done.
     const auto spoilIt = [&] {
         if (spoil == Spoil::ReadOnly) // over files the keeper may hold open
-            return mount(kept, "ro,size=64k");
+            return over.mount(QStringLiteral("ro,size=64k"));
         if (spoil == Spoil::Full) {
             QFile file(filler);
             while (file.isOpen() || file.open(QIODevice::WriteOnly)) {
@@ -314,7 +290,7 @@ void TestRecovery::unwritableFolderSaidOnce()
         return QDir(spoiler).removeRecursively() && writeBytes(spoiler, "not a folder");
     };
     const auto mend = [&] {
-        return spoil == Spoil::ReadOnly ? unmount(kept)
+        return spoil == Spoil::ReadOnly ? over.unmount()
                                         : QFile::remove(spoil == Spoil::Full ? filler : spoiler);
     };
     Session session;

@@ -88,6 +88,8 @@ private:
 // A file of the installed program's, such as "share/tarnwell/bckgrnd7.jpg".
 QString installedFile(const QString &relative);
 
+using test::listing;
+using test::makePipe;
 using test::readAll;
 using test::writeBytes;
 

@@ -2,50 +2,16 @@
 // files that are no pictures, and a 200 MB page.
 
 #include "driver.h"
+#include "support/mount.h"
 #include "walks.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QTest>
-#include <unistd.h>
 
 using namespace tarnwell::e2e;
+using tarnwell::test::Mount;
 
 namespace {
-// A small file system of its own, so that a full disk or a read-only folder
-// is real even for root. Needs the right to mount.
-class Mount final
-{
-public:
-    Mount(const QString &folder, const QString &options) : m_folder(folder)
-    {
-        QDir().mkpath(folder);
-        m_mounted =
-            QProcess::execute("mount", {"-t", "tmpfs", "-o", options, "tmpfs", folder}) == 0;
-    }
-    ~Mount()
-    {
-        if (m_mounted)
-            QProcess::execute("umount", {m_folder});
-    }
-    bool mounted() const { return m_mounted; }
-    bool makeReadOnly() { return QProcess::execute("mount", {"-o", "remount,ro", m_folder}) == 0; }
-
-private:
-    QString m_folder;
-    bool m_mounted = false;
-};
-
-// Root may mount, so there (as in CI) a failed mount is a fault, not a reason to skip.
-#define REQUIRE_MOUNTED(mount)                                                                     \
-    do {                                                                                           \
-        if (!(mount).mounted()) {                                                                  \
-            if (::geteuid() == 0)                                                                  \
-                QFAIL("cannot mount a file system, though running as root");                       \
-            QSKIP("cannot mount a file system here");                                              \
-        }                                                                                          \
-    } while (false)
-
 const QString kNotSaved = QStringLiteral("answer OK [stop] The page was not saved: *");
 // Loads {F}, then takes the session folder {S}.
 const QString kLoadThenChoose = kLoad + "; " + kUseFolder;
@@ -69,8 +35,8 @@ private:
 void TestHostile::diskFullDuringSave()
 {
     const QString small = m_place.filePath(QStringLiteral("small"));
-    Mount mount(small, QStringLiteral("size=64k"));
-    REQUIRE_MOUNTED(mount);
+    Mount mount(small);
+    REQUIRE_MOUNT(mount.mount(QStringLiteral("size=64k")));
     const QByteArray earlier("<HTML>\r\nthe earlier page\r\n</BODY>\r\n</HTML>\r\n\r\n");
     QVERIFY(writeBytes(small + "/page.html", earlier));
     QVERIFY(writeBytes(m_place.filePath(QStringLiteral("big.html")),
@@ -94,13 +60,13 @@ void TestHostile::diskFullDuringSave()
 void TestHostile::sessionFolderMadeReadOnly()
 {
     const QString locked = m_place.filePath(QStringLiteral("locked"));
-    Mount mount(locked, QStringLiteral("size=1m"));
-    REQUIRE_MOUNTED(mount);
+    Mount mount(locked);
+    REQUIRE_MOUNT(mount.mount(QStringLiteral("size=1m")));
     QVERIFY(writeBytes(m_place.filePath(QStringLiteral("photo.gif")), "GIF89a"));
     Program app;
     app.vars = {{"S", locked}, {"P", m_place.path()}};
     QVERIFY2(app.run(kToSelection), qPrintable(app.error()));
-    QVERIFY(mount.makeReadOnly());
+    QVERIFY(mount.remount(QStringLiteral("ro")));
     QVERIFY2(app.run(steps("click Form4/Command5; click Form9/Command1; file {P}/photo.gif; "
                            "text Form9/Text1 photo.gif; click Form9/Command2; answer Yes Did you "
                            "check CENTERED or LEFT?; "

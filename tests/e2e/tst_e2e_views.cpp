@@ -6,7 +6,6 @@
 
 #include <QImage>
 #include <QTest>
-#include <sys/stat.h>
 
 using namespace tarnwell::e2e;
 
@@ -28,7 +27,7 @@ void TestViews::initTestCase()
     QImage image(8, 8, QImage::Format_RGB32);
     image.fill(Qt::gray);
     QVERIFY(image.save(m_pictures.filePath(QStringLiteral("stone.jpg")), "JPG"));
-    QCOMPARE(::mkfifo(QFile::encodeName(m_pictures.filePath("pipe.jpg")).constData(), 0600), 0);
+    QVERIFY(makePipe(m_pictures.filePath("pipe.jpg")));
 }
 
 void TestViews::background_data()
