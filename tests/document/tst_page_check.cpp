@@ -351,140 +351,119 @@ void TestPageCheck::findings_data()
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<QStringList>("after"); // the folder once every Fix offered is done
     QTest::addColumn<QString>("pageAfter"); // empty: as it was
+    const auto row = [](const char *name, const QString &page, const QStringList &files,
+                        const QStringList &expected, const QStringList &after,
+                        const QString &pageAfter = {}) {
+        QTest::newRow(name) << page << files << expected << after << pageAfter;
+    };
 
-    QTest::newRow("worked example with photo1.jpg")
-        << QString::fromLatin1(test::kWorkedExampleFile)
-               .replace(QStringLiteral("</BODY>"),
-                        QStringLiteral("<IMG SRC=\"photo1.jpg\"><P></P>\r\n</BODY>"))
-        << QStringList{"Photo1.JPG", "page.html", "viewtmp.html"}
-        << QStringList{"case photo1.jpg *", "index page.html"}
-        << QStringList{"page.html", "photo1.jpg", "viewtmp.html"} << QString();
-    QTest::newRow("four problems and a good picture")
-        << "<IMG SRC=\"gone.jpg\">\r\n<IMG SRC=\"photo1.jpg\"><IMG SRC=\"my photo.jpg\">"
-           "<IMG SRC=\"C:\\pics\\a.jpg\"><IMG SRC=\"good.jpg\">"
-        << QStringList{"Photo1.JPG", "my photo.jpg", "good.jpg"}
-        << QStringList{"missing gone.jpg *", "case photo1.jpg *", "odd my photo.jpg",
-                       "local C:\\pics\\a.jpg"}
-        << QStringList{"gone.jpg", "good.jpg", "my photo.jpg", "photo1.jpg"} << QString();
-    QTest::newRow("typed by hand")
-        << "<body background=tile.gif>\n<a href=http://x.org/a.jpg>x</a><a href='#top'>t</a>"
-           "<A HREF=\"mailto:a@b.c\">m</A>\n<!-- <img src=\"old.jpg\"> -->\n"
-           "<a href = \" Page2.html#s\">p</a><img\nsrc = 'file:///home/me/a.jpg'>"
-           "<iMg SrC=//cdn.org/x.png><img src=\"/home/me/b.jpg\"><img src=\"tile.gif?v=2\">"
-           "<img src=\"/img/a.jpg\">"
-        << QStringList{"tile.gif", "page2.html"}
-        << QStringList{"case Page2.html#s", "local file:///home/me/a.jpg", "local /home/me/b.jpg",
-                       "root /img/a.jpg", "index page2.html"}
-        << QStringList{"page2.html", "tile.gif"} << QString();
-    QTest::newRow("pictures")
-        << "<IMG SRC=\"wide.jpg\"><IMG SRC=\"big.bmp\"><IMG SRC=\"fake.jpg\">"
-           "<BODY BACKGROUND=\"widetile.jpg\"><A HREF=\"notes.jpg\">n</A>"
-           "<IMG SRC=\"my%20photo.jpg\"><IMG SRC=pics/a.png><IMG SRC=\"pics/../pics/a.png\">"
-           "<IMG SRC=\"../outside.png\"><A HREF=\"notes.txt\"><IMG SRC=\"%2E%2E%2Foutside.png\">"
-           "<IMG SRC=\"%2Ftmp%2Fx%2Fwide.png\">"
-        << QStringList{"wide.jpg:800x10",     "big.bmp:big",    "fake.jpg:text", "notes.txt:text",
-                       "widetile.jpg:800x10", "notes.jpg:text", "my photo.jpg",  "pics/",
-                       "pics/a.png"}
-        << QStringList{"wide wide.jpg *",
-                       "large big.bmp",
-                       "not a picture fake.jpg",
-                       "not a picture notes.jpg",
-                       "odd my%20photo.jpg",
-                       "outside ../outside.png",
-                       "outside %2E%2E%2Foutside.png",
-                       "local %2Ftmp%2Fx%2Fwide.png"}
-        << QStringList{"big.bmp", "fake.jpg",   "my photo.jpg", "notes.jpg", "notes.txt",
-                       "pics/",   "pics/a.png", "wide-web.jpg", "wide.jpg",  "widetile.jpg"}
-        << "<IMG SRC=\"wide-web.jpg\"><IMG SRC=\"big.bmp\"><IMG SRC=\"fake.jpg\">"
-           "<BODY BACKGROUND=\"widetile.jpg\"><A HREF=\"notes.jpg\">n</A>"
-           "<IMG SRC=\"my%20photo.jpg\"><IMG SRC=pics/a.png><IMG SRC=\"pics/../pics/a.png\">"
-           "<IMG SRC=\"../outside.png\"><A HREF=\"notes.txt\"><IMG SRC=\"%2E%2E%2Foutside.png\">"
-           "<IMG SRC=\"%2Ftmp%2Fx%2Fwide.png\">";
-    QTest::newRow("MouseOver names")
-        << kMouseOver.arg("gondola5", "b.jpg", "a.jpg") +
-               kMouseOver.arg("gondola5", "c.jpg", "a.jpg") +
-               kMouseOver.arg("my pic", "b.jpg", "a.jpg") +
-               kMouseOver.arg("title", "b.jpg", "a.jpg") +
-               "<img src=a.jpg name=top onmouseover=\"this.src='b.jpg'\"><IMG SRC=a.jpg NAME=top>"
-               "<A NAME=\"x\"></A><A NAME=\"x\"></A>"
-        << QStringList{"a.jpg", "b.jpg"}
-        << QStringList{"twice gondola5", "missing c.jpg *", "bad name my pic", "bad name title"}
-        << QStringList{"a.jpg", "b.jpg", "c.jpg"} << QString();
-    QTest::newRow("a long MouseOver script")
-        << "<A HREF=\"#\" ONMOUSEOVER=\"" + QString("a.src='x.png' ").repeated(30) +
-               "\"><IMG SRC=\"x.png\" NAME=\"a\"></A>"
-        << QStringList{"x.png"} << QStringList{} << QStringList{"x.png"} << QString();
-    QTest::newRow("the same file named two ways is not renamed")
-        << "<IMG SRC=\"photo1.jpg\"><IMG SRC=\"Photo1.JPG\"><IMG SRC=\"Pics/a.png\">"
-        << QStringList{"Photo1.JPG", "pics/", "pics/a.png"}
-        << QStringList{"case photo1.jpg", "case Pics/a.png"}
-        << QStringList{"Photo1.JPG", "pics/", "pics/a.png"} << QString();
-    QTest::newRow("a folder, a page, a file another page names: not renamed")
-        << "<A HREF=\"Pics\">p</A><IMG SRC=\"pics/cat.png\"><A HREF=\"Index.html\">h</A>"
-           "<IMG SRC=\"photo.jpg\"><IMG SRC=\"logo.png\">"
-        << QStringList{"pics/",
-                       "pics/cat.png",
-                       "index.html:<IMG SRC=\"Photo.JPG\">",
-                       "other.html:<IMG SRC=\"Photo.jpg\">",
-                       "Photo.jpg",
-                       "Logo.png"}
-        << QStringList{"case Pics", "case Index.html", "case photo.jpg", "case logo.png *"}
-        << QStringList{"Photo.jpg", "index.html", "logo.png", "other.html", "pics/", "pics/cat.png"}
-        << QString();
-    QTest::newRow("query string: the copy is named from the file")
-        << "<IMG SRC=\"wide.png?v=1.2\">" << QStringList{"wide.png:800x10"}
-        << QStringList{"wide wide.png?v=1.2 *"} << QStringList{"wide-web.jpg", "wide.png"}
-        << "<IMG SRC=\"wide-web.jpg\">";
-    QTest::newRow("backslash: the copy goes beside the file")
-        << "<IMG SRC=\"pics\\big.png\">" << QStringList{"pics/", "pics/big.png:800x10"}
-        << QStringList{"wide pics\\big.png *"}
-        << QStringList{"pics/", "pics/big-web.jpg", "pics/big.png"}
-        << "<IMG SRC=\"pics/big-web.jpg\">";
-    QTest::newRow("only the picture's own address changes")
-        << "<A HREF=\"wide.png\"><IMG SRC=\"wide.png\"></A><TD BACKGROUND=\"wide.png\">"
-        << QStringList{"wide.png:800x10", "wide-web.jpg"} << QStringList{"wide wide.png *"}
-        << QStringList{"wide-web.jpg", "wide-web2.jpg", "wide.png"}
-        << "<A HREF=\"wide.png\"><IMG SRC=\"wide-web2.jpg\"></A><TD BACKGROUND=\"wide.png\">";
-    QTest::newRow("entities: found, and copied under the decoded name")
-        << "<IMG SRC=\"caf&eacute;.png\"><IMG SRC=\"gone&#233;.png\">"
-        << QStringList{u"café.png"_qs}
-        << QStringList{u"odd café.png"_qs, u"missing goneé.png *"_qs, u"odd goneé.png"_qs}
-        << QStringList{u"café.png"_qs, u"goneé.png"_qs} << QString();
-    QTest::newRow("500 and 501 pixels, JPEG, GIF, see-through")
-        << "<IMG SRC=w500.png><IMG SRC=w501.png><IMG SRC=wide.jpg><IMG SRC=wide.gif>"
-           "<IMG SRC=clear.png>"
-        << QStringList{"w500.png:500x5", "w501.png:501x5", "wide.jpg:800x10", "wide.gif:800x10",
-                       "clear.png:600x10a"}
-        << QStringList{"wide w501.png *", "wide wide.jpg *", "wide wide.gif *", "wide clear.png *"}
-        << QStringList{"clear-web.jpg", "clear.png",     "w500.png", "w501-web.jpg", "w501.png",
-                       "wide-web.jpg",  "wide-web2.jpg", "wide.gif", "wide.jpg"}
-        << "<IMG SRC=w500.png><IMG SRC=w501-web.jpg><IMG SRC=wide-web2.jpg>"
-           "<IMG SRC=wide-web.jpg><IMG SRC=clear-web.jpg>";
-    QTest::newRow("links in and out of the folder, a pipe, a missing page")
-        << "<IMG SRC=\"in.png\"><IMG SRC=\"out.png\"><IMG SRC=\"outdir/wide.png\">"
-           "<IMG SRC=\"pipe.png\"><A HREF=\"fifo\">f</A><A HREF=\"page2.html\">2</A>"
-           "<IMG SRC=\"sub/gone.png\">"
-        << QStringList{"pics/",
-                       "pics/wide.png:800x10",
-                       "in.png->pics/wide.png",
-                       "out.png->../outside.png",
-                       "outdir->../outdir",
-                       "pipe.png:fifo",
-                       "fifo:fifo",
-                       "sub/"}
-        << QStringList{"wide in.png",
-                       "outside out.png",
-                       "outside outdir/wide.png",
-                       "not a picture pipe.png",
-                       "missing page2.html",
-                       "missing sub/gone.png"}
-        << QStringList{"fifo",  "in.png",        "out.png",  "outdir",
-                       "pics/", "pics/wide.png", "pipe.png", "sub/"}
-        << QString();
-    QTest::newRow("no problems")
-        << "<IMG SRC=\"a.jpg\"><A HREF=\"index.html\">home</A><A HREF=\"https://x.org/\">"
-        << QStringList{"a.jpg", "index.html", "viewtmp.html"} << QStringList{}
-        << QStringList{"a.jpg", "index.html", "viewtmp.html"} << QString();
+    row("worked example with photo1.jpg",
+        QString::fromLatin1(test::kWorkedExampleFile)
+            .replace(QStringLiteral("</BODY>"),
+                     QStringLiteral("<IMG SRC=\"photo1.jpg\"><P></P>\r\n</BODY>")),
+        QStringList{"Photo1.JPG", "page.html", "viewtmp.html"},
+        QStringList{"case photo1.jpg *", "index page.html"},
+        QStringList{"page.html", "photo1.jpg", "viewtmp.html"});
+    row("four problems and a good picture",
+        "<IMG SRC=\"gone.jpg\">\r\n<IMG SRC=\"photo1.jpg\"><IMG SRC=\"my photo.jpg\">"
+        "<IMG SRC=\"C:\\pics\\a.jpg\"><IMG SRC=\"good.jpg\">",
+        QStringList{"Photo1.JPG", "my photo.jpg", "good.jpg"},
+        QStringList{"missing gone.jpg *", "case photo1.jpg *", "odd my photo.jpg",
+                    "local C:\\pics\\a.jpg"},
+        QStringList{"gone.jpg", "good.jpg", "my photo.jpg", "photo1.jpg"});
+    row("typed by hand",
+        "<body background=tile.gif>\n<a href=http://x.org/a.jpg>x</a><a href='#top'>t</a>"
+        "<A HREF=\"mailto:a@b.c\">m</A>\n<!-- <img src=\"old.jpg\"> -->\n"
+        "<a href = \" Page2.html#s\">p</a><img\nsrc = 'file:///home/me/a.jpg'>"
+        "<iMg SrC=//cdn.org/x.png><img src=\"/home/me/b.jpg\"><img src=\"tile.gif?v=2\">"
+        "<img src=\"/img/a.jpg\">",
+        QStringList{"tile.gif", "page2.html"},
+        QStringList{"case Page2.html#s", "local file:///home/me/a.jpg", "local /home/me/b.jpg",
+                    "root /img/a.jpg", "index page2.html"},
+        QStringList{"page2.html", "tile.gif"});
+    row("pictures",
+        "<IMG SRC=\"wide.jpg\"><IMG SRC=\"big.bmp\"><IMG SRC=\"fake.jpg\">"
+        "<BODY BACKGROUND=\"widetile.jpg\"><A HREF=\"notes.jpg\">n</A>"
+        "<IMG SRC=\"my%20photo.jpg\"><IMG SRC=pics/a.png><IMG SRC=\"pics/../pics/a.png\">"
+        "<IMG SRC=\"../outside.png\"><A HREF=\"notes.txt\"><IMG SRC=\"%2E%2E%2Foutside.png\">"
+        "<IMG SRC=\"%2Ftmp%2Fx%2Fwide.png\">",
+        QStringList{"wide.jpg:800x10", "big.bmp:big", "fake.jpg:text", "notes.txt:text",
+                    "widetile.jpg:800x10", "notes.jpg:text", "my photo.jpg", "pics/", "pics/a.png"},
+        QStringList{"wide wide.jpg *", "large big.bmp", "not a picture fake.jpg",
+                    "not a picture notes.jpg", "odd my%20photo.jpg", "outside ../outside.png",
+                    "outside %2E%2E%2Foutside.png", "local %2Ftmp%2Fx%2Fwide.png"},
+        QStringList{"big.bmp", "fake.jpg", "my photo.jpg", "notes.jpg", "notes.txt", "pics/",
+                    "pics/a.png", "wide-web.jpg", "wide.jpg", "widetile.jpg"},
+        "<IMG SRC=\"wide-web.jpg\"><IMG SRC=\"big.bmp\"><IMG SRC=\"fake.jpg\">"
+        "<BODY BACKGROUND=\"widetile.jpg\"><A HREF=\"notes.jpg\">n</A>"
+        "<IMG SRC=\"my%20photo.jpg\"><IMG SRC=pics/a.png><IMG SRC=\"pics/../pics/a.png\">"
+        "<IMG SRC=\"../outside.png\"><A HREF=\"notes.txt\"><IMG SRC=\"%2E%2E%2Foutside.png\">"
+        "<IMG SRC=\"%2Ftmp%2Fx%2Fwide.png\">");
+    row("MouseOver names",
+        kMouseOver.arg("gondola5", "b.jpg", "a.jpg") +
+            kMouseOver.arg("gondola5", "c.jpg", "a.jpg") +
+            kMouseOver.arg("my pic", "b.jpg", "a.jpg") + kMouseOver.arg("title", "b.jpg", "a.jpg") +
+            "<img src=a.jpg name=top onmouseover=\"this.src='b.jpg'\"><IMG SRC=a.jpg NAME=top>"
+            "<A NAME=\"x\"></A><A NAME=\"x\"></A>",
+        QStringList{"a.jpg", "b.jpg"},
+        QStringList{"twice gondola5", "missing c.jpg *", "bad name my pic", "bad name title"},
+        QStringList{"a.jpg", "b.jpg", "c.jpg"});
+    row("a long MouseOver script",
+        "<A HREF=\"#\" ONMOUSEOVER=\"" + QString("a.src='x.png' ").repeated(30) +
+            "\"><IMG SRC=\"x.png\" NAME=\"a\"></A>",
+        QStringList{"x.png"}, QStringList{}, QStringList{"x.png"});
+    row("the same file named two ways is not renamed",
+        "<IMG SRC=\"photo1.jpg\"><IMG SRC=\"Photo1.JPG\"><IMG SRC=\"Pics/a.png\">",
+        QStringList{"Photo1.JPG", "pics/", "pics/a.png"},
+        QStringList{"case photo1.jpg", "case Pics/a.png"},
+        QStringList{"Photo1.JPG", "pics/", "pics/a.png"});
+    row("a folder, a page, a file another page names: not renamed",
+        "<A HREF=\"Pics\">p</A><IMG SRC=\"pics/cat.png\"><A HREF=\"Index.html\">h</A>"
+        "<IMG SRC=\"photo.jpg\"><IMG SRC=\"logo.png\">",
+        QStringList{"pics/", "pics/cat.png", "index.html:<IMG SRC=\"Photo.JPG\">",
+                    "other.html:<IMG SRC=\"Photo.jpg\">", "Photo.jpg", "Logo.png"},
+        QStringList{"case Pics", "case Index.html", "case photo.jpg", "case logo.png *"},
+        QStringList{"Photo.jpg", "index.html", "logo.png", "other.html", "pics/", "pics/cat.png"});
+    row("query string: the copy is named from the file", "<IMG SRC=\"wide.png?v=1.2\">",
+        QStringList{"wide.png:800x10"}, QStringList{"wide wide.png?v=1.2 *"},
+        QStringList{"wide-web.jpg", "wide.png"}, "<IMG SRC=\"wide-web.jpg\">");
+    row("backslash: the copy goes beside the file", "<IMG SRC=\"pics\\big.png\">",
+        QStringList{"pics/", "pics/big.png:800x10"}, QStringList{"wide pics\\big.png *"},
+        QStringList{"pics/", "pics/big-web.jpg", "pics/big.png"}, "<IMG SRC=\"pics/big-web.jpg\">");
+    row("only the picture's own address changes",
+        "<A HREF=\"wide.png\"><IMG SRC=\"wide.png\"></A><TD BACKGROUND=\"wide.png\">",
+        QStringList{"wide.png:800x10", "wide-web.jpg"}, QStringList{"wide wide.png *"},
+        QStringList{"wide-web.jpg", "wide-web2.jpg", "wide.png"},
+        "<A HREF=\"wide.png\"><IMG SRC=\"wide-web2.jpg\"></A><TD BACKGROUND=\"wide.png\">");
+    row("entities: found, and copied under the decoded name",
+        "<IMG SRC=\"caf&eacute;.png\"><IMG SRC=\"gone&#233;.png\">", QStringList{u"café.png"_qs},
+        QStringList{u"odd café.png"_qs, u"missing goneé.png *"_qs, u"odd goneé.png"_qs},
+        QStringList{u"café.png"_qs, u"goneé.png"_qs});
+    row("500 and 501 pixels, JPEG, GIF, see-through",
+        "<IMG SRC=w500.png><IMG SRC=w501.png><IMG SRC=wide.jpg><IMG SRC=wide.gif>"
+        "<IMG SRC=clear.png>",
+        QStringList{"w500.png:500x5", "w501.png:501x5", "wide.jpg:800x10", "wide.gif:800x10",
+                    "clear.png:600x10a"},
+        QStringList{"wide w501.png *", "wide wide.jpg *", "wide wide.gif *", "wide clear.png *"},
+        QStringList{"clear-web.jpg", "clear.png", "w500.png", "w501-web.jpg", "w501.png",
+                    "wide-web.jpg", "wide-web2.jpg", "wide.gif", "wide.jpg"},
+        "<IMG SRC=w500.png><IMG SRC=w501-web.jpg><IMG SRC=wide-web2.jpg>"
+        "<IMG SRC=wide-web.jpg><IMG SRC=clear-web.jpg>");
+    row("links in and out of the folder, a pipe, a missing page",
+        "<IMG SRC=\"in.png\"><IMG SRC=\"out.png\"><IMG SRC=\"outdir/wide.png\">"
+        "<IMG SRC=\"pipe.png\"><A HREF=\"fifo\">f</A><A HREF=\"page2.html\">2</A>"
+        "<IMG SRC=\"sub/gone.png\">",
+        QStringList{"pics/", "pics/wide.png:800x10", "in.png->pics/wide.png",
+                    "out.png->../outside.png", "outdir->../outdir", "pipe.png:fifo", "fifo:fifo",
+                    "sub/"},
+        QStringList{"wide in.png", "outside out.png", "outside outdir/wide.png",
+                    "not a picture pipe.png", "missing page2.html", "missing sub/gone.png"},
+        QStringList{"fifo", "in.png", "out.png", "outdir", "pics/", "pics/wide.png", "pipe.png",
+                    "sub/"});
+    row("no problems",
+        "<IMG SRC=\"a.jpg\"><A HREF=\"index.html\">home</A><A HREF=\"https://x.org/\">",
+        QStringList{"a.jpg", "index.html", "viewtmp.html"}, QStringList{},
+        QStringList{"a.jpg", "index.html", "viewtmp.html"});
 }
 
 // What Check page lists; then Fix on every row that offers it, from the end

@@ -1,4 +1,4 @@
-// Hostile surroundings: a full disk, a session folder that turns read-only,
+// Hostile surroundings: a session folder that turns read-only,
 // files that are no pictures, and a 200 MB page.
 
 #include "driver.h"
@@ -22,7 +22,6 @@ class TestHostile final : public QObject
     Q_OBJECT
 
 private slots:
-    void diskFullDuringSave();
     void sessionFolderMadeReadOnly();
     void filesThatAreNoPictures();
     void pageOf200Megabytes();
@@ -30,30 +29,6 @@ private slots:
 private:
     QTemporaryDir m_place;
 };
-
-// The earlier file stays whole, and nothing half-written is left beside it.
-void TestHostile::diskFullDuringSave()
-{
-    const QString small = m_place.filePath(QStringLiteral("small"));
-    Mount mount(small);
-    REQUIRE_MOUNT(mount.mount(QStringLiteral("size=64k")));
-    const QByteArray earlier("<HTML>\r\nthe earlier page\r\n</BODY>\r\n</HTML>\r\n\r\n");
-    QVERIFY(writeBytes(small + "/page.html", earlier));
-    QVERIFY(writeBytes(m_place.filePath(QStringLiteral("big.html")),
-                       QByteArray("<P>x</P>\r\n").repeated(20000)));
-    Program app;
-    app.vars = {{"S", small}, {"F", m_place.filePath("big.html")}};
-    QVERIFY2(
-        app.run(steps(
-            kLoadThenChoose +
-            "; click Form4/Command10; answer OK [info] Make sure you save to your session folder.; "
-            "file {S}/page.html; answer Yes This file already exists. Do you want to overwrite "
-            "it?; " +
-            kNotSaved)),
-        qPrintable(app.error()));
-    QCOMPARE(readAll(small + "/page.html"), earlier);
-    QCOMPARE(QDir(small).entryList(QDir::Files | QDir::Hidden), QStringList{"page.html"});
-}
 
 // A picture that cannot be copied goes in by name without a word; saving
 // and making a folder there say that they failed.

@@ -5,6 +5,7 @@
 #include "walks.h"
 
 #include <QDir>
+#include <QImage>
 #include <QTest>
 
 using namespace tarnwell::e2e;
@@ -18,6 +19,10 @@ private slots:
     void makingAFolder();
     void walks_data();
     void walks();
+    void initTestCase();
+
+private:
+    QTemporaryDir m_pictures;
 };
 
 void TestScreens::makingAFolder_data()
@@ -114,6 +119,46 @@ void TestScreens::walks_data()
                                 "the same size OK?; click Form18/Command7; "
                                 "shown Form26; click Form18/Command7; click Form26/Command1; "
                                 "hidden Form26");
+
+    // The Background screen's seven samples, names and previews after the
+    // steps: those named shown, the rest hidden.
+    const auto background = [](const QStringList &steps, const QStringList &shown) {
+        QStringList checks = kToBackground + steps;
+        for (const QString name :
+             {"Label2", "Label1", "Text2", "Picture1", "Text1", "Picture2", "Text3"})
+            checks << (shown.contains(name) ? "shown Form3/" : "hidden Form3/") + name;
+        return checks;
+    };
+    const QString colour = QStringLiteral("click Form3/Command2; colour #ff0000");
+    const QString gallery = QStringLiteral("click Form3/Command4; click Form5/Command2");
+    QTest::newRow("background, from HEAD")
+        << background(QStringList(), QStringList{"Label2", "Label1", "Picture1", "Picture2"});
+    QTest::newRow("background, colour")
+        << background(steps(colour), QStringList{"Label1", "Text2"});
+    QTest::newRow("background, colour dialog cancelled")
+        << background(steps("click Form3/Command2; cancel"),
+                      QStringList{"Label2", "Label1", "Picture1", "Picture2"});
+    QTest::newRow("background, texture file") << background(
+        steps("click Form3/Command3; file {P}/stone.jpg"), QStringList{"Picture1", "Text1"});
+    // Shown without waiting for the pipe to be written: nothing to show.
+    QTest::newRow("background, texture file that is a named pipe")
+        << background(steps("click Form3/Command3; file {P}/pipe.jpg; text Form3/Text1 pipe.jpg"),
+                      QStringList{"Picture1", "Text1"});
+    QTest::newRow("background, texture file cancelled after a colour")
+        << background(steps(colour + "; click Form3/Command3; cancel"), QStringList{"Label1"});
+    QTest::newRow("background, gallery")
+        << background(steps(gallery), QStringList{"Picture2", "Text3"});
+    QTest::newRow("background, gallery closed after a colour")
+        << background(steps(colour + "; click Form3/Command4; close Form5; shown Form3"),
+                      QStringList{"Label1", "Text2"});
+    QTest::newRow("background, colour after the gallery")
+        << background(steps(gallery + "; " + colour), QStringList{"Label1", "Text2"});
+    QTest::newRow("background, HEAD and back again after a colour")
+        << background(steps(colour + "; click Form3/Command5; shown Form2; click Form2/Command1"),
+                      QStringList{"Label2", "Label1", "Picture1", "Picture2"});
+    QTest::newRow("background, the page begun again after a texture") << background(
+        steps(gallery) + kNext + steps("click Form4/Command15; click Form4/Command2; shown Form3"),
+        QStringList{"Label1", "Picture1", "Picture2"});
 }
 
 void TestScreens::walks()
@@ -121,8 +166,17 @@ void TestScreens::walks()
     QFETCH(QStringList, steps);
     QTemporaryDir session;
     Program app;
-    app.vars = {{"S", session.path()}};
+    app.vars = {{"S", session.path()}, {"P", m_pictures.path()}};
     QVERIFY2(app.run(steps), qPrintable(app.error()));
+}
+
+// Pictures for the Background screen's texture.
+void TestScreens::initTestCase()
+{
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::gray);
+    QVERIFY(image.save(m_pictures.filePath(QStringLiteral("stone.jpg")), "JPG"));
+    QVERIFY(makePipe(m_pictures.filePath("pipe.jpg")));
 }
 
 QTEST_GUILESS_MAIN(TestScreens)
