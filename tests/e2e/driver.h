@@ -16,8 +16,7 @@ namespace tarnwell::e2e {
 // A step is a verb and its words:
 //   click NAME              press a button or option ("Form4/Command10")
 //   type NAME TEXT          empty a field and type TEXT (newlines are Enter)
-//   choose NAME ITEM        pick ITEM from a drop-down list
-//   select NAME ITEM        click ITEM in a list; activate NAME ITEM double-clicks it
+//   select NAME ITEM        click ITEM in a list
 //   folder PATH             open PATH, from the root down, in the Select
 //                           Directory screen's folder list
 //   key KEY                 a key on whatever has the keyboard (Tab, Space, Down,
@@ -35,7 +34,7 @@ namespace tarnwell::e2e {
 //   cancel                  the open dialog: press Escape
 //   close NAME              the screen's close box
 //   shown NAME, hidden NAME, enabled NAME, disabled NAME, checked NAME,
-//   unchecked NAME, focus NAME, text NAME TEXT, title NAME TEXT,
+//   focus NAME, text NAME TEXT, title NAME TEXT,
 //   colour-of NAME #rrggbb  (an item view's text is its rows, cells joined
 //                           by " | ", rows by newlines)
 //   exit CODE               the program ends with status CODE
@@ -92,6 +91,8 @@ private:
 // A file of the installed program's, such as "share/tarnwell/bckgrnd7.jpg".
 QString installedFile(const QString &relative);
 
+using test::listing;
+using test::makePipe;
 using test::readAll;
 using test::writeBytes;
 

@@ -1,62 +1,21 @@
-// Hostile surroundings: a full disk, a session folder that turns read-only,
+// Hostile surroundings: a session folder that turns read-only,
 // files that are no pictures, and a 200 MB page.
 
 #include "driver.h"
+#include "support/mount.h"
 #include "walks.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QTest>
-#include <unistd.h>
 
 using namespace tarnwell::e2e;
-
-namespace {
-// A small file system of its own, so that a full disk or a read-only folder
-// is real even for root. Needs the right to mount.
-class Mount final
-{
-public:
-    Mount(const QString &folder, const QString &options) : m_folder(folder)
-    {
-        QDir().mkpath(folder);
-        m_mounted =
-            QProcess::execute("mount", {"-t", "tmpfs", "-o", options, "tmpfs", folder}) == 0;
-    }
-    ~Mount()
-    {
-        if (m_mounted)
-            QProcess::execute("umount", {m_folder});
-    }
-    bool mounted() const { return m_mounted; }
-    bool makeReadOnly() { return QProcess::execute("mount", {"-o", "remount,ro", m_folder}) == 0; }
-
-private:
-    QString m_folder;
-    bool m_mounted = false;
-};
-
-// Root may mount, so there (as in CI) a failed mount is a fault, not a reason to skip.
-#define REQUIRE_MOUNTED(mount)                                                                     \
-    do {                                                                                           \
-        if (!(mount).mounted()) {                                                                  \
-            if (::geteuid() == 0)                                                                  \
-                QFAIL("cannot mount a file system, though running as root");                       \
-            QSKIP("cannot mount a file system here");                                              \
-        }                                                                                          \
-    } while (false)
-
-const QString kNotSaved = QStringLiteral("answer OK [stop] The page was not saved: *");
-// Loads {F}, then takes the session folder {S}.
-const QString kLoadThenChoose = kLoad + "; " + kUseFolder;
-} // namespace
+using tarnwell::test::Mount;
 
 class TestHostile final : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void diskFullDuringSave();
     void sessionFolderMadeReadOnly();
     void filesThatAreNoPictures();
     void pageOf200Megabytes();
@@ -65,49 +24,25 @@ private:
     QTemporaryDir m_place;
 };
 
-// The earlier file stays whole, and nothing half-written is left beside it.
-void TestHostile::diskFullDuringSave()
-{
-    const QString small = m_place.filePath(QStringLiteral("small"));
-    Mount mount(small, QStringLiteral("size=64k"));
-    REQUIRE_MOUNTED(mount);
-    const QByteArray earlier("<HTML>\r\nthe earlier page\r\n</BODY>\r\n</HTML>\r\n\r\n");
-    QVERIFY(writeBytes(small + "/page.html", earlier));
-    QVERIFY(writeBytes(m_place.filePath(QStringLiteral("big.html")),
-                       QByteArray("<P>x</P>\r\n").repeated(20000)));
-    Program app;
-    app.vars = {{"S", small}, {"F", m_place.filePath("big.html")}};
-    QVERIFY2(
-        app.run(steps(
-            kLoadThenChoose +
-            "; click Form4/Command10; answer OK [info] Make sure you save to your session folder.; "
-            "file {S}/page.html; answer Yes This file already exists. Do you want to overwrite "
-            "it?; " +
-            kNotSaved)),
-        qPrintable(app.error()));
-    QCOMPARE(readAll(small + "/page.html"), earlier);
-    QCOMPARE(QDir(small).entryList(QDir::Files | QDir::Hidden), QStringList{"page.html"});
-}
-
 // A picture that cannot be copied goes in by name without a word; saving
 // and making a folder there say that they failed.
 void TestHostile::sessionFolderMadeReadOnly()
 {
     const QString locked = m_place.filePath(QStringLiteral("locked"));
-    Mount mount(locked, QStringLiteral("size=1m"));
-    REQUIRE_MOUNTED(mount);
+    Mount mount(locked);
+    REQUIRE_MOUNT(mount.mount(QStringLiteral("size=1m")));
     QVERIFY(writeBytes(m_place.filePath(QStringLiteral("photo.gif")), "GIF89a"));
     Program app;
     app.vars = {{"S", locked}, {"P", m_place.path()}};
     QVERIFY2(app.run(kToSelection), qPrintable(app.error()));
-    QVERIFY(mount.makeReadOnly());
+    QVERIFY(mount.remount(QStringLiteral("ro")));
     QVERIFY2(app.run(steps("click Form4/Command5; click Form9/Command1; file {P}/photo.gif; "
                            "text Form9/Text1 photo.gif; click Form9/Command2; answer Yes Did you "
                            "check CENTERED or LEFT?; "
                            "hidden Form9; click Form4/Command10; answer OK [info] Make sure you "
-                           "save to your session folder.; file {S}/page; " +
-                           kNotSaved +
-                           "; click Form4/Command16; click Form1/Command5; folder {S}; "
+                           "save to your session folder.; file {S}/page; "
+                           "answer OK [stop] The page was not saved: *; click Form4/Command16; "
+                           "click Form1/Command5; folder {S}; "
                            "type nonComdlg/Text1 inner; click nonComdlg/CmdUseFile; answer OK "
                            "[info] Directory already exists! Type another name or click Cancel")),
              qPrintable(app.error()));
@@ -147,7 +82,7 @@ void TestHostile::pageOf200Megabytes()
     Program app;
     app.vars = {{"S", session.path()}, {"F", huge}};
     app.patience = 600000; // the field lays out 200 MB of text
-    QVERIFY2(app.run(steps(kLoadThenChoose) + kSave), qPrintable(app.error()));
+    QVERIFY2(app.run(steps(kLoad + "; " + kUseFolder) + kSave), qPrintable(app.error()));
     const QString saved = session.filePath(QStringLiteral("page.html"));
     const qint64 expected = QFileInfo(huge).size() + 22; // and the closing lines
     QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(saved).size(), expected, 600000);

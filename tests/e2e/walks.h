@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/worked_example.h"
+
 #include <QByteArray>
 #include <QStringList>
 
@@ -45,16 +47,12 @@ inline const QStringList kSave =
     steps("click Form4/Command10; answer OK [info] Make sure you save to your session folder.; "
           "file {S}/page");
 
-// The saved page: its head with the title My page, then what follows.
+// The saved page: the worked example's head, with the title My page, then
+// what follows.
 inline QByteArray savedPage(const QByteArray &body)
 {
-    return "<HTML>\r\n<HEAD>\r\n<TITLE>My page</TITLE>\r\n"
-           "<META name=\"description\" content=\" Tarnwell - the fast HTML page writer. It's "
-           "FREEWARE and it's fast! Create good-looking pages with simple effects. MouseOver "
-           "pictures and links easily created.\">\r\n"
-           "<META name=\"keywords\" content=\"HTML, Freeware, freeware, web, editor, Internet, "
-           "Education, education, computing\">\r\n</HEAD>\r\n" +
-           body + "\r\n</BODY>\r\n</HTML>\r\n\r\n";
+    const QByteArray &file = test::kWorkedExampleFile;
+    return file.left(file.indexOf("<BODY")) + body + "\r\n</BODY>\r\n</HTML>\r\n\r\n";
 }
 
 inline const QByteArray kHeading =
