@@ -86,7 +86,7 @@ QString stateText(const publish::FileReport &report)
 } // namespace
 
 PublishScreen::PublishScreen(Workspace &workspace, QWidget *parent)
-    : QWidget(parent), m_workspace(workspace), m_keyring(new Keyring(this))
+    : QWidget(parent), m_workspace(workspace)
 {
     setObjectName(QStringLiteral("Publish"));
     setWindowTitle(QStringLiteral("Publish your page"));
@@ -179,7 +179,7 @@ PublishScreen::PublishScreen(Workspace &workspace, QWidget *parent)
     m_siteAddress->setText(settings.value("siteAddress").toString());
     m_remember->setChecked(settings.value("remember", false).toBool());
     if (m_remember->isChecked() && !m_host->text().isEmpty()) {
-        m_keyring->read(passwordKey(), [this](const QString &password) {
+        m_workspace.keyring().read(passwordKey(), [this](const QString &password) {
             if (m_password->text().isEmpty())
                 m_password->setText(password);
         });
@@ -635,12 +635,12 @@ void PublishScreen::remember()
 void PublishScreen::keepPassword()
 {
     if (!m_remember->isChecked()) {
-        m_keyring->remove(passwordKey());
+        m_workspace.keyring().remove(passwordKey());
         return;
     }
     if (m_site.password.isEmpty())
         return;
-    m_keyring->write(passwordKey(), m_site.password, [this](const QString &trouble) {
+    m_workspace.keyring().write(passwordKey(), m_site.password, [this](const QString &trouble) {
         if (trouble.isEmpty() || m_keyringTold)
             return;
         m_keyringTold = true;

@@ -17,7 +17,6 @@ class QTreeWidget;
 
 namespace tarnwell {
 
-class Keyring;
 class Workspace;
 
 // Puts the saved page and the files it uses on the user's web space, and
@@ -58,7 +57,6 @@ private:
     QString passwordKey() const;
 
     Workspace &m_workspace;
-    Keyring *m_keyring = nullptr;
     QComboBox *m_method = nullptr;
     QLineEdit *m_host = nullptr;
     QSpinBox *m_port = nullptr;

@@ -1,5 +1,7 @@
 #include "keyring.h"
 
+#include <QEventLoop>
+#include <QTimer>
 #include <qt6keychain/keychain.h>
 
 namespace tarnwell {
@@ -34,17 +36,39 @@ void Keyring::write(const QString &key, const QString &password, Done done)
 {
     auto *job = newJob<QKeychain::WritePasswordJob>(key, this);
     job->setTextData(password);
-    connect(job, &QKeychain::Job::finished, this, [done = std::move(done)](QKeychain::Job *job) {
-        done(job->error() == QKeychain::NoError ? QString()
-             : job->errorString().isEmpty()     ? QStringLiteral("no keyring answered")
-                                                : job->errorString());
-    });
+    ++m_pending;
+    connect(job, &QKeychain::Job::finished, this,
+            [this, done = std::move(done)](QKeychain::Job *job) {
+                finished();
+                done(job->error() == QKeychain::NoError ? QString()
+                     : job->errorString().isEmpty()     ? QStringLiteral("no keyring answered")
+                                                        : job->errorString());
+            });
     job->start();
 }
 
 void Keyring::remove(const QString &key)
 {
-    newJob<QKeychain::DeletePasswordJob>(key, this)->start();
+    auto *job = newJob<QKeychain::DeletePasswordJob>(key, this);
+    ++m_pending;
+    connect(job, &QKeychain::Job::finished, this, &Keyring::finished);
+    job->start();
+}
+
+void Keyring::finished()
+{
+    if (--m_pending == 0)
+        emit settled();
+}
+
+void Keyring::settle(int milliseconds)
+{
+    if (m_pending == 0)
+        return;
+    QEventLoop loop;
+    connect(this, &Keyring::settled, &loop, &QEventLoop::quit);
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 } // namespace tarnwell

@@ -24,6 +24,18 @@ public:
     void read(const QString &key, Found found);
     void write(const QString &key, const QString &password, Done done);
     void remove(const QString &key);
+
+    // Waits, at most that long, for the keyring to take what it was given:
+    // the program may end just after a publish.
+    void settle(int milliseconds);
+
+signals:
+    void settled();
+
+private:
+    void finished();
+
+    int m_pending = 0; // writes and removals under way
 };
 
 } // namespace tarnwell

@@ -4,6 +4,7 @@
 #include "document/recovery.h"
 #include "document/session.h"
 #include "interaction.h"
+#include "keyring.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -13,10 +14,13 @@ namespace tarnwell {
 namespace {
 // How long a message waits for another dialog to close.
 constexpr int kDialogWaitMs = 300;
+// How long the end of the program waits for the keyring.
+constexpr int kKeyringWaitMs = 5000;
 } // namespace
 
 Workspace::Workspace(Session &session, Interaction &interaction, QuitHandler quit)
-    : m_session(session), m_interaction(interaction), m_quit(std::move(quit))
+    : m_session(session), m_interaction(interaction), m_quit(std::move(quit)),
+      m_keyring(std::make_unique<Keyring>())
 {
     if (PageKeeper *keeper = m_session.pageKeeper()) {
         QObject::connect(keeper, &PageKeeper::cannotKeep, &m_context,
@@ -38,6 +42,8 @@ void Workspace::quit()
     // Ending by choice: the page needs no keeping any more.
     if (PageKeeper *keeper = m_session.pageKeeper())
         keeper->forget();
+    // A password just remembered is in the keyring before the program ends.
+    m_keyring->settle(kKeyringWaitMs);
     if (m_quit) {
         m_quit();
         return;

@@ -10,6 +10,7 @@
 namespace tarnwell {
 
 class Interaction;
+class Keyring;
 class Session;
 
 // Owns the screens and hands them to one another. Most screens are made on
@@ -28,6 +29,7 @@ public:
 
     Session &session() const { return m_session; }
     Interaction &interaction() const { return m_interaction; }
+    Keyring &keyring() const { return *m_keyring; }
 
     // The one screen of its kind, made on first use.
     template <class Screen>
@@ -66,6 +68,7 @@ private:
     std::map<std::type_index, std::unique_ptr<QWidget>> m_screens;
     std::map<std::type_index, QPointer<QWidget>> m_freshScreens;
     QString m_keepingTrouble; // not yet told
+    std::unique_ptr<Keyring> m_keyring;
     QObject m_context;        // ends the connections and timers with this
 };
 

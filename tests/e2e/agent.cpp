@@ -222,10 +222,19 @@ QString act(const QString &verb, QWidget *widget, const QString &rest)
             typeText(target, rest);
         });
     }
-    auto *view = qobject_cast<QAbstractItemView *>(widget);
+    auto *combo = qobject_cast<QComboBox *>(widget);
+    auto *view = combo ? combo->view() : qobject_cast<QAbstractItemView *>(widget);
     const QModelIndex item = view ? itemOf(view, rest) : QModelIndex();
     if (!item.isValid())
         return wait("no item " + rest);
+    if (combo) {
+        return later(combo, [row = item.row()](QWidget *box) {
+            auto *list = static_cast<QComboBox *>(box);
+            list->showPopup();
+            list->view()->setCurrentIndex(list->model()->index(row, 0));
+            QTest::keyClick(list->view(), Qt::Key_Return);
+        });
+    }
     return later(view, [item](QWidget *list) {
         auto *items = static_cast<QAbstractItemView *>(list);
         items->scrollTo(item);

@@ -16,6 +16,7 @@ namespace tarnwell::e2e {
 // A step is a verb and its words:
 //   click NAME              press a button or option ("Form4/Command10")
 //   type NAME TEXT          empty a field and type TEXT (newlines are Enter)
+//   choose NAME ITEM        pick ITEM from a drop-down list
 //   select NAME ITEM        click ITEM in a list
 //   folder PATH             open PATH, from the root down, in the Select
 //                           Directory screen's folder list
