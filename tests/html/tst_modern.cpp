@@ -26,12 +26,8 @@ private slots:
     void bodyLines();
     void headings_data();
     void headings();
-    void textFragments_data();
-    void textFragments();
-    void pictures_data();
-    void pictures();
-    void links_data();
-    void links();
+    void fragments_data();
+    void fragments();
     void pageClosing();
 };
 
@@ -147,7 +143,7 @@ void TestModern::headings()
              "\r\n" + opening + closing);
 }
 
-void TestModern::textFragments_data()
+void TestModern::fragments_data()
 {
     QTest::addColumn<QString>("fragment");
     QTest::addColumn<QString>("expected");
@@ -163,28 +159,16 @@ void TestModern::textFragments_data()
         << modernParagraph("a & b\r\n<b>c</b>", TextFont::Times, 7, Emphasis::Italic, black)
         << "\r\n<p style=\"" + kTimes +
                "; font-size: 3rem; color: #000000; font-style: italic\">a & b\r\n<b>c</b></p>";
-    QTest::newRow("size 5") << modernParagraph("", TextFont::Times, 5, Emphasis::Normal, black)
-                            << "\r\n<p style=\"" + kTimes +
-                                   "; font-size: 1.5rem; color: #000000\"></p>";
-    QTest::newRow("size 6") << modernParagraph("", TextFont::Times, 6, Emphasis::Normal, black)
-                            << "\r\n<p style=\"" + kTimes +
-                                   "; font-size: 2rem; color: #000000\"></p>";
+    QTest::newRow("sizes 5 and 6")
+        << modernParagraph("", TextFont::Times, 5, Emphasis::Normal, black) +
+               modernParagraph("", TextFont::Times, 6, Emphasis::Normal, black)
+        << "\r\n<p style=\"" + kTimes +
+               "; font-size: 1.5rem; color: #000000\"></p>\r\n<p style=\"" + kTimes +
+               "; font-size: 2rem; color: #000000\"></p>";
     QTest::newRow("rules") << modernRule("100%") + modernRule("50%")
                            << "\r\n<hr style=\"width: 100%\">\r\n<hr style=\"width: 50%\">";
     QTest::newRow("breaks") << modernLineBreak() + modernParagraphBreak() << "\r\n<br>\r\n<p></p>";
-}
 
-void TestModern::textFragments()
-{
-    QFETCH(QString, fragment);
-    QFETCH(QString, expected);
-    QCOMPARE(fragment, expected);
-}
-
-void TestModern::pictures_data()
-{
-    QTest::addColumn<QString>("fragment");
-    QTest::addColumn<QString>("expected");
     const QString img =
         QStringLiteral("<img src=\"photo1.jpg\" alt=\"A lake\" width=\"1600\" height=\"1200\">");
     const PagePicture small{QStringLiteral("b.png"), QString(), QSize(300, 200)};
@@ -222,19 +206,7 @@ void TestModern::pictures_data()
         << modernTextAndPicture(small, "Hi", "#FF0000", TextPictureFont::Arial, "5", true)
         << "\r\n<div class=\"side\">\r\n" + smallImg + "\r\n<p style=\"" + kArial +
                "; font-size: 1.5rem; color: #FF0000\">Hi</p></div>";
-}
 
-void TestModern::pictures()
-{
-    QFETCH(QString, fragment);
-    QFETCH(QString, expected);
-    QCOMPARE(fragment, expected);
-}
-
-void TestModern::links_data()
-{
-    QTest::addColumn<QString>("fragment");
-    QTest::addColumn<QString>("expected");
     QTest::newRow("text link") << modernTextLink("page2.html", "Next", LinkFont::Times, false, "3",
                                                  "0000FF", false)
                                << "\r\n<p><a href=\"page2.html\" style=\"" + kTimes +
@@ -298,7 +270,7 @@ void TestModern::links_data()
     QTest::newRow("none given") << modernButtonLinks(ButtonLayout::TwoAcross, {}) << "";
 }
 
-void TestModern::links()
+void TestModern::fragments()
 {
     QFETCH(QString, fragment);
     QFETCH(QString, expected);
