@@ -58,13 +58,6 @@ public:
         return launch(why);
     }
 
-    // Starts sshd again on the same port, with the same keys.
-    bool restart(QString *why)
-    {
-        stop();
-        return launch(why);
-    }
-
     // Stops the server and every session it forked.
     void stop()
     {
