@@ -83,23 +83,21 @@ void TestSentRecord::places_data()
     QTest::addColumn<bool>("same");
 
     const Site plain = siteOf(Method::Sftp, "example.org", 22, "ann", "public_html");
-    const auto with = [&](const char *name, auto change, bool same) {
-        Site other = plain;
-        change(other);
-        QTest::newRow(name) << plain << other << same;
-    };
-    with(
-        "trailing slash", [](Site &s) { s.remoteFolder += u'/'; }, true);
-    with(
-        "host's case", [](Site &s) { s.host = QStringLiteral("Example.ORG"); }, true);
-    with(
-        "method", [](Site &s) { s.method = Method::Ftps; }, false);
-    with(
-        "port", [](Site &s) { s.port = 2222; }, false);
-    with(
-        "user", [](Site &s) { s.user = QStringLiteral("Ann"); }, false);
-    with(
-        "folder", [](Site &s) { s.remoteFolder = QStringLiteral("www"); }, false);
+    QTest::newRow("trailing slash")
+        << plain << siteOf(Method::Sftp, "example.org", 22, "ann", "public_html/") << true;
+    QTest::newRow("host's case") << plain
+                                 << siteOf(Method::Sftp, "Example.ORG", 22, "ann", "public_html")
+                                 << true;
+    QTest::newRow("method") << plain
+                            << siteOf(Method::Ftps, "example.org", 22, "ann", "public_html")
+                            << false;
+    QTest::newRow("port") << plain
+                          << siteOf(Method::Sftp, "example.org", 2222, "ann", "public_html")
+                          << false;
+    QTest::newRow("user") << plain << siteOf(Method::Sftp, "example.org", 22, "Ann", "public_html")
+                          << false;
+    QTest::newRow("folder") << plain << siteOf(Method::Sftp, "example.org", 22, "ann", "www")
+                            << false;
     QTest::newRow("@ moved between user and host")
         << siteOf(Method::Sftp, "b@c", 22, "a", "") << siteOf(Method::Sftp, "c", 22, "a@b", "")
         << false;
