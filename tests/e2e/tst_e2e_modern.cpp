@@ -33,10 +33,8 @@ class TestModern final : public QObject
 private slots:
     void initTestCase();
     void workedExampleSavedLoadedAndExtended();
-    void headAndBackground_data();
-    void headAndBackground();
-    void fragments_data();
-    void fragments();
+    void pages_data();
+    void pages();
     void checkPageAsksForDescriptions();
 
 private:
@@ -100,7 +98,7 @@ void TestModern::workedExampleSavedLoadedAndExtended()
                               app.patience);
 }
 
-void TestModern::headAndBackground_data()
+void TestModern::pages_data()
 {
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QByteArray>("file");
@@ -126,113 +124,101 @@ void TestModern::headAndBackground_data()
                "<body style=\"background-image: url('Stone%20Wall.jpg')\">\r\n"
                "<main>\r\n" +
                kModernWelcome + kModernClosing;
+
+    // Rows from the selection screen on: the page's body between its fixed lines.
+    const auto fragment = [](const char *name, const QStringList &steps, const QByteArray &body) {
+        QTest::newRow(name) << kModernToSelection + steps << modernPage(body);
+    };
+    const QByteArray bike = "<img src=\"bike.png\" alt=\"Bike\" width=\"12\" height=\"7\">";
+
+    fragment("heading, rule and breaks",
+             steps("click Form4/Command11; type Form8/Text1 News; click Form8/Command1; "
+                   "answer Yes Did you check size, colour etc?; click Form4/Command9; "
+                   "click Form7/Option2; click Form7/Command1; click Form4/Command15; "
+                   "click Form4/Command12"),
+             QByteArray("\r\n<h1 style=\"font-family: 'Times New Roman', Times, serif; "
+                        "color: #000000\">News</h1>\r\n<hr style=\"width: 75%\">\r\n<br>\r\n"
+                        "<p></p>"));
+    fragment("pre-sized picture: decoration",
+             steps("click Form4/Command5; click Form9/Command1; "
+                   "file {P}/bike.png; click Form9/Option1; click Form9/Command2; " +
+                   kDescribe +
+                   "; click Form9/Decorative; click Form9/Command2; answer Yes Did you check "
+                   "CENTERED or LEFT?; hidden Form9"),
+             QByteArray("\r\n<p style=\"text-align: center\"><img src=\"bike.png\" alt=\"\" "
+                        "width=\"12\" height=\"7\"></p>"));
+    // link.png in the session folder leads to a picture outside it.
+    fragment("a link out of the folder is not read",
+             steps("click Form4/Command5; type Form9/Text1 link.png; type Form9/AltText Bike; "
+                   "click Form9/Command2; answer Yes Did you check CENTERED or LEFT?"),
+             QByteArray("\r\n<p><img src=\"link.png\" alt=\"Bike\"></p>"));
+    fragment("two pictures, one typed",
+             steps("click Form4/Command13; click Form21/Command1; file {P}/bike.png; "
+                   "type Form21/Text2 typed name.gif; type Form21/AltText Bike; "
+                   "click Form21/Command3; " +
+                   kDescribe +
+                   "; shown Form21; type Form21/AltText2 Car; click Form21/Command3; "
+                   "shown Form4"),
+             "\r\n<div class=\"side\" style=\"justify-content: center\">\r\n" + bike +
+                 "\r\n<img src=\"typed%20name.gif\" alt=\"Car\"></div>");
+    fragment("text and picture",
+             steps("click Form4/Command7; type Form10/Text2 Hello; click Form10/Command2; "
+                   "file {P}/bike.png; click Form10/Command1; " +
+                   kDescribe +
+                   "; type Form10/AltText Bike; click Form10/Option2; click Form10/Command1; "
+                   "shown Form4"),
+             "\r\n<div class=\"side\">\r\n<p style=\"font-family: 'Times New Roman', Times, "
+             "serif; font-size: 1rem; color: #000000\">Hello</p>\r\n" +
+                 bike + "</div>");
+    fragment(
+        "mouseover picture needs no name",
+        steps("click Form4/Command6; answer OK Pictures/photos need to be about the same size "
+              "OK?; hidden Form18/Text5; hidden Form18/Label8; hidden Form18/AltText2; "
+              "type Form18/Text1 a.jpg; type Form18/Text2 b.jpg; click Form18/Command6; " +
+              kDescribe + "; type Form18/AltText Gondola; click Form18/Command6; hidden Form18"),
+        "\r\n<p>" + swap("#", "a.jpg", "b.jpg") + "<img src=\"a.jpg\" alt=\"Gondola\"></a></p>");
+    fragment("text link",
+             steps(kLinks + "click Form11/Command3; type Form12/Text1 page two.html; "
+                            "type Form12/Text2 Next; click Form12/Command1"),
+             QByteArray("\r\n<p style=\"text-align: center\"><a href=\"page%20two.html\" "
+                        "style=\"font-family: 'Times New Roman', Times, serif; font-size: 1rem; "
+                        "color: #0000FF; font-weight: bold\">Next</a></p>"));
+    fragment("button links say their words",
+             steps(kLinks +
+                   "click Form11/Command2; click Form19/Option1; click Form19/Command1; "
+                   "hidden Form20/AltText3; "
+                   "click Form20/Command2; file {P}/home.png; "
+                   "type Form20/Text2 index.html; type Form20/Text3 next.gif; "
+                   "type Form20/Text4 page2.html; type Form20/AltText Home; "
+                   "click Form20/Command1; " +
+                   kLinkWords + "; type Form20/AltText2 Next page; click Form20/Command1; " +
+                   kSure + "; hidden Form20"),
+             QByteArray("\r\n<p><a href=\"index.html\" target=\"_top\"><img src=\"home.png\" "
+                        "alt=\"Home\" width=\"20\" height=\"10\"></a>\r\n<a href=\"page2.html\" "
+                        "target=\"_top\"><img src=\"next.gif\" alt=\"Next page\"></a></p>"));
+    fragment("mouseover buttons, more than one set",
+             steps(kLinks +
+                   "click Form11/Command4; click Form14/Option7; click Form14/Command1; "
+                   "hidden Form15/AltText2; click Form15/Command3; file {P}/home.png; "
+                   "click Form15/Command4; file {P}/home2.png; "
+                   "type Form15/Text3 page2.html; click Form15/Command1; " +
+                   kLinkWords + "; type Form15/AltText Home; click Form15/Command1; " + kSure +
+                   "; hidden Form15; enabled Form11/Command4"),
+             "\r\n<p>" + swap("page2.html", "home.png", "home2.png") +
+                 "<img src=\"home.png\" alt=\"Home\" width=\"20\" height=\"10\"></a></p>");
 }
 
-void TestModern::headAndBackground()
+void TestModern::pages()
 {
     QFETCH(QStringList, steps);
     QFETCH(QByteArray, file);
     QTemporaryDir session;
+    QVERIFY(QFile::link(m_pictures.filePath("bike.png"), session.filePath("link.png")));
     Program app;
     app.vars = {{"S", session.path()}, {"P", m_pictures.path()}};
     QVERIFY2(app.run(steps + kSave), qPrintable(app.error()));
     QTRY_COMPARE_WITH_TIMEOUT(readAll(session.filePath(QStringLiteral("page.html"))), file,
                               app.patience);
-}
-
-void TestModern::fragments_data()
-{
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QByteArray>("body");
-    const QByteArray bike = "<img src=\"bike.png\" alt=\"Bike\" width=\"12\" height=\"7\">";
-
-    QTest::newRow("heading, rule and breaks")
-        << steps("click Form4/Command11; type Form8/Text1 News; click Form8/Command1; "
-                 "answer Yes Did you check size, colour etc?; click Form4/Command9; "
-                 "click Form7/Option2; click Form7/Command1; click Form4/Command15; "
-                 "click Form4/Command12")
-        << QByteArray("\r\n<h1 style=\"font-family: 'Times New Roman', Times, serif; "
-                      "color: #000000\">News</h1>\r\n<hr style=\"width: 75%\">\r\n<br>\r\n"
-                      "<p></p>");
-    QTest::newRow("pre-sized picture: decoration")
-        << steps("click Form4/Command5; click Form9/Command1; "
-                 "file {P}/bike.png; click Form9/Option1; click Form9/Command2; " +
-                 kDescribe +
-                 "; click Form9/Decorative; click Form9/Command2; answer Yes Did you check "
-                 "CENTERED or LEFT?; hidden Form9")
-        << QByteArray("\r\n<p style=\"text-align: center\"><img src=\"bike.png\" alt=\"\" "
-                      "width=\"12\" height=\"7\"></p>");
-    // link.png in the session folder leads to a picture outside it.
-    QTest::newRow("a link out of the folder is not read")
-        << steps("click Form4/Command5; type Form9/Text1 link.png; type Form9/AltText Bike; "
-                 "click Form9/Command2; answer Yes Did you check CENTERED or LEFT?")
-        << QByteArray("\r\n<p><img src=\"link.png\" alt=\"Bike\"></p>");
-    QTest::newRow("two pictures, one typed")
-        << steps("click Form4/Command13; click Form21/Command1; file {P}/bike.png; "
-                 "type Form21/Text2 typed name.gif; type Form21/AltText Bike; "
-                 "click Form21/Command3; " +
-                 kDescribe +
-                 "; shown Form21; type Form21/AltText2 Car; click Form21/Command3; "
-                 "shown Form4")
-        << "\r\n<div class=\"side\" style=\"justify-content: center\">\r\n" + bike +
-               "\r\n<img src=\"typed%20name.gif\" alt=\"Car\"></div>";
-    QTest::newRow("text and picture")
-        << steps("click Form4/Command7; type Form10/Text2 Hello; click Form10/Command2; "
-                 "file {P}/bike.png; click Form10/Command1; " +
-                 kDescribe +
-                 "; type Form10/AltText Bike; click Form10/Option2; click Form10/Command1; "
-                 "shown Form4")
-        << "\r\n<div class=\"side\">\r\n<p style=\"font-family: 'Times New Roman', Times, "
-           "serif; font-size: 1rem; color: #000000\">Hello</p>\r\n" +
-               bike + "</div>";
-    QTest::newRow("mouseover picture needs no name")
-        << steps("click Form4/Command6; answer OK Pictures/photos need to be about the same size "
-                 "OK?; hidden Form18/Text5; hidden Form18/Label8; hidden Form18/AltText2; "
-                 "type Form18/Text1 a.jpg; type Form18/Text2 b.jpg; click Form18/Command6; " +
-                 kDescribe + "; type Form18/AltText Gondola; click Form18/Command6; hidden Form18")
-        << "\r\n<p>" + swap("#", "a.jpg", "b.jpg") + "<img src=\"a.jpg\" alt=\"Gondola\"></a></p>";
-    QTest::newRow("text link")
-        << steps(kLinks + "click Form11/Command3; type Form12/Text1 page two.html; "
-                          "type Form12/Text2 Next; click Form12/Command1")
-        << QByteArray("\r\n<p style=\"text-align: center\"><a href=\"page%20two.html\" "
-                      "style=\"font-family: 'Times New Roman', Times, serif; font-size: 1rem; "
-                      "color: #0000FF; font-weight: bold\">Next</a></p>");
-    QTest::newRow("button links say their words")
-        << steps(kLinks +
-                 "click Form11/Command2; click Form19/Option1; click Form19/Command1; "
-                 "hidden Form20/AltText3; "
-                 "click Form20/Command2; file {P}/home.png; "
-                 "type Form20/Text2 index.html; type Form20/Text3 next.gif; "
-                 "type Form20/Text4 page2.html; type Form20/AltText Home; "
-                 "click Form20/Command1; " +
-                 kLinkWords + "; type Form20/AltText2 Next page; click Form20/Command1; " + kSure +
-                 "; hidden Form20")
-        << QByteArray("\r\n<p><a href=\"index.html\" target=\"_top\"><img src=\"home.png\" "
-                      "alt=\"Home\" width=\"20\" height=\"10\"></a>\r\n<a href=\"page2.html\" "
-                      "target=\"_top\"><img src=\"next.gif\" alt=\"Next page\"></a></p>");
-    QTest::newRow("mouseover buttons, more than one set")
-        << steps(kLinks +
-                 "click Form11/Command4; click Form14/Option7; click Form14/Command1; "
-                 "hidden Form15/AltText2; click Form15/Command3; file {P}/home.png; "
-                 "click Form15/Command4; file {P}/home2.png; "
-                 "type Form15/Text3 page2.html; click Form15/Command1; " +
-                 kLinkWords + "; type Form15/AltText Home; click Form15/Command1; " + kSure +
-                 "; hidden Form15; enabled Form11/Command4")
-        << "\r\n<p>" + swap("page2.html", "home.png", "home2.png") +
-               "<img src=\"home.png\" alt=\"Home\" width=\"20\" height=\"10\"></a></p>";
-}
-
-void TestModern::fragments()
-{
-    QFETCH(QStringList, steps);
-    QFETCH(QByteArray, body);
-    QTemporaryDir session;
-    QVERIFY(QFile::link(m_pictures.filePath("bike.png"), session.filePath("link.png")));
-    Program app;
-    app.vars = {{"S", session.path()}, {"P", m_pictures.path()}};
-    QVERIFY2(app.run(kModernToSelection + steps + kSave), qPrintable(app.error()));
-    QTRY_COMPARE_WITH_TIMEOUT(readAll(session.filePath(QStringLiteral("page.html"))),
-                              modernPage(body), app.patience);
 }
 
 // A picture typed into a modern page by hand without alt is found, once.

@@ -13,11 +13,11 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QDirIterator>
 #include <QTest>
 #include <QThread>
 
 using namespace tarnwell::e2e;
+using tarnwell::test::filesUnder;
 using tarnwell::test::FtpServer;
 using tarnwell::test::KeyringSession;
 using tarnwell::test::SshdServer;
@@ -64,23 +64,15 @@ QString sentText(int sent, int all)
         .arg(all);
 }
 
-// Every file under a folder, by its path there, with its bytes.
-QMap<QString, QByteArray> files(const QString &folder)
-{
-    QMap<QString, QByteArray> found;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        found.insert(QDir(folder).relativeFilePath(path), readAll(path));
-    }
-    return found;
-}
+// The first publish of a walk: saved, the server's key taken, all sent.
+const QString kFirstPublish =
+    "click Publish/Upload; " + kSaveFirst + "; " + kFirstTime.arg("Yes") + "; " + sentText(3, 3);
 
 // The files under home that hold the secret.
 QStringList holding(const QString &home, const QString &secret)
 {
     QStringList found;
-    const QMap<QString, QByteArray> all = files(home);
+    const QMap<QString, QByteArray> all = filesUnder(home);
     for (auto it = all.cbegin(); it != all.cend(); ++it) {
         if (it.value().contains(secret.toUtf8()))
             found << it.key();
@@ -98,6 +90,15 @@ bool fillSession(const QString &path)
            writeBytes(folder.filePath("notes.txt"), "not for the web");
 }
 
+// The walk's variables: the session folder and how to reach the server.
+QMap<QString, QString> varsOf(const QString &session, int port, const QString &user,
+                              const QString &password, const QString &remote,
+                              const QString &fingerprint = {})
+{
+    return {{"S", session}, {"P", QString::number(port)}, {"U", user}, {"W", password},
+            {"R", remote},  {"FP", fingerprint}};
+}
+
 struct Walk
 {
     QTemporaryDir session;
@@ -108,16 +109,15 @@ struct Walk
     {
         if (!fillSession(session.path()) || !server.start(why))
             return false;
-        app.vars = {{"S", session.path()},     {"P", QString::number(server.port())},
-                    {"U", server.user()},      {"W", server.password()},
-                    {"R", server.remoteFolder()}, {"FP", server.fingerprint()}};
+        app.vars = varsOf(session.path(), server.port(), server.user(), server.password(),
+                          server.remoteFolder(), server.fingerprint());
         return true;
     }
 };
 
 #define START(walk)                                                                                \
     do {                                                                                           \
-        if (const QString no = SshdServer::whyNoPassword(); !no.isEmpty())                          \
+        if (const QString no = SshdServer::whyNoPassword(); !no.isEmpty())                         \
             QSKIP(qPrintable(no));                                                                 \
         QString why;                                                                               \
         QVERIFY2((walk).start(&why), qPrintable(why));                                             \
@@ -154,15 +154,16 @@ void TestPublish::publishOverSftp()
                            "; answer OK [info] Tarnwell did not connect to 127.0.0.1, and sent "
                            "nothing.; enabled Publish/Upload")),
              qPrintable(app.error()));
-    QVERIFY(files(web).isEmpty());
+    QVERIFY(filesUnder(web).isEmpty());
 
-    QVERIFY2(app.run(steps("click Publish/Upload; " + kFirstTime.arg("Yes") + "; " +
-                           sentText(3, 3))),
-             qPrintable(app.error()));
+    QVERIFY2(
+        app.run(steps("click Publish/Upload; " + kFirstTime.arg("Yes") + "; " + sentText(3, 3))),
+        qPrintable(app.error()));
     const QByteArray page = readAll(walk.session.filePath("page.html"));
     QVERIFY(page.contains("pics/b.jpg"));
-    QCOMPARE(files(web), (QMap<QString, QByteArray>{
-                             {"page.html", page}, {"a.jpg", kPictureA}, {"pics/b.jpg", kPictureB}}));
+    QCOMPARE(filesUnder(web),
+             (QMap<QString, QByteArray>{
+                 {"page.html", page}, {"a.jpg", kPictureA}, {"pics/b.jpg", kPictureB}}));
     // The README's picture of the screen after a publish.
     const QString shots = qEnvironmentVariable("TARNWELL_SCREENSHOTS", walk.session.path());
     QVERIFY2(app.run({"grab Publish " + shots + "/publish.png"}), qPrintable(app.error()));
@@ -219,7 +220,7 @@ void TestPublish::trustAndMistakes()
                       "127.0.0.1 does not take connections on port 1.*")),
         qPrintable(app.error()));
     QVERIFY(QFileInfo(walk.server.webFolder() + "/new/deeper").isDir());
-    QCOMPARE(files(walk.server.webFolder()), (QMap<QString, QByteArray>{}));
+    QCOMPARE(filesUnder(walk.server.webFolder()), (QMap<QString, QByteArray>{}));
     QCOMPARE(holding(app.home(), walk.server.password()), QStringList());
 }
 
@@ -229,10 +230,7 @@ void TestPublish::cancelAndLostConnection()
     START(walk);
     Program &app = walk.app;
     const QString web = walk.server.webFolder();
-    QVERIFY2(app.run(kToPublish +
-                     steps("click Publish/Upload; " + kSaveFirst + "; " + kFirstTime.arg("Yes") +
-                           "; " + sentText(3, 3))),
-             qPrintable(app.error()));
+    QVERIFY2(app.run(kToPublish + steps(kFirstPublish)), qPrintable(app.error()));
 
     // A large picture in the middle of its way: the old one stays whole.
     const QByteArray large(400 << 20, 'x');
@@ -241,15 +239,15 @@ void TestPublish::cancelAndLostConnection()
                            "cancelled. The files on the server are as they were, apart from "
                            "those listed as sent.")),
              qPrintable(app.error()));
-    QCOMPARE(files(web).keys(), QStringList({"a.jpg", "page.html", "pics/b.jpg"}));
+    QCOMPARE(filesUnder(web).keys(), QStringList({"a.jpg", "page.html", "pics/b.jpg"}));
     QCOMPARE(readAll(web + "/a.jpg"), kPictureA);
 
     // The server's side ends in the middle.
     QVERIFY2(app.run({"click Publish/Upload"}), qPrintable(app.error()));
     const QDeadlineTimer deadline(20000);
-    while (!deadline.hasExpired() && files(web).size() < 4)
+    while (!deadline.hasExpired() && filesUnder(web).size() < 4)
         QThread::msleep(20);
-    QCOMPARE(files(web).size(), 4); // the temporary file is on its way
+    QCOMPARE(filesUnder(web).size(), 4); // the temporary file is on its way
     walk.server.killSessions();
     QVERIFY2(app.run(steps("answer OK [warn] The connection to 127.0.0.1 was lost part-way. The "
                            "files not listed as sent are as they were on the server: publish "
@@ -279,8 +277,7 @@ void TestPublish::proofOfArrival()
     app.vars["A"] = site.address();
     app.vars["E"] = elsewhere.address();
     QVERIFY2(app.run(kToPublish +
-                     steps("type Publish/SiteAddress {A}; click Publish/Upload; " + kSaveFirst +
-                           "; " + kFirstTime.arg("Yes") + "; " + sentText(3, 3) +
+                     steps("type Publish/SiteAddress {A}; " + kFirstPublish +
                            "; answer Close [info] Your page is on the web at {A}page.html; "
                            "type Publish/SiteAddress {E}; click Publish/Upload; answer OK [info] "
                            "Everything was already up to date; answer OK [warn] The files were "
@@ -302,17 +299,15 @@ void TestPublish::passwordInTheKeyring()
     SshdServer server;
     QString why;
     QVERIFY2(server.start(&why), qPrintable(why));
-    const QMap<QString, QString> vars = {
-        {"S", session.path()},  {"P", QString::number(server.port())},
-        {"U", server.user()},   {"W", server.password()},
-        {"R", server.remoteFolder()}, {"FP", server.fingerprint()}};
+    const QMap<QString, QString> vars =
+        varsOf(session.path(), server.port(), server.user(), server.password(),
+               server.remoteFolder(), server.fingerprint());
     const QMap<QString, QString> bus = {{"DBUS_SESSION_BUS_ADDRESS", keyring.busAddress()}};
     {
         Program app(home.path(), {}, bus);
         app.vars = vars;
-        QVERIFY2(app.run(kToPublish + steps("click Publish/Remember; click Publish/Upload; " +
-                                            kSaveFirst + "; " + kFirstTime.arg("Yes") + "; " +
-                                            sentText(3, 3) + "; click Form4/Command1; answer Yes "
+        QVERIFY2(app.run(kToPublish + steps("click Publish/Remember; " + kFirstPublish +
+                                            "; click Form4/Command1; answer Yes "
                                             "Saved your file?; exit 0")),
                  qPrintable(app.error()));
     }
@@ -331,11 +326,7 @@ void TestPublish::ftpsWithItsCertificate()
     QVERIFY(fillSession(session.path()));
     QVERIFY2(server.start(), qPrintable(server.error()));
     Program app;
-    app.vars = {{"S", session.path()},
-                {"P", QString::number(server.port())},
-                {"U", server.user()},
-                {"W", server.password()},
-                {"R", "site"}};
+    app.vars = varsOf(session.path(), server.port(), server.user(), server.password(), "site");
     const QString firstTime = "answer Yes This is the first time Tarnwell connects to 127.0.0.1. "
                               "The server's certificate fingerprint is SHA256:*";
     QVERIFY2(app.run(toPublishOver("FTP with TLS (FTPS)") +
@@ -346,7 +337,7 @@ void TestPublish::ftpsWithItsCertificate()
                            sentText(3, 3))),
              qPrintable(app.error()));
     const QByteArray page = readAll(session.filePath("page.html"));
-    QCOMPARE(files(server.home()),
+    QCOMPARE(filesUnder(server.home()),
              (QMap<QString, QByteArray>{{"site/page.html", page},
                                         {"site/a.jpg", kPictureA},
                                         {"site/pics/b.jpg", kPictureB}}));
@@ -370,11 +361,7 @@ void TestPublish::plainFtp()
     QVERIFY(fillSession(session.path()));
     QVERIFY2(server.start(), qPrintable(server.error()));
     Program app;
-    app.vars = {{"S", session.path()},
-                {"P", QString::number(server.port())},
-                {"U", server.user()},
-                {"W", server.password()},
-                {"R", ""}};
+    app.vars = varsOf(session.path(), server.port(), server.user(), server.password(), "");
     const QString plain = "answer %1 Connect to 127.0.0.1 over plain FTP? Your password and your "
                           "files will travel unencrypted.";
     // FTPS to a server without TLS: the password is never sent.
@@ -387,12 +374,12 @@ void TestPublish::plainFtp()
 
     QVERIFY2(app.run(steps("choose Publish/Method FTP (not secure); shown Publish/NotSecure; "
                            "type Publish/Port {P}; click Publish/Upload; " +
-                           kSaveFirst + "; " + plain.arg("No") +
-                           "; click Publish/Upload; " + plain.arg("Yes") + "; " + sentText(3, 3) +
+                           kSaveFirst + "; " + plain.arg("No") + "; click Publish/Upload; " +
+                           plain.arg("Yes") + "; " + sentText(3, 3) +
                            "; click Publish/Upload; answer OK [info] Everything was already up "
                            "to date")),
              qPrintable(app.error()));
-    QCOMPARE(files(server.home()).keys(), QStringList({"a.jpg", "page.html", "pics/b.jpg"}));
+    QCOMPARE(filesUnder(server.home()).keys(), QStringList({"a.jpg", "page.html", "pics/b.jpg"}));
     QCOMPARE(holding(app.home(), server.password()), QStringList());
 }
 

@@ -20,95 +20,12 @@ class TestModern final : public QObject
     Q_OBJECT
 
 private slots:
-    void headText_data();
-    void headText();
-    void bodyLines_data();
-    void bodyLines();
     void headings_data();
     void headings();
-    void textFragments_data();
-    void textFragments();
-    void pictures_data();
-    void pictures();
-    void links_data();
-    void links();
+    void fragments_data();
+    void fragments();
     void pageClosing();
 };
-
-void TestModern::headText_data()
-{
-    const QString top = QStringLiteral(
-        "<!DOCTYPE html>\r\n<html lang=\"en\">\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
-        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\r\n");
-    const QString tail = QStringLiteral(
-        "<meta name=\"generator\" content=\"Tarnwell\">\r\n<style>\r\n"
-        "body { overflow-wrap: break-word; }\r\n"
-        "img { max-width: 100%; height: auto; }\r\n"
-        "a:focus { outline: 3px solid currentColor; outline-offset: 2px; }\r\n"
-        ".side { display: flex; flex-wrap: wrap; align-items: center; gap: 1em; }\r\n"
-        ".side > p { flex: 1 1 15em; margin: 0; }\r\n"
-        "</style>\r\n</head>\r\n");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("language");
-    QTest::addColumn<QString>("description");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("no description") << "My page"
-                                    << "en"
-                                    << "" << top + "<title>My page</title>\r\n" + tail;
-    QTest::newRow("description escaped")
-        << "My page"
-        << "en"
-        << "Fish & \"chips\" <here>"
-        << top +
-               "<title>My page</title>\r\n<meta name=\"description\" content=\"Fish &amp; "
-               "&quot;chips&quot; <here>\">\r\n" +
-               tail;
-    QTest::newRow("title as typed, other language")
-        << "A < B & \"ж\""
-        << "pt-BR"
-        << ""
-        << QString(top).replace("\"en\"", "\"pt-BR\"") + "<title>A < B & \"ж\"</title>\r\n" + tail;
-}
-
-void TestModern::headText()
-{
-    QFETCH(QString, title);
-    QFETCH(QString, language);
-    QFETCH(QString, description);
-    QFETCH(QString, expected);
-    QCOMPARE(modernHeadText(title, language, description), expected);
-}
-
-void TestModern::bodyLines_data()
-{
-    QTest::addColumn<int>("choice");
-    QTest::addColumn<QString>("colour");
-    QTest::addColumn<QString>("texture");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("white") << int(BackgroundChoice::PlainColour) << "FFFFFF"
-                           << "tile.gif"
-                           << "<body style=\"background-color: #FFFFFF\">\r\n<main>\r\n";
-    QTest::newRow("own file") << int(BackgroundChoice::OwnFile) << "FFFFFF"
-                              << "tile.gif"
-                              << "<body style=\"background-image: url('tile.gif')\">\r\n<main>\r\n";
-    QTest::newRow("gallery, awkward name")
-        << int(BackgroundChoice::Gallery) << "FFFFFF"
-        << "it's my \"tile\"#1.gif"
-        << "<body style=\"background-image: url('it%27s%20my%20%22tile%22%231.gif')\">\r\n"
-           "<main>\r\n";
-    QTest::newRow("none") << int(BackgroundChoice::None) << "FFFFFF"
-                          << "tile.gif"
-                          << "<body>\r\n<main>\r\n";
-}
-
-void TestModern::bodyLines()
-{
-    QFETCH(int, choice);
-    QFETCH(QString, colour);
-    QFETCH(QString, texture);
-    QFETCH(QString, expected);
-    QCOMPARE(modernBodyLine(BackgroundChoice(choice), colour, texture), expected);
-}
 
 void TestModern::headings_data()
 {
@@ -147,10 +64,46 @@ void TestModern::headings()
              "\r\n" + opening + closing);
 }
 
-void TestModern::textFragments_data()
+void TestModern::fragments_data()
 {
     QTest::addColumn<QString>("fragment");
     QTest::addColumn<QString>("expected");
+    const QString top = QStringLiteral(
+        "<!DOCTYPE html>\r\n<html lang=\"en\">\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
+        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\r\n");
+    const QString tail = QStringLiteral(
+        "<meta name=\"generator\" content=\"Tarnwell\">\r\n<style>\r\n"
+        "body { overflow-wrap: break-word; }\r\n"
+        "img { max-width: 100%; height: auto; }\r\n"
+        "a:focus { outline: 3px solid currentColor; outline-offset: 2px; }\r\n"
+        ".side { display: flex; flex-wrap: wrap; align-items: center; gap: 1em; }\r\n"
+        ".side > p { flex: 1 1 15em; margin: 0; }\r\n"
+        "</style>\r\n</head>\r\n");
+    QTest::newRow("head, no description")
+        << modernHeadText("My page", "en", "") << top + "<title>My page</title>\r\n" + tail;
+    QTest::newRow("head, description escaped")
+        << modernHeadText("My page", "en", "Fish & \"chips\" <here>")
+        << top +
+               "<title>My page</title>\r\n<meta name=\"description\" content=\"Fish &amp; "
+               "&quot;chips&quot; <here>\">\r\n" +
+               tail;
+    QTest::newRow("head, title as typed, other language")
+        << modernHeadText("A < B & \"ж\"", "pt-BR", "")
+        << QString(top).replace("\"en\"", "\"pt-BR\"") + "<title>A < B & \"ж\"</title>\r\n" + tail;
+
+    const QString main = QStringLiteral("\r\n<main>\r\n");
+    QTest::newRow("body white") << modernBodyLine(BackgroundChoice::PlainColour, "FFFFFF",
+                                                  "tile.gif")
+                                << "<body style=\"background-color: #FFFFFF\">" + main;
+    QTest::newRow("body, own file")
+        << modernBodyLine(BackgroundChoice::OwnFile, "FFFFFF", "tile.gif")
+        << "<body style=\"background-image: url('tile.gif')\">" + main;
+    QTest::newRow("body, gallery, awkward name")
+        << modernBodyLine(BackgroundChoice::Gallery, "FFFFFF", "it's my \"tile\"#1.gif")
+        << "<body style=\"background-image: url('it%27s%20my%20%22tile%22%231.gif')\">" + main;
+    QTest::newRow("body, none") << modernBodyLine(BackgroundChoice::None, "FFFFFF", "tile.gif")
+                                << "<body>" + main;
+
     const QString black = QStringLiteral("#000000");
     QTest::newRow("worked example paragraph")
         << modernParagraph("Hello", TextFont::Times, 4, Emphasis::Normal, black)
@@ -163,28 +116,16 @@ void TestModern::textFragments_data()
         << modernParagraph("a & b\r\n<b>c</b>", TextFont::Times, 7, Emphasis::Italic, black)
         << "\r\n<p style=\"" + kTimes +
                "; font-size: 3rem; color: #000000; font-style: italic\">a & b\r\n<b>c</b></p>";
-    QTest::newRow("size 5") << modernParagraph("", TextFont::Times, 5, Emphasis::Normal, black)
-                            << "\r\n<p style=\"" + kTimes +
-                                   "; font-size: 1.5rem; color: #000000\"></p>";
-    QTest::newRow("size 6") << modernParagraph("", TextFont::Times, 6, Emphasis::Normal, black)
-                            << "\r\n<p style=\"" + kTimes +
-                                   "; font-size: 2rem; color: #000000\"></p>";
+    QTest::newRow("sizes 5 and 6")
+        << modernParagraph("", TextFont::Times, 5, Emphasis::Normal, black) +
+               modernParagraph("", TextFont::Times, 6, Emphasis::Normal, black)
+        << "\r\n<p style=\"" + kTimes +
+               "; font-size: 1.5rem; color: #000000\"></p>\r\n<p style=\"" + kTimes +
+               "; font-size: 2rem; color: #000000\"></p>";
     QTest::newRow("rules") << modernRule("100%") + modernRule("50%")
                            << "\r\n<hr style=\"width: 100%\">\r\n<hr style=\"width: 50%\">";
     QTest::newRow("breaks") << modernLineBreak() + modernParagraphBreak() << "\r\n<br>\r\n<p></p>";
-}
 
-void TestModern::textFragments()
-{
-    QFETCH(QString, fragment);
-    QFETCH(QString, expected);
-    QCOMPARE(fragment, expected);
-}
-
-void TestModern::pictures_data()
-{
-    QTest::addColumn<QString>("fragment");
-    QTest::addColumn<QString>("expected");
     const QString img =
         QStringLiteral("<img src=\"photo1.jpg\" alt=\"A lake\" width=\"1600\" height=\"1200\">");
     const PagePicture small{QStringLiteral("b.png"), QString(), QSize(300, 200)};
@@ -222,19 +163,7 @@ void TestModern::pictures_data()
         << modernTextAndPicture(small, "Hi", "#FF0000", TextPictureFont::Arial, "5", true)
         << "\r\n<div class=\"side\">\r\n" + smallImg + "\r\n<p style=\"" + kArial +
                "; font-size: 1.5rem; color: #FF0000\">Hi</p></div>";
-}
 
-void TestModern::pictures()
-{
-    QFETCH(QString, fragment);
-    QFETCH(QString, expected);
-    QCOMPARE(fragment, expected);
-}
-
-void TestModern::links_data()
-{
-    QTest::addColumn<QString>("fragment");
-    QTest::addColumn<QString>("expected");
     QTest::newRow("text link") << modernTextLink("page2.html", "Next", LinkFont::Times, false, "3",
                                                  "0000FF", false)
                                << "\r\n<p><a href=\"page2.html\" style=\"" + kTimes +
@@ -298,7 +227,7 @@ void TestModern::links_data()
     QTest::newRow("none given") << modernButtonLinks(ButtonLayout::TwoAcross, {}) << "";
 }
 
-void TestModern::links()
+void TestModern::fragments()
 {
     QFETCH(QString, fragment);
     QFETCH(QString, expected);

@@ -8,18 +8,13 @@
 // when asked, plain FTP with no TLS at all. Everything, its log included,
 // lives in a temporary folder that goes when the server does.
 
-#include <QByteArray>
+#include "servers.h"
+
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QThread>
-#include <csignal>
 #include <unistd.h>
 
 namespace tarnwell::test {
@@ -73,19 +68,11 @@ public:
                                   m_folder.filePath(QStringLiteral("proftpd.conf"))});
         if (!m_process.waitForStarted(5000))
             return fail(QStringLiteral("proftpd did not start"));
-        QElapsedTimer timer;
-        timer.start();
-        for (int attempt = 0; attempt < 100 && timer.elapsed() < 10000; ++attempt) {
-            if (m_process.state() != QProcess::Running)
-                return fail(QStringLiteral("proftpd stopped: ") +
-                            QString::fromLocal8Bit(m_process.readAll() + log()));
-            QTcpSocket socket;
-            socket.connectToHost(QStringLiteral("127.0.0.1"), quint16(m_port));
-            if (socket.waitForConnected(500) && socket.waitForReadyRead(1000) &&
-                socket.readLine().startsWith("220"))
-                return true;
-            QThread::msleep(100);
-        }
+        if (waitForPort(m_port, &m_process, "220"))
+            return true;
+        if (m_process.state() != QProcess::Running)
+            return fail(QStringLiteral("proftpd stopped: ") +
+                        QString::fromLocal8Bit(m_process.readAll() + log()));
         stop();
         return fail(QStringLiteral("proftpd did not answer"));
     }
@@ -96,27 +83,20 @@ public:
     void kill() { sendSignal(SIGKILL); }
     // Stops the server and its sessions where they are, or lets them go on:
     // a server that hangs.
-    void freeze(bool frozen)
-    {
-        if (m_process.state() != QProcess::NotRunning)
-            ::kill(-pid_t(m_process.processId()), frozen ? SIGSTOP : SIGCONT);
-    }
+    void freeze(bool frozen) { signalGroup(m_process, frozen ? SIGSTOP : SIGCONT); }
 
     // A new self-signed certificate, used from the next start.
     bool newCertificate()
     {
-        QProcess openssl;
-        openssl.setWorkingDirectory(m_folder.path());
-        openssl.start(QStringLiteral("openssl"),
-                      {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                       QStringLiteral("rsa:2048"), QStringLiteral("-nodes"),
-                       QStringLiteral("-keyout"), QStringLiteral("key.pem"), QStringLiteral("-out"),
-                       QStringLiteral("cert.pem"), QStringLiteral("-days"), QStringLiteral("30"),
-                       QStringLiteral("-subj"), QStringLiteral("/CN=Tarnwell test")});
-        if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0)
-            return fail(QStringLiteral("openssl req: ") +
-                        QString::fromLocal8Bit(openssl.readAllStandardError()));
-        return true;
+        const QString folder = m_folder.path();
+        return runProgram(QStringLiteral("openssl"),
+                          {QStringLiteral("req"), QStringLiteral("-x509"),
+                           QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
+                           QStringLiteral("-nodes"), QStringLiteral("-keyout"),
+                           folder + QStringLiteral("/key.pem"), QStringLiteral("-out"),
+                           certificate(), QStringLiteral("-days"), QStringLiteral("30"),
+                           QStringLiteral("-subj"), QStringLiteral("/CN=Tarnwell test")},
+                          &m_error);
     }
 
 private:
@@ -145,31 +125,21 @@ private:
         if (m_process.state() == QProcess::NotRunning)
             return;
         freeze(false); // a stopped process would not see the signal
-        ::kill(-pid_t(m_process.processId()), number);
+        signalGroup(m_process, number);
         if (!m_process.waitForFinished(5000)) {
-            ::kill(-pid_t(m_process.processId()), SIGKILL);
+            signalGroup(m_process, SIGKILL);
             m_process.waitForFinished(5000);
         }
     }
 
-    static bool freePort(int port)
-    {
-        QTcpServer probe;
-        return probe.listen(QHostAddress::LocalHost, quint16(port));
-    }
-
     bool choosePorts()
     {
-        QTcpServer probe;
-        if (!probe.listen(QHostAddress::LocalHost))
-            return false;
-        m_port = probe.serverPort();
-        probe.close();
-        for (int attempt = 0; attempt < 50; ++attempt) {
+        m_port = freePort();
+        for (int attempt = 0; m_port != 0 && attempt < 50; ++attempt) {
             const int first = QRandomGenerator::global()->bounded(30000, 60000);
             bool free = first != m_port;
             for (int port = first; free && port < first + kPassivePorts; ++port)
-                free = port != m_port && freePort(port);
+                free = port != m_port && freePort(port) != 0;
             if (free) {
                 m_passive = first;
                 return true;
@@ -182,16 +152,12 @@ private:
     // argument that any process list would show.
     bool writePasswordFile()
     {
-        QProcess openssl;
-        openssl.start(QStringLiteral("openssl"),
-                      {QStringLiteral("passwd"), QStringLiteral("-6"), QStringLiteral("-stdin")});
-        if (!openssl.waitForStarted(5000))
-            return fail(QStringLiteral("openssl did not start"));
-        openssl.write(m_password + '\n');
-        openssl.closeWriteChannel();
-        if (!openssl.waitForFinished(10000) || openssl.exitCode() != 0)
-            return fail(QStringLiteral("openssl passwd failed"));
-        const QByteArray hash = openssl.readAllStandardOutput().trimmed();
+        QByteArray hash;
+        if (!runProgram(QStringLiteral("openssl"),
+                        {QStringLiteral("passwd"), QStringLiteral("-6"), QStringLiteral("-stdin")},
+                        &m_error, &hash, m_password + '\n'))
+            return false;
+        hash = hash.trimmed();
         const QByteArray line = user().toUtf8() + ':' + hash + ':' + QByteArray::number(getuid()) +
                                 ':' + QByteArray::number(getgid()) + "::" + home().toUtf8() +
                                 ":/bin/false\n";

@@ -4,11 +4,9 @@
 // keyring daemon serving the Secret Service on it, its files under the given
 // home, unlocked with a password of its own. Both go when the object does.
 
-#include <QDeadlineTimer>
-#include <QProcess>
-#include <QString>
+#include "servers.h"
+
 #include <QTemporaryDir>
-#include <QThread>
 
 namespace tarnwell::test {
 
@@ -46,10 +44,8 @@ public:
     }
     ~KeyringSession()
     {
-        for (QProcess *process : {&m_keyring, &m_bus}) {
-            process->kill();
-            process->waitForFinished(5000);
-        }
+        for (QProcess *process : {&m_keyring, &m_bus})
+            endProcess(*process);
     }
     KeyringSession(const KeyringSession &) = delete;
     KeyringSession &operator=(const KeyringSession &) = delete;

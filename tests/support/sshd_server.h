@@ -11,19 +11,13 @@
 // user running it, with the key, and the files land in webFolder() given as
 // an absolute path.
 
+#include "servers.h"
+
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QHostAddress>
 #include <QList>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <QString>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QThread>
-#include <csignal>
 #include <memory>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -52,15 +46,6 @@ public:
         return {};
     }
 
-    // A port on 127.0.0.1 that nothing listens on at the moment.
-    static int freePort()
-    {
-        QTcpServer probe;
-        if (!probe.listen(QHostAddress::LocalHost, 0))
-            return 0;
-        return probe.serverPort();
-    }
-
     // Makes the folder, keys and configuration and starts sshd; false and why
     // if it cannot.
     bool start(QString *why)
@@ -73,23 +58,13 @@ public:
         return launch(why);
     }
 
-    // Starts sshd again on the same port, with the same keys.
-    bool restart(QString *why)
-    {
-        stop();
-        return launch(why);
-    }
-
     // Stops the server and every session it forked.
     void stop()
     {
         if (!m_process)
             return;
         killSessions();
-        m_process->terminate();
-        if (!m_process->waitForFinished(3000))
-            m_process->kill();
-        m_process->waitForFinished(3000);
+        endProcess(*m_process);
         m_process.reset();
     }
 
@@ -144,29 +119,6 @@ private:
                                               : QString();
     }
 
-    static bool run(const QString &program, const QStringList &arguments, QString *why,
-                    QByteArray *output = nullptr, const QByteArray &input = {})
-    {
-        QProcess process;
-        process.start(program, arguments);
-        if (!process.waitForStarted(5000)) {
-            *why = program + QStringLiteral(" did not start");
-            return false;
-        }
-        process.write(input);
-        process.closeWriteChannel();
-        if (!process.waitForFinished(20000) || process.exitCode() != 0) {
-            *why = program + QStringLiteral(" failed: ") +
-                   QString::fromLocal8Bit(process.readAllStandardError());
-            process.kill();
-            process.waitForFinished(1000);
-            return false;
-        }
-        if (output)
-            *output = process.readAllStandardOutput();
-        return true;
-    }
-
     bool makeFolder(QString *why)
     {
         // A chroot and every folder above it must be root's and writable by
@@ -209,18 +161,18 @@ private:
         const QString keygen = QStringLiteral("ssh-keygen");
         for (const char *name : {"host_key", "client_key", "other_key"}) {
             const QString path = m_etc + u'/' + QLatin1String(name);
-            if (!run(keygen,
-                     {QStringLiteral("-q"), QStringLiteral("-t"), QStringLiteral("ed25519"),
-                      QStringLiteral("-N"), QString(), QStringLiteral("-C"),
-                      QStringLiteral("tarnwell-test"), QStringLiteral("-f"), path},
-                     why))
+            if (!runProgram(keygen,
+                            {QStringLiteral("-q"), QStringLiteral("-t"), QStringLiteral("ed25519"),
+                             QStringLiteral("-N"), QString(), QStringLiteral("-C"),
+                             QStringLiteral("tarnwell-test"), QStringLiteral("-f"), path},
+                            why))
                 return false;
         }
         QByteArray printed;
-        if (!run(keygen,
-                 {QStringLiteral("-l"), QStringLiteral("-E"), QStringLiteral("sha256"),
-                  QStringLiteral("-f"), m_etc + QStringLiteral("/host_key.pub")},
-                 why, &printed))
+        if (!runProgram(keygen,
+                        {QStringLiteral("-l"), QStringLiteral("-E"), QStringLiteral("sha256"),
+                         QStringLiteral("-f"), m_etc + QStringLiteral("/host_key.pub")},
+                        why, &printed))
             return false;
         m_fingerprint = QString::fromLatin1(printed).split(u' ').value(1);
         QFile keys(m_etc + QStringLiteral("/authorized_keys"));
@@ -242,8 +194,8 @@ private:
         for (int k = 0; k < 24; ++k)
             m_password +=
                 QLatin1Char(letters[QRandomGenerator::system()->bounded(int(sizeof letters - 1))]);
-        return run(QStringLiteral("chpasswd"), {}, why, nullptr,
-                   QByteArray(account) + ':' + m_password.toLatin1() + '\n');
+        return runProgram(QStringLiteral("chpasswd"), {}, why, nullptr,
+                          QByteArray(account) + ':' + m_password.toLatin1() + '\n');
     }
 
     bool launch(QString *why)
@@ -278,19 +230,8 @@ private:
             *why = QStringLiteral("sshd did not start");
             return false;
         }
-        // Listening within 10 s, or it never will.
-        QElapsedTimer waited;
-        waited.start();
-        for (int tries = 0; tries < 200 && waited.elapsed() < 10000; ++tries) {
-            if (m_process->state() != QProcess::Running)
-                break;
-            QTcpSocket socket;
-            socket.connectToHost(QHostAddress::LocalHost, quint16(m_port));
-            if (socket.waitForConnected(500) && socket.waitForReadyRead(2000) &&
-                socket.readAll().startsWith("SSH-"))
-                return true;
-            QThread::msleep(50);
-        }
+        if (waitForPort(m_port, m_process.get(), "SSH-"))
+            return true;
         *why = QStringLiteral("sshd did not listen: ") + log();
         return false;
     }

@@ -1,35 +1,8 @@
 #pragma once
 
-#include <QDeadlineTimer>
-#include <QProcess>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QThread>
+#include "servers.h"
 
 namespace tarnwell::test {
-
-// A free TCP port on 127.0.0.1, for a server a test starts.
-inline int freePort()
-{
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
-}
-
-// Waits, at most ten seconds, until something listens on the port.
-inline bool waitForPort(int port, const QProcess *server = nullptr)
-{
-    const QDeadlineTimer deadline(10000);
-    while (!deadline.hasExpired()) {
-        if (server && server->state() == QProcess::NotRunning)
-            return false;
-        QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, quint16(port));
-        if (socket.waitForConnected(200))
-            return true;
-        QThread::msleep(50);
-    }
-    return false;
-}
 
 // Python's web server on 127.0.0.1, serving a folder as a web host serves
 // the folder a page was published to.
@@ -45,11 +18,7 @@ public:
                          QStringLiteral("--directory"), folder, QString::number(m_port)});
         m_listening = m_process.waitForStarted(5000) && waitForPort(m_port, &m_process);
     }
-    ~WebServer()
-    {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
+    ~WebServer() { endProcess(m_process); }
     WebServer(const WebServer &) = delete;
     WebServer &operator=(const WebServer &) = delete;
 

@@ -185,10 +185,13 @@ const waitShown = (tab, link) => tab.waitForFunction(
     (a) => { const i = a.querySelector('img'); return i.complete && i.naturalWidth > 0; },
     { timeout: 5000 }, link);
 
-// Every link whose picture changes: under the mouse, then back; under the
-// keyboard's focus by Tab, then back when the focus moves on.
-async function checkMouseOvers(page, tab) {
-    const links = await tab.$$('a[onmouseover], a[onfocus]');
+// Every link whose picture changes, under the mouse and then back. Then Tab
+// through the page from its start: every link shows an outline of 2 pixels
+// or more under the focus (the browser's own ring is thinner), and a
+// MouseOver link its other picture, back again once the focus moves on.
+async function checkLinks(page, tab) {
+    const swapping = 'a[onmouseover], a[onfocus]';
+    let links = await tab.$$(swapping);
     const normal = await Promise.all(links.map(imageSource));
     const over = await Promise.all(links.map(overSource));
     for (let i = 0; i < links.length; ++i) {
@@ -205,58 +208,48 @@ async function checkMouseOvers(page, tab) {
         if ((await imageSource(links[i])) !== normal[i])
             fail(`${page}: MouseOver ${i + 1} does not go back to ${normal[i]} after the mouse`);
     }
-    await tab.evaluate(() => document.activeElement?.blur());
-    const reached = new Set();
-    for (let press = 0; press < 100 && reached.size < links.length; ++press) {
-        await tab.keyboard.press('Tab');
-        for (let i = 0; i < links.length; ++i) {
-            if (!(await links[i].evaluate((a) => a === document.activeElement)))
-                continue;
-            reached.add(i);
-            await waitShown(tab, links[i]).catch(() => {});
-            if ((await imageSource(links[i])) !== over[i] || !(await pictureShown(links[i])))
-                fail(`${page}: MouseOver ${i + 1} does not show ${over[i]} under the focus`);
-        }
-    }
-    await tab.keyboard.press('Tab');
-    if (reached.size !== links.length)
-        fail(`${page}: Tab reached ${reached.size} of ${links.length} MouseOver links`);
-    for (let i = 0; i < links.length; ++i) {
-        if ((await imageSource(links[i])) !== normal[i])
-            fail(`${page}: MouseOver ${i + 1} does not go back to ${normal[i]} after the focus`);
-    }
-    return links.length;
-}
-
-// Tab through the page from its start: every link shows an outline of 2
-// pixels or more under the focus (the browser's own ring is thinner).
-async function checkFocusOutlines(page, tab) {
     await tab.reload({ waitUntil: 'load' }); // Tab goes on from the last focus
+    links = await tab.$$(swapping);
     const seen = new Set();
+    const reached = new Set();
     for (let press = 0; press < 200; ++press) {
         await tab.keyboard.press('Tab');
-        const focused = await tab.evaluate(() => {
+        const focused = await tab.evaluate((swapping) => {
             const element = document.activeElement;
             if (!element || element === document.body)
                 return null;
             const style = getComputedStyle(element);
             return {
                 index: [...document.querySelectorAll('a')].indexOf(element),
+                swaps: [...document.querySelectorAll(swapping)].indexOf(element),
                 outline: style.outlineStyle,
                 width: parseFloat(style.outlineWidth),
             };
-        });
+        }, swapping);
         if (!focused || seen.has(focused.index))
             break; // off the end of the page, or round again
         seen.add(focused.index);
         if (focused.index >= 0 && (focused.outline === 'none' || !(focused.width >= 2)))
             fail(`${page}: link ${focused.index + 1} under the focus has no visible outline ` +
                 `(${focused.outline} ${focused.width} px)`);
+        const i = focused.swaps;
+        if (i < 0)
+            continue;
+        reached.add(i);
+        await waitShown(tab, links[i]).catch(() => {});
+        if ((await imageSource(links[i])) !== over[i] || !(await pictureShown(links[i])))
+            fail(`${page}: MouseOver ${i + 1} does not show ${over[i]} under the focus`);
     }
-    const links = await tab.evaluate(() => document.querySelectorAll('a[href]').length);
-    if (seen.size !== links)
-        fail(`${page}: Tab reached ${seen.size} of ${links} links`);
-    return seen.size;
+    const all = await tab.evaluate(() => document.querySelectorAll('a[href]').length);
+    if (seen.size !== all)
+        fail(`${page}: Tab reached ${seen.size} of ${all} links`);
+    if (reached.size !== links.length)
+        fail(`${page}: Tab reached ${reached.size} of ${links.length} MouseOver links`);
+    for (let i = 0; i < links.length; ++i) {
+        if ((await imageSource(links[i])) !== normal[i])
+            fail(`${page}: MouseOver ${i + 1} does not go back to ${normal[i]} after the focus`);
+    }
+    return { mouseOvers: links.length, outlined: seen.size };
 }
 
 async function checkInChromium(folder) {
@@ -267,8 +260,7 @@ async function checkInChromium(folder) {
             const { tab, refused } = await openAsPhone(chromium.browser, folder, page);
             const m = await tab.evaluate(measureLayout);
             const violations = await runAxe(tab);
-            const mouseOvers = classic ? 0 : await checkMouseOvers(page, tab);
-            const outlined = classic ? 0 : await checkFocusOutlines(page, tab);
+            const { mouseOvers, outlined } = classic ? {} : await checkLinks(page, tab);
             const drawn = Math.round(m.smallestText * m.scale * 10) / 10;
             console.log(`chromium ${classic ? `${page} (classic, measured)` : page}: laid out ` +
                 `${m.layoutWidth} px at scale ${m.scale.toFixed(2)}, scrolls ${m.scrollWidth} ` +

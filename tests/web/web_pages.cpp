@@ -125,14 +125,11 @@ QString everyElement()
     page += modernTextLink(QStringLiteral("worked.html?from=every&to=top#top"),
                            QStringLiteral("Bold, centred, Arial"), LinkFont::Arial, true,
                            QStringLiteral("4"), QStringLiteral("800000"), true);
-    page +=
-        modernMouseOverPictures(mouseOver(QStringLiteral("home.png"),
-                                          QStringLiteral("home over.png"), QStringLiteral("Home")),
-                                nullptr, false);
-    const ModernMouseOver news = mouseOver(QStringLiteral("news.png"),
-                                           QStringLiteral("news-over.png"), QStringLiteral("News"));
     const ModernMouseOver home = mouseOver(QStringLiteral("home.png"),
                                            QStringLiteral("home over.png"), QStringLiteral("Home"));
+    const ModernMouseOver news = mouseOver(QStringLiteral("news.png"),
+                                           QStringLiteral("news-over.png"), QStringLiteral("News"));
+    page += modernMouseOverPictures(home, nullptr, false);
     page += modernMouseOverPictures(home, &news, true);
     page += modernMouseOverButton(QStringLiteral("worked.html"), home, true);
     page += modernMouseOverButton(QStringLiteral("worked.html"), news, false);
@@ -159,24 +156,26 @@ int main(int argc, char *argv[])
     }
     g_folder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     QDir().mkpath(g_folder);
-    const bool written =
-        writePicture(QStringLiteral("photo 1600.jpg"), QSize(1600, 1000), QColor(0x6A9FD8),
-                     QColor(0x2E5A1C)) &&
-        writePicture(QStringLiteral("left.png"), QSize(300, 200), QColor(0xE8C170),
-                     QColor(0x7A3B10)) &&
-        writePicture(QStringLiteral("right.png"), QSize(300, 200), QColor(0x9FD89F),
-                     QColor(0x1C4A2E)) &&
-        writePicture(QStringLiteral("home.png"), QSize(160, 48), QColor(0x1A5FB4),
-                     QColor(0xFFFFFF)) &&
-        writePicture(QStringLiteral("home over.png"), QSize(160, 48), QColor(0xC01C28),
-                     QColor(0xFFFFFF)) &&
-        writePicture(QStringLiteral("news.png"), QSize(160, 48), QColor(0x26A269),
-                     QColor(0xFFFFFF)) &&
-        writePicture(QStringLiteral("news-over.png"), QSize(160, 48), QColor(0xE66100),
-                     QColor(0xFFFFFF)) &&
-        writePicture(QStringLiteral("paper tile.png"), QSize(64, 64), QColor(0xFFFDF4),
-                     QColor(0xF4EEDC)) &&
-        writePage(QStringLiteral("every.html"), everyElement()) &&
+    const struct
+    {
+        const char *name;
+        QSize size;
+        QRgb fill, band;
+    } pictures[] = {
+        {"photo 1600.jpg", {1600, 1000}, 0x6A9FD8, 0x2E5A1C},
+        {"left.png", {300, 200}, 0xE8C170, 0x7A3B10},
+        {"right.png", {300, 200}, 0x9FD89F, 0x1C4A2E},
+        {"home.png", {160, 48}, 0x1A5FB4, 0xFFFFFF},
+        {"home over.png", {160, 48}, 0xC01C28, 0xFFFFFF},
+        {"news.png", {160, 48}, 0x26A269, 0xFFFFFF},
+        {"news-over.png", {160, 48}, 0xE66100, 0xFFFFFF},
+        {"paper tile.png", {64, 64}, 0xFFFDF4, 0xF4EEDC},
+    };
+    bool written = true;
+    for (const auto &p : pictures)
+        written = written && writePicture(QString::fromUtf8(p.name), p.size, p.fill, p.band);
+    written =
+        written && writePage(QStringLiteral("every.html"), everyElement()) &&
         writePage(QStringLiteral("worked.html"), workedExample()) &&
         writePage(QStringLiteral("worked-photo.html"),
                   workedExample() + modernSinglePicture(picture(QStringLiteral("photo 1600.jpg"),
