@@ -17,9 +17,8 @@ PictureDescription::PictureDescription(QWidget *screen, int pictures, Kind kind)
         const QString caption =
             kind == Kind::Links
                 ? QStringLiteral("Words for link %1, said for its picture").arg(i + 1)
-            : pictures == 1
-                ? QStringLiteral("Describe the picture for someone who cannot see it")
-                : QStringLiteral("Describe picture %1 for someone who cannot see it").arg(i + 1);
+            : i == 0 ? QStringLiteral("Describe the picture for someone who cannot see it")
+                     : QStringLiteral("Describe the second picture in the same way");
         auto *label = wrappedLabel(screen, ("AltLabel" + number).constData(), caption);
         auto *field = named(new QLineEdit(screen), ("AltText" + number).constData());
         label->setBuddy(field);
