@@ -17,7 +17,6 @@
 #include <QFile>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
