@@ -22,14 +22,6 @@ namespace tarnwell::publish {
 
 namespace {
 
-Problem fault(Failure failure, const QString &details = {})
-{
-    Problem problem;
-    problem.failure = failure;
-    problem.details = details;
-    return problem;
-}
-
 constexpr int answerMilliseconds = 20000;
 // A page is far smaller; a bigger answer is not the page.
 constexpr qint64 largestPage = 8 * 1024 * 1024;
@@ -87,13 +79,6 @@ QByteArray sha256Of(const QString &path, QString *reason)
         return {};
     }
     return hash.result();
-}
-
-QString trimmedFolder(QString folder)
-{
-    while (folder.size() > 1 && folder.endsWith(u'/'))
-        folder.chop(1);
-    return folder;
 }
 
 // The remote folder and the folders above it that are missing, made from the

@@ -25,9 +25,7 @@ bool survivesUtf8(const QString &text)
 QString SentRecord::placeOf(const Site &site)
 {
     static const char *const methods[] = {"sftp", "ftps", "ftp"};
-    QString folder = site.remoteFolder;
-    while (folder.size() > 1 && folder.endsWith(u'/'))
-        folder.chop(1);
+    const QString folder = trimmedFolder(site.remoteFolder);
     // The host and user cannot hold a space that would make two places one:
     // each part is written as a percent-encoded URL would write it.
     return QStringLiteral("%1://%2@%3:%4/%5")

@@ -19,14 +19,6 @@ namespace tarnwell::publish {
 
 namespace {
 
-Problem fault(Failure failure, const QString &details = {})
-{
-    Problem problem;
-    problem.failure = failure;
-    problem.details = details;
-    return problem;
-}
-
 constexpr long answerSeconds = 20;
 // How long a cancel may wait for the call under way before the connection
 // is cut under it.
@@ -36,6 +28,25 @@ constexpr qint64 chunkSize = 32 * 1024;
 // servers send for a full disk or quota.
 constexpr int noSpaceOnFilesystem = 14;
 constexpr int quotaExceeded = 15;
+
+// What a status code that the server sends means to the user, if anything
+// more than a plain failure.
+std::optional<Failure> failureOfStatus(int code)
+{
+    switch (code) {
+    case SSH_FX_NO_SUCH_FILE:
+    case SSH_FX_NO_SUCH_PATH:
+        return Failure::FolderMissing;
+    case SSH_FX_PERMISSION_DENIED:
+    case SSH_FX_WRITE_PROTECT:
+        return Failure::NoPermission;
+    case noSpaceOnFilesystem:
+    case quotaExceeded:
+        return Failure::NoRoom;
+    default:
+        return std::nullopt;
+    }
+}
 
 QString words(const char *text)
 {
@@ -411,22 +422,11 @@ private:
                     details);
         if (!ssh_is_connected(m_session))
             return fault(Failure::ConnectionLost, details);
-        switch (sftp_get_error(m_sftp)) {
-        case SSH_FX_NO_SUCH_FILE:
-        case SSH_FX_NO_SUCH_PATH:
-            return fault(Failure::FolderMissing, details);
-        case SSH_FX_PERMISSION_DENIED:
-        case SSH_FX_WRITE_PROTECT:
-            return fault(Failure::NoPermission, details);
-        case noSpaceOnFilesystem:
-        case quotaExceeded:
-            return fault(Failure::NoRoom, details);
-        case SSH_FX_NO_CONNECTION:
-        case SSH_FX_CONNECTION_LOST:
+        const int status = sftp_get_error(m_sftp);
+        if (const std::optional<Failure> failure = failureOfStatus(status))
+            return fault(*failure, details);
+        if (status == SSH_FX_NO_CONNECTION || status == SSH_FX_CONNECTION_LOST)
             return fault(Failure::ConnectionLost, details);
-        default:
-            break;
-        }
         if (details.contains(QLatin1String("space"), Qt::CaseInsensitive) ||
             details.contains(QLatin1String("quota"), Qt::CaseInsensitive))
             return fault(Failure::NoRoom, details);
@@ -499,19 +499,7 @@ private:
             const quint32 textLength = qFromBigEndian<quint32>(answer.constData() + 9);
             message = QString::fromUtf8(answer.mid(13, int(qMin<quint32>(textLength, 4096))));
         }
-        switch (code) {
-        case SSH_FX_NO_SUCH_FILE:
-        case SSH_FX_NO_SUCH_PATH:
-            return fault(Failure::FolderMissing, message);
-        case SSH_FX_PERMISSION_DENIED:
-        case SSH_FX_WRITE_PROTECT:
-            return fault(Failure::NoPermission, message);
-        case noSpaceOnFilesystem:
-        case quotaExceeded:
-            return fault(Failure::NoRoom, message);
-        default:
-            return fault(Failure::Other, message);
-        }
+        return fault(failureOfStatus(int(code)).value_or(Failure::Other), message);
     }
 
     bool readExactly(int count, QByteArray *into)

@@ -66,4 +66,21 @@ struct Problem
     explicit operator bool() const { return failure != Failure::None; }
 };
 
+inline Problem fault(Failure failure, const QString &details = {})
+{
+    Problem problem;
+    problem.failure = failure;
+    problem.details = details;
+    return problem;
+}
+
+// A remote folder without the slashes after it ("/" stays "/"), so that
+// "web/" and "web" are one folder.
+inline QString trimmedFolder(QString folder)
+{
+    while (folder.size() > 1 && folder.endsWith(u'/'))
+        folder.chop(1);
+    return folder;
+}
+
 } // namespace tarnwell::publish

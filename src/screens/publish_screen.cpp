@@ -271,10 +271,7 @@ publish::Site PublishScreen::site() const
     site.password = m_password->text();
     if (site.method == Method::Sftp)
         site.keyFile = m_keyFile->text().trimmed();
-    QString folder = m_remoteFolder->text().trimmed();
-    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
-        folder.chop(1);
-    site.remoteFolder = folder;
+    site.remoteFolder = publish::trimmedFolder(m_remoteFolder->text().trimmed());
     return site;
 }
 
