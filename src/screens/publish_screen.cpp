@@ -247,8 +247,7 @@ void PublishScreen::showState()
 void PublishScreen::methodChosen()
 {
     // A port the user typed stays; the other method's usual port follows the method.
-    const int other = m_port->value() == 22 ? 21 : m_port->value() == 21 ? 22 : 0;
-    if (other)
+    if (m_port->value() == 22 || m_port->value() == 21)
         m_port->setValue(defaultPort(Method(m_method->currentIndex())));
     showState();
 }
@@ -320,12 +319,13 @@ void PublishScreen::publish()
         return;
     Interaction &ui = m_workspace.interaction();
     Session &session = m_workspace.session();
-    if (session.savedPageFile().isEmpty()) {
+    QString saved = session.savedPageFile();
+    if (saved.isEmpty()) {
         if (!ui.askYesNo(this, QStringLiteral("Save your page before publishing?")) ||
             !m_workspace.screen<SelectionScreen>()->save())
             return;
+        saved = session.savedPageFile();
     }
-    const QString saved = session.savedPageFile();
     const QDir folder(session.sessionFolder());
     const QString pageName = QDir::fromNativeSeparators(folder.relativeFilePath(saved));
     if (saved.isEmpty() || pageName.startsWith(QLatin1String("../")) ||
