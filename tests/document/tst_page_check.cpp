@@ -31,6 +31,7 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -114,15 +115,9 @@ QByteArray gif(const char *version, quint16 width, quint16 height, int frames = 
 
 QString verdict(const PictureHeader &header)
 {
-    switch (header.verdict) {
-    case PictureHeader::Sized:
+    if (header.verdict == PictureHeader::Sized)
         return QStringLiteral("%1x%2").arg(header.size.width()).arg(header.size.height());
-    case PictureHeader::Absurd:
-        return QStringLiteral("absurd");
-    case PictureHeader::Unknown:
-        break;
-    }
-    return QStringLiteral("unknown");
+    return header.verdict == PictureHeader::Absurd ? "absurd" : "unknown";
 }
 
 // readPicture in a thread of its own. One that waits on a named pipe is
@@ -200,10 +195,6 @@ const QString kModernHead = QStringLiteral(
     "<title>My page</title>\r\n<meta name=\"generator\" content=\"Tarnwell\">\r\n</head>\r\n"
     "<body>\r\n<main>\r\n");
 
-const QString kMouseOver = QStringLiteral("<A HREF=\"#\" ONMOUSEOVER=\"%1.src='%2'\"\r\n"
-                                          " ONMOUSEOUT=\"%1.src='%3'\">\r\n"
-                                          "<IMG SRC=\"%3\" NAME=\"%1\" BORDER=\"0\"></A><P></P>");
-
 // Names given by hand and by the program, and NAME= outside any tag.
 const QString kPage = QStringLiteral(
     "<META name=\"description\" content=\"x\">\r\nMy NAME=boat<P></P>\r\n<IMG SRC=\"a.jpg\" "
@@ -216,6 +207,13 @@ QString mouseOver(const QString &href, const QString &name, const QString &out, 
            QString(out).replace("%27", "'") + "\" NAME=\"" + name + "\" BORDER=\"0\"></A>";
 }
 constexpr int kTextureCount = 20;
+
+// Button links, one with no picture and one with odd characters.
+const QList<ButtonLink> kButtons = {{"index.html", "home.gif"},
+                                    {"page2.html", "next.gif"},
+                                    {"3.html", "3.gif"},
+                                    {".html", QString()},
+                                    {"5 x.html", u"\u0436.gif"_qs}};
 
 // A picture of the program's own as 32-bit RGB, or a null image and why.
 QImage load(const QString &name, const QByteArray &format, QString *why)
@@ -288,8 +286,6 @@ class TestPageCheck final : public QObject
     Q_OBJECT
 
 private slots:
-    void decoding_data();
-    void decoding();
     void addresses_data();
     void addresses();
     void reading_data();
@@ -299,8 +295,6 @@ private slots:
     void webCopy();
     void header_data();
     void header();
-    void cutShort_data();
-    void cutShort();
     void files_data();
     void files();
     void againstQt_data();
@@ -322,37 +316,6 @@ private slots:
     void exampleButtons();
 };
 
-void TestPageCheck::decoding_data()
-{
-    QTest::addColumn<QString>("raw");
-    QTest::addColumn<QString>("decoded");
-    QTest::newRow("named") << "caf&eacute;.png" << u"café.png"_qs;
-    QTest::newRow("old name without ;") << "&AElig&copy." << u"Æ©."_qs;
-    QTest::newRow("old name before a letter") << "a&notit;b"
-                                              << "a&notit;b";
-    QTest::newRow("longest name that fits") << "&notin;&notit" << u"∉&notit"_qs;
-    QTest::newRow("old name before =") << "?a=1&copy=2&amp=3"
-                                       << "?a=1&copy=2&amp=3";
-    QTest::newRow("two characters") << "&NotNestedGreaterGreater;" << u"\u2AA2\u0338"_qs;
-    QTest::newRow("beyond 16 bits") << "&Afr;&#x1D504;" << u"\U0001D504\U0001D504"_qs;
-    QTest::newRow("unknown names stay") << "&bogus; & &; &#; &#x; &#xg;"
-                                        << "&bogus; & &; &#; &#x; &#xg;";
-    QTest::newRow("numeric") << "&#65&#x42;&#X43;&#0068;"
-                             << "ABCD";
-    QTest::newRow("Windows-1252 numbers") << "&#128;&#x9F;&#x81;" << u"€Ÿ\u0081"_qs;
-    QTest::newRow("no characters")
-        << "&#0;&#xD800;&#x110000;&#99999999999999999999;" << u"\uFFFD\uFFFD\uFFFD\uFFFD"_qs;
-    QTest::newRow("line breaks and NUL")
-        << QString::fromUtf16(u"a\r\nb\rc\u2029d\0e", 10) << u"a\nb\nc\nd\uFFFDe"_qs;
-}
-
-void TestPageCheck::decoding()
-{
-    QFETCH(QString, raw);
-    QFETCH(QString, decoded);
-    QCOMPARE(decodeAttributeValue(raw), decoded);
-}
-
 void TestPageCheck::addresses_data()
 {
     QTest::addColumn<QString>("value");
@@ -366,12 +329,10 @@ void TestPageCheck::addresses_data()
         << "caf%C3%A9%20x.png" << file << QStringList{u"café x.png"_qs};
     QTest::newRow("dots") << "./a/../b//c.png" << file << QStringList{"b", "c.png"};
     QTest::newRow("tab and line break") << "a\t.p\nng" << file << QStringList{"a.png"};
-    QTest::newRow("encoded slashes") << "%2Ftmp%2Fx%2Fwide.png" << computer << QStringList{};
     QTest::newRow("encoded dots") << "%2E%2E%2Fx.png" << int(AddressKind::LeavesFolder)
                                   << QStringList{};
     QTest::newRow("up and out") << "a/../../x.png" << int(AddressKind::LeavesFolder)
                                 << QStringList{};
-    QTest::newRow("site root") << "/img/a.jpg" << int(AddressKind::SiteRoot) << QStringList{};
     QTest::newRow("home folder") << "/Users/me/a.jpg" << computer << QStringList{};
     QTest::newRow("drive") << "c:/a.jpg" << computer << QStringList{};
     QTest::newRow("encoded drive") << "C%3A\\a.jpg" << computer << QStringList{};
@@ -457,10 +418,11 @@ void TestPageCheck::findings_data()
     QTest::addColumn<QString>("page");
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QStringList>("expected");
-    QTest::addColumn<QStringList>("after"); // the folder once every Fix offered is done
+    QTest::addColumn<QStringList>("after"); // the folder once every Fix offered is done, or
+                                            // empty when none is and nothing there may change
     QTest::addColumn<QString>("pageAfter"); // empty: as it was
     const auto row = [](const char *name, const QString &page, const QStringList &files,
-                        const QStringList &expected, const QStringList &after,
+                        const QStringList &expected, const QStringList &after = {},
                         const QString &pageAfter = {}) {
         QTest::newRow(name) << page << files << expected << after << pageAfter;
     };
@@ -472,13 +434,6 @@ void TestPageCheck::findings_data()
         QStringList{"Photo1.JPG", "page.html", "viewtmp.html"},
         QStringList{"case photo1.jpg *", "index page.html"},
         QStringList{"page.html", "photo1.jpg", "viewtmp.html"});
-    row("four problems and a good picture",
-        "<IMG SRC=\"gone.jpg\">\r\n<IMG SRC=\"photo1.jpg\"><IMG SRC=\"my photo.jpg\">"
-        "<IMG SRC=\"C:\\pics\\a.jpg\"><IMG SRC=\"good.jpg\">",
-        QStringList{"Photo1.JPG", "my photo.jpg", "good.jpg"},
-        QStringList{"missing gone.jpg *", "case photo1.jpg *", "odd my photo.jpg",
-                    "local C:\\pics\\a.jpg"},
-        QStringList{"gone.jpg", "good.jpg", "my photo.jpg", "photo1.jpg"});
     row("typed by hand",
         "<body background=tile.gif>\n<a href=http://x.org/a.jpg>x</a><a href='#top'>t</a>"
         "<A HREF=\"mailto:a@b.c\">m</A>\n<!-- <img src=\"old.jpg\"> -->\n"
@@ -487,14 +442,14 @@ void TestPageCheck::findings_data()
         "<img src=\"/img/a.jpg\">",
         QStringList{"tile.gif", "page2.html"},
         QStringList{"case Page2.html#s", "local file:///home/me/a.jpg", "local /home/me/b.jpg",
-                    "root /img/a.jpg", "index page2.html"},
-        QStringList{"page2.html", "tile.gif"});
-    row("pictures",
+                    "root /img/a.jpg", "index page2.html"});
+    const QString pictures =
         "<IMG SRC=\"wide.jpg\"><IMG SRC=\"big.bmp\"><IMG SRC=\"fake.jpg\">"
         "<BODY BACKGROUND=\"widetile.jpg\"><A HREF=\"notes.jpg\">n</A>"
         "<IMG SRC=\"my%20photo.jpg\"><IMG SRC=pics/a.png><IMG SRC=\"pics/../pics/a.png\">"
         "<IMG SRC=\"../outside.png\"><A HREF=\"notes.txt\"><IMG SRC=\"%2E%2E%2Foutside.png\">"
-        "<IMG SRC=\"%2Ftmp%2Fx%2Fwide.png\">",
+        "<IMG SRC=\"%2Ftmp%2Fx%2Fwide.png\">";
+    row("pictures", pictures,
         QStringList{"wide.jpg:800x10", "big.bmp:big", "fake.jpg:text", "notes.txt:text",
                     "widetile.jpg:800x10", "notes.jpg:text", "my photo.jpg", "pics/", "pics/a.png"},
         QStringList{"wide wide.jpg *", "large big.bmp", "not a picture fake.jpg",
@@ -502,15 +457,11 @@ void TestPageCheck::findings_data()
                     "outside %2E%2E%2Foutside.png", "local %2Ftmp%2Fx%2Fwide.png"},
         QStringList{"big.bmp", "fake.jpg", "my photo.jpg", "notes.jpg", "notes.txt", "pics/",
                     "pics/a.png", "wide-web.jpg", "wide.jpg", "widetile.jpg"},
-        "<IMG SRC=\"wide-web.jpg\"><IMG SRC=\"big.bmp\"><IMG SRC=\"fake.jpg\">"
-        "<BODY BACKGROUND=\"widetile.jpg\"><A HREF=\"notes.jpg\">n</A>"
-        "<IMG SRC=\"my%20photo.jpg\"><IMG SRC=pics/a.png><IMG SRC=\"pics/../pics/a.png\">"
-        "<IMG SRC=\"../outside.png\"><A HREF=\"notes.txt\"><IMG SRC=\"%2E%2E%2Foutside.png\">"
-        "<IMG SRC=\"%2Ftmp%2Fx%2Fwide.png\">");
+        QString(pictures).replace("\"wide.jpg", "\"wide-web.jpg"));
     row("MouseOver names",
-        kMouseOver.arg("gondola5", "b.jpg", "a.jpg") +
-            kMouseOver.arg("gondola5", "c.jpg", "a.jpg") +
-            kMouseOver.arg("my pic", "b.jpg", "a.jpg") + kMouseOver.arg("title", "b.jpg", "a.jpg") +
+        mouseOver("#", "gondola5", "a.jpg", "b.jpg") +
+            mouseOver("#", "gondola5", "a.jpg", "c.jpg") +
+            mouseOver("#", "my pic", "a.jpg", "b.jpg") + mouseOver("#", "title", "a.jpg", "b.jpg") +
             "<img src=a.jpg name=top onmouseover=\"this.src='b.jpg'\"><IMG SRC=a.jpg NAME=top>"
             "<A NAME=\"x\"></A><A NAME=\"x\"></A>",
         QStringList{"a.jpg", "b.jpg"},
@@ -519,12 +470,11 @@ void TestPageCheck::findings_data()
     row("a long MouseOver script",
         "<A HREF=\"#\" ONMOUSEOVER=\"" + QString("a.src='x.png' ").repeated(30) +
             "\"><IMG SRC=\"x.png\" NAME=\"a\"></A>",
-        QStringList{"x.png"}, QStringList{}, QStringList{"x.png"});
+        QStringList{"x.png"}, QStringList{});
     row("the same file named two ways is not renamed",
         "<IMG SRC=\"photo1.jpg\"><IMG SRC=\"Photo1.JPG\"><IMG SRC=\"Pics/a.png\">",
         QStringList{"Photo1.JPG", "pics/", "pics/a.png"},
-        QStringList{"case photo1.jpg", "case Pics/a.png"},
-        QStringList{"Photo1.JPG", "pics/", "pics/a.png"});
+        QStringList{"case photo1.jpg", "case Pics/a.png"});
     row("a folder, a page, a file another page names: not renamed",
         "<A HREF=\"Pics\">p</A><IMG SRC=\"pics/cat.png\"><A HREF=\"Index.html\">h</A>"
         "<IMG SRC=\"photo.jpg\"><IMG SRC=\"logo.png\">",
@@ -565,30 +515,19 @@ void TestPageCheck::findings_data()
                     "out.png->../outside.png", "outdir->../outdir", "pipe.png:fifo", "fifo:fifo",
                     "sub/"},
         QStringList{"wide in.png", "outside out.png", "outside outdir/wide.png",
-                    "not a picture pipe.png", "missing page2.html", "missing sub/gone.png"},
-        QStringList{"fifo", "in.png", "out.png", "outdir", "pics/", "pics/wide.png", "pipe.png",
-                    "sub/"});
+                    "not a picture pipe.png", "missing page2.html", "missing sub/gone.png"});
     row("modern page: pictures without a description, each once",
         kModernHead + "<p><img src=\"a.jpg\" alt=\"A\"></p><img src=\"b.jpg\">\r\n"
                       "<IMG SRC=\"b.jpg\"><img src=\"c.jpg\" alt><img src=d.jpg ALT=\"\">"
                       "<!-- <img src=\"e.jpg\"> --><img title=\"alt\" src=\" f.jpg\"><img>",
         QStringList{"a.jpg", "b.jpg", "c.jpg", "d.jpg", "f.jpg"},
-        QStringList{"undescribed b.jpg", "undescribed f.jpg", "undescribed "},
-        QStringList{"a.jpg", "b.jpg", "c.jpg", "d.jpg", "f.jpg"});
-    row("classic page: no description is no finding",
-        QString::fromLatin1(test::kWorkedExampleFile)
-            .replace(QStringLiteral("</BODY>"), QStringLiteral("<IMG SRC=\"a.jpg\"></BODY>")),
-        QStringList{"a.jpg"}, QStringList{}, QStringList{"a.jpg"});
+        QStringList{"undescribed b.jpg", "undescribed f.jpg", "undescribed "});
     row("generator commented out: classic",
         QString(kModernHead)
                 .replace(QStringLiteral("<meta name"), QStringLiteral("<!--\r\n<meta name"))
                 .replace(QStringLiteral("</head>"), QStringLiteral("-->\r\n</head>")) +
             "<img src=\"a.jpg\">",
-        QStringList{"a.jpg"}, QStringList{}, QStringList{"a.jpg"});
-    row("no problems",
-        "<IMG SRC=\"a.jpg\"><A HREF=\"index.html\">home</A><A HREF=\"https://x.org/\">",
-        QStringList{"a.jpg", "index.html", "viewtmp.html"}, QStringList{},
-        QStringList{"a.jpg", "index.html", "viewtmp.html"});
+        QStringList{"a.jpg"}, QStringList{});
 }
 
 // What Check page lists; then Fix on every row that offers it, from the end
@@ -609,6 +548,7 @@ void TestPageCheck::findings()
                               "x/wide.png:800x10", "picked.png"});
     makeFiles(folder, files);
     const QStringList around = test::listing(parent.path(), true, "site");
+    const QStringList made = test::listing(folder, true);
 
     PageBody body;
     body.replace(page);
@@ -628,7 +568,10 @@ void TestPageCheck::findings()
             QVERIFY(replaceAddress(body.document(), *it, address));
         }
     }
-    QCOMPARE(test::listing(folder), after);
+    if (after.isEmpty())
+        QCOMPARE(test::listing(folder, true), made);
+    else
+        QCOMPARE(test::listing(folder), after);
     QCOMPARE(body.text(), pageAfter.isEmpty() ? before : pageAfter);
     QCOMPARE(test::listing(parent.path(), true, "site"), around);
 }
@@ -670,13 +613,11 @@ void TestPageCheck::header_data()
     QTest::addColumn<QString>("size");
     const QByteArray sof = frame(0xC0, 640, 480);
     // clang-format off
-    QTest::newRow("PNG") << png(3, 7) << "3x7";
     QTest::newRow("PNG zero wide") << png(0, 7) << "absurd";
     QTest::newRow("PNG a million") << png(1000000, 1) << "1000000x1";
     QTest::newRow("PNG a million and one") << png(1, 1000001) << "absurd";
     QTest::newRow("PNG INT_MAX") << png(INT_MAX, 1) << "absurd";
     QTest::newRow("PNG 2^31") << png(1, 0x80000000u) << "absurd";
-    QTest::newRow("PNG 2^32-1") << png(0xFFFFFFFFu, 0xFFFFFFFFu) << "absurd";
     QTest::newRow("PNG data first") << png(3, 7, "IDAT") << "unknown";
     QTest::newRow("PNG short IHDR") << png(3, 7, "IHDR", 12) << "unknown";
     QTest::newRow("GIF87a") << gif("GIF87a", 5, 3) << "5x3";
@@ -684,7 +625,6 @@ void TestPageCheck::header_data()
     QTest::newRow("GIF empty screen") << gif("GIF89a", 0, 3) << "unknown";
     QTest::newRow("GIF90a") << QByteArray("GIF90a\5\0\3\0") << "unknown";
     QTest::newRow("BMP info") << bmp(40, 7, 9) << "7x9";
-    QTest::newRow("BMP top-down") << bmp(40, 7, -9) << "7x9";
     QTest::newRow("BMP height INT_MIN") << bmp(40, 7, INT_MIN) << "absurd";
     QTest::newRow("BMP height INT_MAX") << bmp(40, 7, INT_MAX) << "absurd";
     QTest::newRow("BMP width -1") << bmp(40, -1, 9) << "absurd";
@@ -692,13 +632,10 @@ void TestPageCheck::header_data()
     QTest::newRow("BMP zero high") << bmp(40, 7, 0) << "absurd";
     QTest::newRow("BMP V5") << bmp(124, 1000000, -1000000) << "1000000x1000000";
     QTest::newRow("BMP OS/2 2") << bmp(64, 2, 3) << "2x3";
-    QTest::newRow("BMP core") << bmp(12, 7, 9) << "7x9";
     QTest::newRow("BMP core, unsigned sides") << bmp(12, 0xFFFF, 0x8000) << "65535x32768";
     QTest::newRow("BMP core zero") << bmp(12, 0, 9) << "absurd";
     QTest::newRow("BMP odd header size") << bmp(20, 7, 9) << "unknown";
     QTest::newRow("text beginning BM") << QByteArray("BMW owners club, founded 1950") << "unknown";
-    QTest::newRow("JPEG") << jpeg(segment(0xE0, 14) + segment(0xDB, 65) + sof) << "640x480";
-    QTest::newRow("JPEG progressive") << jpeg(segment(0xE0, 14) + frame(0xC2, 3, 5)) << "3x5";
     QTest::newRow("JPEG arithmetic") << jpeg(frame(0xC9, 3, 5)) << "3x5";
     QTest::newRow("JPEG many segments") << jpeg(segment(0xE1, 65533).repeated(40) + sof) << "640x480";
     QTest::newRow("JPEG tables are no frame") << jpeg(segment(0xC4, 30) + segment(0xC8, 4) + segment(0xCC, 4) + sof) << "640x480";
@@ -717,6 +654,20 @@ void TestPageCheck::header_data()
     QTest::newRow("empty") << QByteArray() << "unknown";
     QTest::newRow("WebP") << QByteArray("RIFF\0\0\0\0WEBPVP8 ", 16) << "unknown";
     // clang-format on
+    // Every header cut short gives no size, and never one read past its end:
+    // each cut is an array of its own, so that AddressSanitizer sees such a read.
+    // The number is how many bytes the size needs.
+    const std::tuple<const char *, QByteArray, int, const char *> whole[] = {
+        {"PNG", png(3, 7), 24, "3x7"},
+        {"GIF", gif("GIF89a", 5, 3), 10, "5x3"},
+        {"BMP info", bmp(40, 7, -9), 26, "7x9"},
+        {"BMP core", bmp(12, 7, 9), 22, "7x9"},
+        {"JPEG", jpeg(segment(0xE0, 14) + "\xFF\xFF" + frame(0xC0, 3, 5)), 31, "3x5"}};
+    for (const auto &[name, bytes, needed, size] : whole) {
+        for (int n = 0; n < needed; ++n)
+            QTest::addRow("%s cut to %d", name, n) << bytes.left(n) << "unknown";
+        QTest::addRow("%s whole", name) << bytes.left(needed) << size;
+    }
 }
 
 void TestPageCheck::header()
@@ -724,31 +675,6 @@ void TestPageCheck::header()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, size);
     QCOMPARE(verdict(readPictureHeader(bytes)), size);
-}
-
-// Every header cut short gives no size, and never one read past its end.
-void TestPageCheck::cutShort_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("needed"); // bytes up to the last one of the size
-    QTest::newRow("PNG") << png(3, 7) << 24;
-    QTest::newRow("GIF") << gif("GIF89a", 5, 3) << 10;
-    QTest::newRow("BMP info") << bmp(40, 7, -9) << 26;
-    QTest::newRow("BMP core") << bmp(12, 7, 9) << 22;
-    QTest::newRow("JPEG") << jpeg(segment(0xE0, 14) + "\xFF\xFF" + frame(0xC0, 3, 5)) << 31;
-}
-
-void TestPageCheck::cutShort()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, needed);
-    for (int n = 0; n < needed; ++n) {
-        // A copy of its own, so that AddressSanitizer sees a read past it.
-        const QByteArray head = bytes.left(n);
-        QVERIFY2(readPictureHeader(head).verdict == PictureHeader::Unknown,
-                 qPrintable(QString::number(n)));
-    }
-    QCOMPARE(readPictureHeader(bytes.left(needed)).verdict, PictureHeader::Sized);
 }
 
 void TestPageCheck::files_data()
@@ -769,7 +695,6 @@ void TestPageCheck::files_data()
     QTest::newRow("missing") << "missing" << QByteArray() << "-";
     QTest::newRow("BMP height INT_MIN") << "file" << bmp(40, 7, INT_MIN) + QByteArray(64, '\0') << "-";
     QTest::newRow("JPEG frame past 4 KB") << "file" << jpeg(segment(0xE1, 5000) + segment(0xE2, 4090) + frame(0xC0, 501, 2)) << "501x2";
-    QTest::newRow("GIF") << "file" << gif("GIF89a", 5, 3) << "5x3";
     QTest::newRow("animated GIF") << "file" << gif("GIF89a", 5, 3, 2) << "5x3 animated";
     QTest::newRow("GIF with an empty screen") << "file" << gif("GIF89a", 5, 3).replace(6, 4, QByteArray(4, '\0')) << "5x3";
     QTest::newRow("text") << "file" << QByteArray("<HTML>not a picture</HTML>\n") << "-";
@@ -878,11 +803,25 @@ void TestPageCheck::fragments_data()
     const auto row = [](const char *name, const QString &got, const QString &expected) {
         QTest::newRow(name) << got << expected;
     };
+    // Attribute values decoded as a browser decodes them.
+    const auto decode = [](const QString &raw) { return decodeAttributeValue(raw); };
+    row("named", decode("caf&eacute;.png"), u"café.png"_qs);
+    row("old name without ;", decode("&AElig&copy."), u"Æ©."_qs);
+    row("old name before a letter", decode("a&notit;b"), "a&notit;b");
+    row("longest name that fits", decode("&notin;&notit"), u"∉&notit"_qs);
+    row("old name before =", decode("?a=1&copy=2&amp=3"), "?a=1&copy=2&amp=3");
+    row("two characters", decode("&NotNestedGreaterGreater;"), u"\u2AA2\u0338"_qs);
+    row("beyond 16 bits", decode("&Afr;&#x1D504;"), u"\U0001D504\U0001D504"_qs);
+    row("unknown names stay", decode("&bogus; & &; &#; &#x; &#xg;"), "&bogus; & &; &#; &#x; &#xg;");
+    row("numeric", decode("&#65&#x42;&#X43;&#0068;"), "ABCD");
+    row("Windows-1252 numbers", decode("&#128;&#x9F;&#x81;"), u"€Ÿ\u0081"_qs);
+    row("no characters", decode("&#0;&#xD800;&#x110000;&#99999999999999999999;"),
+        u"\uFFFD\uFFFD\uFFFD\uFFFD"_qs);
+    row("line breaks and NUL", decode(QString::fromUtf16(u"a\r\nb\rc\u2029d\0e", 10)),
+        u"a\nb\nc\nd\uFFFDe"_qs);
     row("head, no title", buildHeadText({}), QString(head).replace("My page", ""));
     row("head, title as typed", buildHeadText(u"Fish & <Chips> \"\u0436\""_qs),
         QString(head).replace("My page", u"Fish & <Chips> \"\u0436\""_qs));
-    row("main heading H2", buildHeading("News", 2, "0000FF", HeadingFont::TimesRoman, false).text(),
-        "<H2><FONT COLOR=\"#0000FF\" FACE=\"Times New Roman\">News</FONT></H2>");
     row("main heading H3, Arial, red",
         buildHeading("News", 3, "FF0000", HeadingFont::ArialHelvetica, false).text(),
         "<H3><FONT COLOR=\"#FF0000\" FACE=\"Arial, Helvetica\">News</FONT></H3>");
@@ -928,7 +867,6 @@ void TestPageCheck::fragments_data()
         BuildMouseOverButton(2, "Bob's.html", "'.gif", "''.gif", false),
         mouseOver("Bob's.html", "button2", "%27.gif", "%27%27.gif"));
     // A picked file's bare name, and a saved page's name.
-    row("bare", bareFileName("/home/ann/pics/Stone.JPG"), "Stone.JPG");
     row("bare, odd characters", bareFileName(u"/pics/my photo \u0436.gif"_qs),
         u"my photo \u0436.gif"_qs);
     row("bare already", bareFileName("plain.gif"), "plain.gif");
@@ -936,13 +874,10 @@ void TestPageCheck::fragments_data()
     row(".htm", withPageExtension("page.htm"), "page.htm");
     row(".html", withPageExtension("page.html"), "page.html");
     row(".HTML", withPageExtension("page.HTML"), "page.HTML.html");
-    row(".HTM", withPageExtension("page.HTM"), "page.HTM.html");
     row("colour of more parts", RGBToHex("1,2,3,4", ","), "010203");
     row("colour parts apart by two", RGBToHex("1;;2;;3", ";;"), "010203");
     // Too few parts is a caller's mistake; it must still not fail.
     row("colour of one part", RGBToHex("255", ","), "FF0000");
-    row("colour as text", ConvertColor(QStringLiteral("65280")), "00FF00");
-    row("colour as a number", ConvertColor(65280), "00FF00");
     row("colour of nothing", ConvertColor(QString()), "000000");
     // Out-of-range numbers never index outside the digits.
     row("colour out of range", ConvertColor(-1), "FFFFFF");
@@ -964,9 +899,7 @@ void TestPageCheck::workedColours_data()
     QTest::newRow("black") << 0 << "0,0,0" << "000000";
     QTest::newRow("red") << 255 << "255,0,0" << "FF0000";
     QTest::newRow("blue") << 16711680 << "0,0,255" << "0000FF";
-    QTest::newRow("navy") << 8388608 << "0,0,128" << "000080";
     QTest::newRow("padded") << 657930 << "10,10,10" << "0A0A0A";
-    QTest::newRow("grey") << 8421504 << "128,128,128" << "808080";
     QTest::newRow("white") << 16777215 << "255,255,255" << "FFFFFF";
     QTest::newRow("uneven digits") << (100 | 250 << 8 | 160 << 16) << "100,250,160" << "64FAA0";
     // clang-format on
@@ -1055,30 +988,24 @@ void TestPageCheck::buttonLinks_data()
     QTest::addColumn<int>("layout");
     QTest::addColumn<QString>("expected");
     QTest::addColumn<bool>("down");
-    const QString a1 = QStringLiteral(
-        "<A HREF=\"index.html\" TARGET =\"_top\"><IMG SRC=\"home.gif\" BORDER=\"0\"></A>");
-    const QString a2 = QStringLiteral(
-        "<A HREF=\"page2.html\" TARGET =\"_top\"><IMG SRC=\"next.gif\" BORDER=\"0\"></A>");
-    const QString a3 =
-        QStringLiteral("<A HREF=\"3.html\" TARGET =\"_top\"><IMG SRC=\"3.gif\" BORDER=\"0\"></A>");
-    const QString a4 =
-        QStringLiteral("<A HREF=\".html\" TARGET =\"_top\"><IMG SRC=\"\" BORDER=\"0\"></A>");
-    const QString a5 = QStringLiteral(
-        "<A HREF=\"5 x.html\" TARGET =\"_top\"><IMG SRC=\"\u0436.gif\" BORDER=\"0\"></A>");
+    QStringList a; // each button's link
+    for (const ButtonLink &button : kButtons)
+        a << "<A HREF=\"" + button.link + "\" TARGET =\"_top\"><IMG SRC=\"" + button.file +
+                 "\" BORDER=\"0\"></A>";
     const QString n = QStringLiteral("\r\n");
     const QString p = QStringLiteral("<P></P>");
+    using L = ButtonLayout;
     // One button counts as down for MouseOver buttons.
-    QTest::newRow("1 button") << int(ButtonLayout::OneButton) << n + a1 + p << true;
-    QTest::newRow("2 across") << int(ButtonLayout::TwoAcross) << n + a1 + n + a2 + p << false;
-    QTest::newRow("2 down") << int(ButtonLayout::TwoDown) << n + a1 + p + n + a2 + p << true;
-    QTest::newRow("3 across") << int(ButtonLayout::ThreeAcross) << n + a1 + n + a2 + n + a3 + p
-                              << false;
-    QTest::newRow("3 down") << int(ButtonLayout::ThreeDown) << n + a1 + p + n + a2 + p + n + a3 + p
+    QTest::newRow("1 button") << int(L::OneButton) << n + a[0] + p << true;
+    QTest::newRow("2 across") << int(L::TwoAcross) << n + a[0] + n + a[1] + p << false;
+    QTest::newRow("2 down") << int(L::TwoDown) << n + a[0] + p + n + a[1] + p << true;
+    QTest::newRow("3 across") << int(L::ThreeAcross) << n + a[0] + n + a[1] + n + a[2] + p << false;
+    QTest::newRow("3 down") << int(L::ThreeDown) << n + a[0] + p + n + a[1] + p + n + a[2] + p
                             << true;
-    QTest::newRow("4 across") << int(ButtonLayout::FourAcross)
-                              << n + a1 + n + a2 + n + a3 + n + a4 + p << false;
-    QTest::newRow("5 across") << int(ButtonLayout::FiveAcross)
-                              << n + a1 + n + a2 + n + a3 + n + a4 + n + a5 + p << false;
+    QTest::newRow("4 across") << int(L::FourAcross) << n + a[0] + n + a[1] + n + a[2] + n + a[3] + p
+                              << false;
+    QTest::newRow("5 across") << int(L::FiveAcross)
+                              << n + a[0] + n + a[1] + n + a[2] + n + a[3] + n + a[4] + p << false;
 }
 
 void TestPageCheck::buttonLinks()
@@ -1086,14 +1013,7 @@ void TestPageCheck::buttonLinks()
     QFETCH(int, layout);
     QFETCH(QString, expected);
     QFETCH(bool, down);
-    const QList<ButtonLink> buttons = {
-        {QStringLiteral("index.html"), QStringLiteral("home.gif")},
-        {QStringLiteral("page2.html"), QStringLiteral("next.gif")},
-        {QStringLiteral("3.html"), QStringLiteral("3.gif")},
-        {QStringLiteral(".html"), QString()},
-        {QStringLiteral("5 x.html"), QStringLiteral("\u0436.gif")},
-    };
-    QCOMPARE(buildButtonLinks(ButtonLayout(layout), buttons), expected);
+    QCOMPARE(buildButtonLinks(ButtonLayout(layout), kButtons), expected);
     QCOMPARE(buttonsDown(ButtonLayout(layout)), down);
 }
 
