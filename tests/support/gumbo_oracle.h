@@ -22,25 +22,23 @@ struct OracleAttribute
 };
 
 // Gumbo reads UTF-8; the page reader reads the text document's characters,
-// which stand for line breaks with U+2028 and U+2029.
+// which stand for line breaks with U+2028 and U+2029. The page must be valid
+// UTF-16.
 inline QList<OracleAttribute> gumboAddresses(const QString &page)
 {
-    QByteArray bytes;
+    QString text = page;
+    text.replace(QChar(0x2028), u'\n').replace(QChar(0x2029), u'\n');
+    const QByteArray bytes = text.toUtf8();
     std::vector<qsizetype> at; // the page's index of each byte
-    bytes.reserve(page.size() * 3);
-    for (qsizetype i = 0; i < page.size(); ++i) {
-        char32_t c = page[i].unicode();
-        const qsizetype from = i;
-        if (QChar::isHighSurrogate(c) && i + 1 < page.size() && page[i + 1].isLowSurrogate()) {
-            c = QChar::surrogateToUcs4(page[i].unicode(), page[i + 1].unicode());
-            ++i;
-        }
-        if (c == 0x2028 || c == 0x2029)
-            c = u'\n';
-        const char32_t one[] = {c};
-        const QByteArray utf8 = QString::fromUcs4(one, 1).toUtf8();
-        bytes += utf8;
-        at.insert(at.end(), size_t(utf8.size()), from);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        // A surrogate pair takes four bytes, all of them at its first half.
+        const char16_t c = text[i].unicode();
+        const int size = c < 0x80                    ? 1
+                         : c < 0x800                 ? 2
+                         : QChar::isLowSurrogate(c)  ? 0
+                         : QChar::isHighSurrogate(c) ? 4
+                                                     : 3;
+        at.insert(at.end(), size_t(size), i);
     }
     at.push_back(page.size());
 
