@@ -303,8 +303,6 @@ class TestPageCheck final : public QObject
     Q_OBJECT
 
 private slots:
-    void addresses_data();
-    void addresses();
     void reading_data();
     void reading();
     void findings_data();
@@ -316,15 +314,11 @@ private slots:
     void files();
     void againstQt_data();
     void againstQt();
-    void fragments_data();
-    void fragments();
+    void values_data();
+    void values();
     void workedColours_data();
     void workedColours();
     void bothColourRoutesAgree();
-    void mouseOverNames_data();
-    void mouseOverNames();
-    void namesRead_data();
-    void namesRead();
     void buttonLinks_data();
     void buttonLinks();
     void textures_data();
@@ -332,44 +326,6 @@ private slots:
     void exampleButtons_data();
     void exampleButtons();
 };
-
-void TestPageCheck::addresses_data()
-{
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QStringList>("parts");
-    const auto file = int(AddressKind::File);
-    const auto computer = int(AddressKind::Computer);
-    QTest::newRow("query and fragment") << " wide.png?v=1.2#x " << file << QStringList{"wide.png"};
-    QTest::newRow("backslash") << "pics\\big.png" << file << QStringList{"pics", "big.png"};
-    QTest::newRow("percent as UTF-8")
-        << "caf%C3%A9%20x.png" << file << QStringList{u"café x.png"_qs};
-    QTest::newRow("dots") << "./a/../b//c.png" << file << QStringList{"b", "c.png"};
-    QTest::newRow("tab and line break") << "a\t.p\nng" << file << QStringList{"a.png"};
-    QTest::newRow("encoded dots") << "%2E%2E%2Fx.png" << int(AddressKind::LeavesFolder)
-                                  << QStringList{};
-    QTest::newRow("up and out") << "a/../../x.png" << int(AddressKind::LeavesFolder)
-                                << QStringList{};
-    QTest::newRow("home folder") << "/Users/me/a.jpg" << computer << QStringList{};
-    QTest::newRow("drive") << "c:/a.jpg" << computer << QStringList{};
-    QTest::newRow("encoded drive") << "C%3A\\a.jpg" << computer << QStringList{};
-    QTest::newRow("share") << "\\\\server\\a.jpg" << computer << QStringList{};
-    QTest::newRow("file:") << "FILE:///a.jpg" << computer << QStringList{};
-    QTest::newRow("web") << "//cdn.org/a.png" << int(AddressKind::Web) << QStringList{};
-    QTest::newRow("mailto") << "mailto:a@b.c" << int(AddressKind::Web) << QStringList{};
-    QTest::newRow("this page") << " #top" << int(AddressKind::ThisPage) << QStringList{};
-    QTest::newRow("the folder") << "a/.." << int(AddressKind::ThisPage) << QStringList{};
-}
-
-void TestPageCheck::addresses()
-{
-    QFETCH(QString, value);
-    QFETCH(int, kind);
-    QFETCH(QStringList, parts);
-    const FileAddress address = fileAddress(value);
-    QCOMPARE(int(address.kind), kind);
-    QCOMPARE(address.parts, parts);
-}
 
 void TestPageCheck::reading_data()
 {
@@ -784,11 +740,13 @@ void TestPageCheck::againstQt()
     QCOMPARE(readPicture(path).size, size);
 }
 
-// The HTML each builder writes, byte for byte, where the saved pages of the
-// end-to-end walks do not already show it, and the names of picked and saved
-// files; the colours; the MouseOver names; the gallery's textures and buttons.
+// What the page reader makes of an address and a value, and the NAMEs a page
+// gives; the HTML each builder writes, byte for byte, where the saved pages of
+// the end-to-end walks do not already show it, and the names of picked and
+// saved files; the colours; the MouseOver names; the gallery's textures and
+// buttons.
 
-void TestPageCheck::fragments_data()
+void TestPageCheck::values_data()
 {
     QTest::addColumn<QString>("got");
     QTest::addColumn<QString>("expected");
@@ -798,6 +756,63 @@ void TestPageCheck::fragments_data()
     const auto row = [](const char *name, const QString &got, const QString &expected) {
         QTest::newRow(name) << got << expected;
     };
+    // What an address names: its kind, then the folder's file.
+    const auto where = [](const QString &value) {
+        static const char *const kinds[] = {"this page", "web",    "site root",
+                                            "computer",  "leaves", "file"};
+        const FileAddress address = fileAddress(value);
+        const QString kind = QLatin1String(kinds[int(address.kind)]);
+        return address.parts.isEmpty() ? kind : kind + u' ' + address.parts.join(u'/');
+    };
+    row("query and fragment", where(" wide.png?v=1.2#x "), "file wide.png");
+    row("backslash", where("pics\\big.png"), "file pics/big.png");
+    row("percent as UTF-8", where("caf%C3%A9%20x.png"), u"file café x.png"_qs);
+    row("dots", where("./a/../b//c.png"), "file b/c.png");
+    row("tab and line break", where("a\t.p\nng"), "file a.png");
+    row("encoded dots", where("%2E%2E%2Fx.png"), "leaves");
+    row("up and out", where("a/../../x.png"), "leaves");
+    row("home folder", where("/Users/me/a.jpg"), "computer");
+    row("drive", where("c:/a.jpg"), "computer");
+    row("encoded drive", where("C%3A\\a.jpg"), "computer");
+    row("share", where("\\\\server\\a.jpg"), "computer");
+    row("file:", where("FILE:///a.jpg"), "computer");
+    row("web", where("//cdn.org/a.png"), "web");
+    row("mailto", where("mailto:a@b.c"), "web");
+    row("this page", where(" #top"), "this page");
+    row("the folder", where("a/.."), "this page");
+    // The NAMEs a page gives, read in one pass however the page is written.
+    const auto names = [](const QString &page) {
+        QString out;
+        for (const QString &name : namesInPage(page))
+            out += name + u'|';
+        return out;
+    };
+    row("names quoted, unquoted, any case",
+        names("<IMG SRC=a NAME=\"one\"><a\nname = 'two'><img name=three>"), "one|two|three|");
+    row("a tag's first name only, META left out",
+        names("<A NAME=a NAME=b><META NAME=\"keywords\"><METAL NAME=c><P data-name=d>"), "a|c|");
+    row("a quoted > and an unclosed quote",
+        names("<IMG NAME=\"x>y\"><IMG NAME=\"open><IMG NAME=z>"), "x>y|z|");
+    row("names outside tags", names("NAME=a <A>NAME=b</A> < A NAME=c>"), "");
+    // Each "<a" once took a look to the page's end: minutes for a few MB.
+    row("3 MB of tags never closed", names(QStringLiteral("<a ").repeated(1 << 20) + u'='), "");
+    // The first of the names given for MouseOver pictures that is refused
+    // beside those of kPage, and why.
+    const auto refused = [](const QStringList &given) {
+        static const char *const faults[] = {"", " no script name", " script's", " in the page",
+                                             " twice"};
+        const NameCheck check = checkMouseOverNames(given, kPage);
+        return check.name + QLatin1String(faults[int(check.fault)]);
+    };
+    row("new names", refused({"description", "boat", "Title", "b2_"}), "");
+    row("space", refused({"gondola 6"}), "gondola 6 no script name");
+    row("digit first", refused({"6gondola"}), "6gondola no script name");
+    row("accent", refused({"caf\u00e9"}), "caf\u00e9 no script name");
+    row("script word", refused({"title"}), "title script's");
+    row("in the page, other case", refused({"square", "GONDOLA5"}), "GONDOLA5 in the page");
+    row("typed by hand", refused({"st_mark"}), "st_mark in the page");
+    row("unquoted", refused({"Top"}), "Top in the page");
+    row("both pictures", refused({"square", "Square"}), "Square twice");
     // Attribute values decoded as a browser decodes them.
     const auto decode = [](const QString &raw) { return decodeAttributeValue(raw); };
     row("old name without ;", decode("&AElig&copy."), u"Æ©."_qs);
@@ -877,7 +892,7 @@ void TestPageCheck::fragments_data()
     row("colour out of range", ConvertColor(-1), "FFFFFF");
 }
 
-void TestPageCheck::fragments()
+void TestPageCheck::values()
 {
     QFETCH(QString, got);
     QFETCH(QString, expected);
@@ -921,60 +936,6 @@ void TestPageCheck::bothColourRoutesAgree()
         }
     }
     QCOMPARE(firstMismatch, -1);
-}
-
-void TestPageCheck::mouseOverNames_data()
-{
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<QString>("refused");
-    QTest::addColumn<int>("fault");
-    const auto row = [](const char *what, const QStringList &names, const QString &refused,
-                        NameFault fault) { QTest::newRow(what) << names << refused << int(fault); };
-    row("new names", {"description", "boat", "Title", "b2_"}, {}, NameFault::None);
-    row("space", {"gondola 6"}, "gondola 6", NameFault::NotAScriptName);
-    row("digit first", {"6gondola"}, "6gondola", NameFault::NotAScriptName);
-    row("accent", {"caf\u00e9"}, "caf\u00e9", NameFault::NotAScriptName);
-    row("script word", {"title"}, "title", NameFault::TakenByScript);
-    row("in the page, other case", {"square", "GONDOLA5"}, "GONDOLA5", NameFault::UsedInPage);
-    row("typed by hand", {"st_mark"}, "st_mark", NameFault::UsedInPage);
-    row("unquoted", {"Top"}, "Top", NameFault::UsedInPage);
-    row("both pictures", {"square", "Square"}, "Square", NameFault::UsedTwice);
-}
-
-void TestPageCheck::mouseOverNames()
-{
-    QFETCH(QStringList, names);
-    QFETCH(QString, refused);
-    QFETCH(int, fault);
-    const NameCheck check = checkMouseOverNames(names, kPage);
-    QCOMPARE(check.name, refused);
-    QCOMPARE(int(check.fault), fault);
-}
-
-// The NAMEs a page gives, read in one pass however the page is written.
-void TestPageCheck::namesRead_data()
-{
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<QStringList>("names");
-    QTest::newRow("quoted, unquoted, any case")
-        << "<IMG SRC=a NAME=\"one\"><a\nname = 'two'><img name=three>"
-        << QStringList{"one", "two", "three"};
-    QTest::newRow("a tag's first name only, META left out")
-        << "<A NAME=a NAME=b><META NAME=\"keywords\"><METAL NAME=c><P data-name=d>"
-        << QStringList{"a", "c"};
-    QTest::newRow("a quoted > and an unclosed quote")
-        << "<IMG NAME=\"x>y\"><IMG NAME=\"open><IMG NAME=z>" << QStringList{"x>y", "z"};
-    QTest::newRow("outside tags") << "NAME=a <A>NAME=b</A> < A NAME=c>" << QStringList();
-    // Each "<a" once took a look to the page's end: minutes for a few MB.
-    QTest::newRow("3 MB of tags never closed")
-        << QStringLiteral("<a ").repeated(1 << 20) + u'=' << QStringList();
-}
-
-void TestPageCheck::namesRead()
-{
-    QFETCH(QString, page);
-    QFETCH(QStringList, names);
-    QCOMPARE(namesInPage(page), names);
 }
 
 void TestPageCheck::buttonLinks_data()
