@@ -148,28 +148,16 @@ private:
 
     bool writeConfiguration()
     {
-        QByteArray config = "ServerType standalone\n"
-                            "ServerName \"Tarnwell test\"\n"
-                            "DefaultAddress 127.0.0.1\n"
-                            "SocketBindTight on\n"
-                            "UseIPv6 off\n"
-                            "UseReverseDNS off\n"
-                            "Port @PORT@\n"
-                            "PassivePorts @PASSIVE@\n"
+        QByteArray config = "ServerType standalone\nServerName \"Tarnwell test\"\n"
+                            "DefaultAddress 127.0.0.1\nSocketBindTight on\nUseIPv6 off\n"
+                            "UseReverseDNS off\nPort @PORT@\nPassivePorts @PASSIVE@\n"
                             "PidFile @FOLDER@/proftpd.pid\n"
                             "ScoreboardFile @FOLDER@/proftpd.scoreboard\n"
-                            "DelayEngine off\n"
-                            "WtmpLog off\n"
-                            "UseFtpUsers off\n"
-                            "RequireValidShell off\n"
-                            "AuthPAM off\n"
-                            "AuthOrder mod_auth_file.c\n"
-                            "AuthUserFile @FOLDER@/passwd\n"
-                            "AllowOverwrite on\n"
-                            "MaxLoginAttempts 3\n"
-                            "SystemLog @FOLDER@/proftpd.log\n"
-                            "TransferLog none\n"
-                            "LogFormat commands \"%r\"\n"
+                            "DelayEngine off\nWtmpLog off\nUseFtpUsers off\n"
+                            "RequireValidShell off\nAuthPAM off\nAuthOrder mod_auth_file.c\n"
+                            "AuthUserFile @FOLDER@/passwd\nAllowOverwrite on\n"
+                            "MaxLoginAttempts 3\nSystemLog @FOLDER@/proftpd.log\n"
+                            "TransferLog none\nLogFormat commands \"%r\"\n"
                             "ExtendedLog @FOLDER@/commands.log ALL commands\n";
         // As root (in CI) the server keeps the root user for its sessions, so
         // that the test can read what it wrote; locking the user in its folder
@@ -177,14 +165,10 @@ private:
         if (getuid() == 0)
             config += "User root\nGroup root\nRootLogin on\nDefaultRoot ~\n";
         if (m_tls == Tls::Required)
-            config += "ModulePath /usr/lib/proftpd\n"
-                      "LoadModule mod_tls.c\n"
-                      "TLSEngine on\n"
-                      "TLSRequired on\n"
-                      "TLSProtocol TLSv1.2 TLSv1.3\n"
+            config += "ModulePath /usr/lib/proftpd\nLoadModule mod_tls.c\n"
+                      "TLSEngine on\nTLSRequired on\nTLSProtocol TLSv1.2 TLSv1.3\n"
                       "TLSRSACertificateFile @FOLDER@/cert.pem\n"
-                      "TLSRSACertificateKeyFile @FOLDER@/key.pem\n"
-                      "TLSLog @FOLDER@/tls.log\n";
+                      "TLSRSACertificateKeyFile @FOLDER@/key.pem\nTLSLog @FOLDER@/tls.log\n";
         config.replace("@PORT@", QByteArray::number(m_port))
             .replace("@PASSIVE@", QByteArray::number(m_passive) + ' ' +
                                       QByteArray::number(m_passive + kPassivePorts - 1))
