@@ -15,7 +15,6 @@
 #include "support/web_server.h"
 
 #include <QElapsedTimer>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <optional>
@@ -91,19 +90,6 @@ struct Folder
         files = filesToPublish(dir.path(), "index.html", QString::fromUtf8(page));
     }
 };
-
-// Tarnwell's data folder for one test, under HOME so that the password check
-// reads it; kept until the next run.
-QString freshDataFolder()
-{
-    QString tag = QString::fromLatin1(QTest::currentTestFunction()) + u'-' +
-                  QString::fromLatin1(QTest::currentDataTag()).toLower();
-    tag.replace(QRegularExpression("[^a-z0-9-]"), "_");
-    QDir folder(QDir::homePath() + "/data/" + tag);
-    folder.removeRecursively();
-    folder.mkpath(".");
-    return folder.path();
-}
 
 // What openssl itself prints for the certificate, as "SHA256:" and base64.
 QString opensslFingerprint(const QString &certificate)
@@ -205,10 +191,6 @@ private slots:
     void refusals_data();
     void refusals();
     void ftpFolders();
-    void passwordsAreInNoFile();
-
-private:
-    QStringList m_passwords;
 };
 
 void TestPublish::runs_data()
@@ -264,11 +246,11 @@ void TestPublish::runs()
     Server server(method);
     QString why;
     QVERIFY2(server.start(&why), qPrintable(why));
-    m_passwords.append(server.password());
 
-    const QString data = freshDataFolder();
-    Store store = storeIn(data);
-    store.userKnownHosts = data + "/user_known_hosts";
+    // Under HOME, so that the look for the password there reads it.
+    const QTemporaryDir data(QDir::homePath() + "/data-XXXXXX");
+    Store store = storeIn(data.path());
+    store.userKnownHosts = data.filePath("user_known_hosts");
     Folder folder;
     Site site = server.site(password);
 
@@ -450,6 +432,8 @@ void TestPublish::runs()
         QVERIFY(after.isEmpty());
         break;
     }
+    if (!server.password().isEmpty())
+        QCOMPARE(filesHolding(QDir::homePath(), server.password()), QStringList());
 }
 
 void TestPublish::testConnectionLeavesNothing()
@@ -457,10 +441,10 @@ void TestPublish::testConnectionLeavesNothing()
     Server server(Method::Sftp);
     QString why;
     QVERIFY2(server.start(&why), qPrintable(why));
-    const QString data = freshDataFolder();
+    const QTemporaryDir data;
     Site site = server.site(false);
     const auto test = [&] {
-        Publisher publisher(site, storeIn(data), {});
+        Publisher publisher(site, storeIn(data.path()), {});
         Report report;
         QObject::connect(&publisher, &Publisher::finished, [&](const Report &r) { report = r; });
         publisher.testConnection();
@@ -607,7 +591,6 @@ void TestPublish::refusals()
         ftp.stop();
     QTemporaryDir data;
     Site site = ftpSite(ftp, method);
-    m_passwords.append(site.password);
     if (!rightPassword)
         site.password += u'x';
     const Problem problem = ftpTransport(site, storeIn(data.path()))->connect();
@@ -617,6 +600,7 @@ void TestPublish::refusals()
     QCOMPARE(ftp.commands().contains("PASS"), passwordSent);
     QVERIFY(!ftp.commands().contains(site.password.toLatin1()));
     QVERIFY(!ftp.log().contains(site.password.toLatin1()));
+    QCOMPARE(filesHolding(data.path(), ftp.password()), QStringList());
 }
 
 // What the publisher does not reach: a file sent into a missing folder, a
@@ -652,17 +636,6 @@ void TestPublish::ftpFolders()
     QVERIFY(transport->remove(folder + "/none.html"));
     QVERIFY(!transport->remove(page));
     QVERIFY(filesUnder(server.home()).isEmpty());
-}
-
-void TestPublish::passwordsAreInNoFile()
-{
-    if (m_passwords.join(QString()).isEmpty())
-        QSKIP("no run logged in with a password");
-    QVERIFY(!filesUnder(QDir::homePath()).isEmpty());
-    for (const QString &password : std::as_const(m_passwords)) {
-        if (!password.isEmpty())
-            QCOMPARE(filesHolding(QDir::homePath(), password), QStringList());
-    }
 }
 
 QTEST_GUILESS_MAIN(TestPublish)
