@@ -53,6 +53,7 @@ enum class Run {
     ServerSilent,  // the server stops answering part-way
     NoRoom,        // the server's disk is full part-way
     RefusedPort,   // nothing listens there
+    OtherTls,      // an FTP server with TLS for plain FTP, or without it for FTPS
     UnknownHost,   // a name that resolves to nothing
 };
 
@@ -127,10 +128,11 @@ std::unique_ptr<Transport> ftpTransport(const Site &site, const Store &store)
 // Either server, as the rows that are the same over every method see it.
 struct Server
 {
-    explicit Server(Method method) : method(method)
+    Server(Method method, bool otherTls) : method(method)
     {
         if (method != Method::Sftp)
-            ftp.emplace(method == Method::Ftps ? FtpServer::Tls::Required : FtpServer::Tls::None);
+            ftp.emplace((method == Method::Ftps) != otherTls ? FtpServer::Tls::Required
+                                                             : FtpServer::Tls::None);
     }
 
     bool start(QString *why)
@@ -188,8 +190,6 @@ private slots:
     void arrival_data();
     void arrival();
     void certificates();
-    void refusals_data();
-    void refusals();
     void ftpFolders();
 };
 
@@ -199,10 +199,13 @@ void TestPublish::runs_data()
     QTest::addColumn<Run>("run");
     QTest::addColumn<Failure>("failure");
     QTest::addColumn<int>("sent");
+    QTest::addColumn<QString>("words"); // the server's or libcurl's, in the details
 
-    const auto row = [](const char *name, Method method, Run run, Failure failure, int sent) {
+    const auto row = [](const char *name, Method method, Run run, Failure failure, int sent,
+                        const char *words = "") {
         static const char *const prefixes[] = {"SFTP, ", "FTPS, ", "FTP, "};
-        QTest::addRow("%s%s", prefixes[int(method)], name) << method << run << failure << sent;
+        QTest::addRow("%s%s", prefixes[int(method)], name)
+            << method << run << failure << sent << QString(words);
     };
     for (const Method method : {Method::Sftp, Method::Ftps}) {
         row("first publish", method, Run::First, Failure::None, 5);
@@ -217,6 +220,14 @@ void TestPublish::runs_data()
         row("refused port", method, Run::RefusedPort, Failure::Refused, 0);
     }
     row("first publish", Method::Ftp, Run::First, Failure::None, 5);
+    row("wrong password", Method::Ftp, Run::WrongPassword, Failure::LoginRefused, 0,
+        "530 Login incorrect.");
+    row("refused port", Method::Ftp, Run::RefusedPort, Failure::Refused, 0,
+        "Failed to connect to 127.0.0.1");
+    row("server without TLS", Method::Ftps, Run::OtherTls, Failure::NoTls, 0,
+        "500 AUTH not understood");
+    row("server that requires TLS", Method::Ftp, Run::OtherTls, Failure::LoginRefused, 0,
+        "550 SSL/TLS required on the control channel");
 
     row("first publish, password", Method::Sftp, Run::FirstPassword, Failure::None, 5);
     row("new host key", Method::Sftp, Run::NewHostKey, Failure::NewHostKey, 0);
@@ -237,6 +248,7 @@ void TestPublish::runs()
     QFETCH(Run, run);
     QFETCH(Failure, failure);
     QFETCH(int, sent);
+    QFETCH(QString, words);
 
     // Over SFTP the key logs in unless the row is about the password.
     const bool password =
@@ -244,7 +256,7 @@ void TestPublish::runs()
     if (method == Method::Sftp && password && !SshdServer::whyNoPassword().isEmpty())
         QSKIP(qPrintable(SshdServer::whyNoPassword()));
 
-    Server server(method);
+    Server server(method, run == Run::OtherTls);
     QString why;
     QVERIFY2(server.start(&why), qPrintable(why));
 
@@ -340,6 +352,7 @@ void TestPublish::runs()
         break;
     case Run::First:
     case Run::FirstPassword:
+    case Run::OtherTls:
         break;
     }
     const QByteArray knownBefore = readAll(store.knownHosts);
@@ -368,6 +381,10 @@ void TestPublish::runs()
              qPrintable(QString("failure %1: %2\n%3")
                             .arg(int(report.problem.failure))
                             .arg(report.problem.details, server.log().right(2000))));
+    QVERIFY2(report.problem.details.contains(words), qPrintable(report.problem.details));
+    // A server whose TLS does not match the method is never told the password.
+    if (run == Run::OtherTls)
+        QVERIFY(!server.records().contains("PASS"));
     // A wrong password is the right one and a letter, so this finds either.
     if (const QString secret = server.password(); !secret.isEmpty()) {
         QVERIFY(!report.problem.details.contains(secret));
@@ -535,53 +552,6 @@ void TestPublish::certificates()
         QCOMPARE(problem.where, store.certificates);
     }
     QCOMPARE(server.commands().count("PASS"), before.count("PASS"));
-}
-
-void TestPublish::refusals_data()
-{
-    QTest::addColumn<int>("server"); // 0: none listens, 1: plain FTP, 2: TLS required
-    QTest::addColumn<Method>("method");
-    QTest::addColumn<bool>("rightPassword");
-    QTest::addColumn<Failure>("failure");
-    QTest::addColumn<bool>("passwordSent");
-    QTest::addColumn<QString>("words"); // the server's or libcurl's, in the details
-
-    // Over FTPS the same two are rows of runs().
-    QTest::newRow("FTP, wrong password")
-        << 1 << Method::Ftp << false << Failure::LoginRefused << true << "530 Login incorrect.";
-    QTest::newRow("FTPS to a server without TLS")
-        << 1 << Method::Ftps << true << Failure::NoTls << false << "500 AUTH not understood";
-    QTest::newRow("FTP to a server that requires TLS")
-        << 2 << Method::Ftp << true << Failure::LoginRefused << false
-        << "550 SSL/TLS required on the control channel";
-    QTest::newRow("FTP, nothing listens") << 0 << Method::Ftp << true << Failure::Refused << false
-                                          << "Failed to connect to 127.0.0.1";
-}
-
-void TestPublish::refusals()
-{
-    QFETCH(int, server);
-    QFETCH(Method, method);
-    QFETCH(bool, rightPassword);
-    QFETCH(Failure, failure);
-    QFETCH(bool, passwordSent);
-    QFETCH(QString, words);
-    FtpServer ftp(server == 2 ? FtpServer::Tls::Required : FtpServer::Tls::None);
-    QVERIFY2(ftp.start(), qPrintable(ftp.error()));
-    if (server == 0)
-        ftp.stop();
-    QTemporaryDir data;
-    Site site = ftpSite(ftp, method);
-    if (!rightPassword)
-        site.password += u'x';
-    const Problem problem = ftpTransport(site, storeIn(data.path()))->connect();
-    QCOMPARE(problem.failure, failure);
-    QVERIFY2(problem.details.contains(words), qPrintable(problem.details));
-    QVERIFY(!problem.details.contains(site.password));
-    QCOMPARE(ftp.commands().contains("PASS"), passwordSent);
-    QVERIFY(!ftp.commands().contains(site.password.toLatin1()));
-    QVERIFY(!ftp.log().contains(site.password.toLatin1()));
-    QCOMPARE(filesHolding(data.path(), ftp.password()), QStringList());
 }
 
 // What the publisher does not reach: a file sent into a missing folder, a
