@@ -145,11 +145,7 @@ private:
     // A fresh password each time, given to chpasswd on its input: never an argument.
     bool setPassword(QString *why)
     {
-        static const char letters[] = "abcdefghijkmnopqrstuvwxyzABCDEFGHJKLMNPQRSTUVWXYZ23456789";
-        m_password.clear();
-        for (int k = 0; k < 24; ++k)
-            m_password +=
-                QLatin1Char(letters[QRandomGenerator::system()->bounded(int(sizeof letters - 1))]);
+        m_password = QString::number(QRandomGenerator::system()->generate64(), 36) + "-Pw";
         return runProgram("chpasswd", {}, why, nullptr,
                           QByteArray(account) + ':' + m_password.toLatin1() + '\n');
     }
@@ -190,24 +186,18 @@ private:
         }
     }
 
-    // The processes under pid, read from /proc.
+    // The processes under pid, from the children that /proc lists for each.
     static QList<qint64> descendants(qint64 root)
     {
-        QList<QPair<qint64, qint64>> parents; // pid, parent
-        const QStringList entries = QDir("/proc").entryList(QDir::Dirs);
-        for (const QString &entry : entries) {
-            const qint64 pid = entry.toLongLong();
-            const QByteArray text = pid > 0 ? readAll("/proc/" + entry + "/stat") : QByteArray();
-            const qsizetype close = text.lastIndexOf(')');
-            const QList<QByteArray> fields = text.mid(close + 2).split(' ');
-            if (close > 0 && fields.size() > 1)
-                parents.append({pid, fields.at(1).toLongLong()});
-        }
         QList<qint64> found{root};
-        for (qsizetype k = 0; k < found.size() && k < 1000; ++k)
-            for (const auto &[pid, parent] : std::as_const(parents))
-                if (parent == found.at(k) && !found.contains(pid))
-                    found.append(pid);
+        for (qsizetype k = 0; k < found.size() && k < 1000; ++k) {
+            const QByteArray children =
+                readAll(QString("/proc/%1/task/%1/children").arg(found.at(k)));
+            for (const QByteArray &child : children.split(' ')) {
+                if (child.toLongLong() > 0 && !found.contains(child.toLongLong()))
+                    found.append(child.toLongLong());
+            }
+        }
         found.removeFirst();
         return found;
     }
