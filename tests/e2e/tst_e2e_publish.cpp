@@ -17,6 +17,7 @@
 #include <QThread>
 
 using namespace tarnwell::e2e;
+using tarnwell::test::filesHolding;
 using tarnwell::test::filesUnder;
 using tarnwell::test::FtpServer;
 using tarnwell::test::KeyringSession;
@@ -48,37 +49,18 @@ QStringList toPublishOver(const QString &method)
     return walk;
 }
 
-const QString kSaveFirst =
-    QStringLiteral("answer Yes Save your page before publishing?; answer OK [info] Make sure you "
-                   "save to your session folder.; file {S}/page");
-const QString kFirstTime = QStringLiteral(
+const QString kSaveFirst = "answer Yes Save your page before publishing?; answer OK [info] Make "
+                           "sure you save to your session folder.; file {S}/page";
+const QString kFirstTime =
     "answer %1 This is the first time Tarnwell connects to 127.0.0.1. The server's key "
     "fingerprint is {FP}. If your web host publishes its fingerprint, compare them. Connect and "
-    "remember this server?");
-
-QString sentText(int sent, int all)
-{
-    return QStringLiteral("answer OK [info] Your page is published: %1 of %2 files sent, the "
-                          "others unchanged.")
-        .arg(sent)
-        .arg(all);
-}
+    "remember this server?";
+const QString kSent =
+    "answer OK [info] Your page is published: %1 of 3 files sent, the others unchanged.";
 
 // The first publish of a walk: saved, the server's key taken, all sent.
 const QString kFirstPublish =
-    "click Publish/Upload; " + kSaveFirst + "; " + kFirstTime.arg("Yes") + "; " + sentText(3, 3);
-
-// The files under home that hold the secret.
-QStringList holding(const QString &home, const QString &secret)
-{
-    QStringList found;
-    const QMap<QString, QByteArray> all = filesUnder(home);
-    for (auto it = all.cbegin(); it != all.cend(); ++it) {
-        if (it.value().contains(secret.toUtf8()))
-            found << it.key();
-    }
-    return found;
-}
+    "click Publish/Upload; " + kSaveFirst + "; " + kFirstTime.arg("Yes") + "; " + kSent.arg(3);
 
 // The session folder of every walk: two pictures the page uses, and a file
 // it does not.
@@ -91,16 +73,21 @@ bool fillSession(const QString &path)
 }
 
 // The walk's variables: the session folder and how to reach the server.
-QMap<QString, QString> varsOf(const QString &session, int port, const QString &user,
-                              const QString &password, const QString &remote,
+template <typename Server>
+QMap<QString, QString> varsOf(const QString &session, const Server &server, const QString &remote,
                               const QString &fingerprint = {})
 {
-    return {{"S", session}, {"P", QString::number(port)}, {"U", user}, {"W", password},
-            {"R", remote},  {"FP", fingerprint}};
+    return {{"S", session},       {"P", QString::number(server.port())},
+            {"U", server.user()}, {"W", server.password()},
+            {"R", remote},        {"FP", fingerprint}};
 }
 
 struct Walk
 {
+    explicit Walk(const QString &home = {}, const QMap<QString, QString> &environment = {})
+        : app(home, {}, environment)
+    {}
+
     QTemporaryDir session;
     SshdServer server;
     Program app;
@@ -109,11 +96,12 @@ struct Walk
     {
         if (!fillSession(session.path()) || !server.start(why))
             return false;
-        app.vars = varsOf(session.path(), server.port(), server.user(), server.password(),
-                          server.remoteFolder(), server.fingerprint());
+        app.vars = varsOf(session.path(), server, server.remoteFolder(), server.fingerprint());
         return true;
     }
 };
+
+#define RUN(app, walk) QVERIFY2((app).run(walk), qPrintable((app).error()))
 
 #define START(walk)                                                                                \
     do {                                                                                           \
@@ -130,9 +118,7 @@ class TestPublish final : public QObject
 
 private slots:
     void publishOverSftp();
-    void trustAndMistakes();
-    void cancelAndLostConnection();
-    void proofOfArrival();
+    void trustMistakesAndStops();
     void passwordInTheKeyring();
     void ftpsWithItsCertificate();
     void plainFtp();
@@ -146,46 +132,51 @@ void TestPublish::publishOverSftp()
     const QString web = walk.server.webFolder();
 
     // A cancelled save publishes nothing; so does No to a new server.
-    QVERIFY2(app.run(kToPublish +
-                     steps("click Publish/Upload; answer Yes Save your page before publishing?; "
+    RUN(app,
+        kToPublish + steps("click Publish/Upload; answer Yes Save your page before publishing?; "
                            "answer OK [info] Make sure you save to your session folder.; cancel; "
                            "answer OK [info] You cancelled.; click Publish/Upload; " +
                            kSaveFirst + "; " + kFirstTime.arg("No") +
                            "; answer OK [info] Tarnwell did not connect to 127.0.0.1, and sent "
-                           "nothing.; enabled Publish/Upload")),
-             qPrintable(app.error()));
+                           "nothing.; enabled Publish/Upload"));
     QVERIFY(filesUnder(web).isEmpty());
 
-    QVERIFY2(
-        app.run(steps("click Publish/Upload; " + kFirstTime.arg("Yes") + "; " + sentText(3, 3))),
-        qPrintable(app.error()));
+    RUN(app, steps("click Publish/Upload; " + kFirstTime.arg("Yes") + "; " + kSent.arg(3)));
     const QByteArray page = readAll(walk.session.filePath("page.html"));
-    QVERIFY(page.contains("pics/b.jpg"));
     QCOMPARE(filesUnder(web),
              (QMap<QString, QByteArray>{
                  {"page.html", page}, {"a.jpg", kPictureA}, {"pics/b.jpg", kPictureB}}));
     // The README's picture of the screen after a publish.
     const QString shots = qEnvironmentVariable("TARNWELL_SCREENSHOTS", walk.session.path());
-    QVERIFY2(app.run({"grab Publish " + shots + "/publish.png"}), qPrintable(app.error()));
+    RUN(app, {"grab Publish " + shots + "/publish.png"});
     // In page order, the page last: the MouseOver script names b.jpg first.
     QCOMPARE(app.text("Publish/Sent"), "pics/b.jpg | sent | 4.9 kB\na.jpg | sent | 2.9 kB\n"
                                        "page.html | sent | " +
                                            QString("%1 bytes").arg(page.size()));
 
-    // Nothing changed: nothing sent. One picture changed: only it.
-    QVERIFY2(app.run(steps("click Publish/Upload; answer OK [info] Everything was already up to "
-                           "date")),
-             qPrintable(app.error()));
+    // Nothing changed: nothing sent, and the page is not at a wrong web
+    // address. One picture changed: only it, and the page is on the web.
+    WebServer site(web);
+    QTemporaryDir empty;
+    WebServer elsewhere(empty.path());
+    QVERIFY(site.listening() && elsewhere.listening());
+    app.vars["A"] = site.address();
+    app.vars["E"] = elsewhere.address();
+    RUN(app,
+        steps("type Publish/SiteAddress {E}; click Publish/Upload; answer OK [info] Everything "
+              "was already up to date; answer OK [warn] The files were sent, but "
+              "{E}page.html does not show them yet: check the folder and the web address."));
     QVERIFY(writeBytes(walk.session.filePath("pics/b.jpg"), kPictureA + "changed"));
-    QVERIFY2(app.run(steps("click Publish/Upload; " + sentText(1, 3))), qPrintable(app.error()));
+    RUN(app, steps("type Publish/SiteAddress {A}; click Publish/Upload; " + kSent.arg(1) +
+                   "; answer Close [info] Your page is on the web at {A}page.html"));
     QCOMPARE(readAll(web + "/pics/b.jpg"), kPictureA + "changed");
     QCOMPARE(app.text("Publish/Sent"), "pics/b.jpg | sent | 3.0 kB\na.jpg | unchanged | "
                                        "2.9 kB\npage.html | unchanged | " +
                                            QString("%1 bytes").arg(page.size()));
-    QCOMPARE(holding(app.home(), walk.server.password()), QStringList());
+    QCOMPARE(filesHolding(app.home(), walk.server.password()), QStringList());
 }
 
-void TestPublish::trustAndMistakes()
+void TestPublish::trustMistakesAndStops()
 {
     Walk walk;
     START(walk);
@@ -197,126 +188,81 @@ void TestPublish::trustAndMistakes()
                                   .arg(walk.server.port())
                                   .arg(walk.server.otherKeyLine().section(' ', 0, 1))
                                   .toUtf8()));
-    QVERIFY2(app.run(kToPublish + steps("click Publish/TestConnection; answer OK [stop] The key "
-                                        "of 127.0.0.1 has changed*")),
-             qPrintable(app.error()));
+    RUN(app, kToPublish + steps("click Publish/TestConnection; answer OK [stop] The key "
+                                "of 127.0.0.1 has changed*"));
     QVERIFY(QFile::remove(known));
 
-    QVERIFY2(
-        app.run(steps("type Publish/Password wrong; click Publish/TestConnection; " +
-                      kFirstTime.arg("Yes") +
-                      "; answer OK [warn] 127.0.0.1 refused the user name or the password. Check "
-                      "both: capital and small letters count.; "
-                      "type Publish/Password {W}; type Publish/RemoteFolder {R}/new/deeper; "
-                      "click Publish/TestConnection; answer No There is no folder {R}/new/deeper "
-                      "on 127.0.0.1. Make it?; answer OK [warn] There is no folder {R}/new/deeper "
-                      "on 127.0.0.1, and Tarnwell sent nothing.*; "
-                      "click Publish/Remember; click Publish/TestConnection; answer Yes There is "
-                      "no folder {R}/new/deeper on 127.0.0.1. Make it?; answer OK [info] "
-                      "Connected: Tarnwell can write to {R}/new/deeper on 127.0.0.1.; "
-                      "answer OK [info] This computer has no keyring that Tarnwell can use, so "
-                      "your password was not kept. Type it again next time.; "
-                      "type Publish/Port 1; click Publish/TestConnection; answer OK [warn] "
-                      "127.0.0.1 does not take connections on port 1.*")),
-        qPrintable(app.error()));
+    RUN(app, steps("type Publish/Password wrong; click Publish/TestConnection; " +
+                   kFirstTime.arg("Yes") +
+                   "; answer OK [warn] 127.0.0.1 refused the user name or the password. Check "
+                   "both: capital and small letters count.; "
+                   "type Publish/Password {W}; type Publish/RemoteFolder {R}/new/deeper; "
+                   "click Publish/TestConnection; answer No There is no folder {R}/new/deeper "
+                   "on 127.0.0.1. Make it?; answer OK [warn] There is no folder {R}/new/deeper "
+                   "on 127.0.0.1, and Tarnwell sent nothing.*; "
+                   "click Publish/Remember; click Publish/TestConnection; answer Yes There is "
+                   "no folder {R}/new/deeper on 127.0.0.1. Make it?; answer OK [info] "
+                   "Connected: Tarnwell can write to {R}/new/deeper on 127.0.0.1.; "
+                   "answer OK [info] This computer has no keyring that Tarnwell can use, so "
+                   "your password was not kept. Type it again next time.; "
+                   "type Publish/Port 1; click Publish/TestConnection; answer OK [warn] "
+                   "127.0.0.1 does not take connections on port 1.*"));
     QVERIFY(QFileInfo(walk.server.webFolder() + "/new/deeper").isDir());
     QCOMPARE(filesUnder(walk.server.webFolder()), (QMap<QString, QByteArray>{}));
-    QCOMPARE(holding(app.home(), walk.server.password()), QStringList());
-}
 
-void TestPublish::cancelAndLostConnection()
-{
-    Walk walk;
-    START(walk);
-    Program &app = walk.app;
-    const QString web = walk.server.webFolder();
-    QVERIFY2(app.run(kToPublish + steps(kFirstPublish)), qPrintable(app.error()));
+    // Published to the folder made, the key already taken.
+    const QString web = walk.server.webFolder() + "/new/deeper";
+    RUN(app,
+        steps("type Publish/Port {P}; click Publish/Upload; " + kSaveFirst + "; " + kSent.arg(3)));
 
     // A large picture in the middle of its way: the old one stays whole.
     const QByteArray large(400 << 20, 'x');
     QVERIFY(writeBytes(walk.session.filePath("a.jpg"), large));
-    QVERIFY2(app.run(steps("click Publish/Upload; click Publish/Cancel; answer OK [info] You "
-                           "cancelled. The files on the server are as they were, apart from "
-                           "those listed as sent.")),
-             qPrintable(app.error()));
+    RUN(app, steps("click Publish/Upload; click Publish/Cancel; answer OK [info] You "
+                   "cancelled. The files on the server are as they were, apart from "
+                   "those listed as sent."));
     QCOMPARE(filesUnder(web).keys(), QStringList({"a.jpg", "page.html", "pics/b.jpg"}));
     QCOMPARE(readAll(web + "/a.jpg"), kPictureA);
 
     // The server's side ends in the middle.
-    QVERIFY2(app.run({"click Publish/Upload"}), qPrintable(app.error()));
+    RUN(app, {"click Publish/Upload"});
     const QDeadlineTimer deadline(20000);
     while (!deadline.hasExpired() && filesUnder(web).size() < 4)
         QThread::msleep(20);
     QCOMPARE(filesUnder(web).size(), 4); // the temporary file is on its way
     walk.server.killSessions();
-    QVERIFY2(app.run(steps("answer OK [warn] The connection to 127.0.0.1 was lost part-way. The "
-                           "files not listed as sent are as they were on the server: publish "
-                           "again to send them.")),
-             qPrintable(app.error()));
+    RUN(app, steps("answer OK [warn] The connection to 127.0.0.1 was lost part-way. The "
+                   "files not listed as sent are as they were on the server: publish "
+                   "again to send them."));
     QCOMPARE(readAll(web + "/a.jpg"), kPictureA);
 
     // A picture gone from the folder: the user is asked, and No sends nothing.
     QVERIFY(QFile::remove(walk.session.filePath("a.jpg")));
-    QVERIFY2(app.run(steps("click Publish/Upload; answer No Check page found what will not work "
-                           "on the web:\na.jpg: Not in your folder\n\nPublish anyway?; "
-                           "enabled Publish/Upload")),
-             qPrintable(app.error()));
+    RUN(app, steps("click Publish/Upload; answer No Check page found what will not work "
+                   "on the web:\na.jpg: Not in your folder\n\nPublish anyway?; "
+                   "enabled Publish/Upload"));
     QCOMPARE(readAll(web + "/a.jpg"), kPictureA);
-    QCOMPARE(holding(app.home(), walk.server.password()), QStringList());
-}
-
-void TestPublish::proofOfArrival()
-{
-    Walk walk;
-    START(walk);
-    Program &app = walk.app;
-    WebServer site(walk.server.webFolder());
-    QTemporaryDir empty;
-    WebServer elsewhere(empty.path());
-    QVERIFY(site.listening() && elsewhere.listening());
-    app.vars["A"] = site.address();
-    app.vars["E"] = elsewhere.address();
-    QVERIFY2(app.run(kToPublish +
-                     steps("type Publish/SiteAddress {A}; " + kFirstPublish +
-                           "; answer Close [info] Your page is on the web at {A}page.html; "
-                           "type Publish/SiteAddress {E}; click Publish/Upload; answer OK [info] "
-                           "Everything was already up to date; answer OK [warn] The files were "
-                           "sent, but {E}page.html does not show them yet: check the folder and "
-                           "the web address.")),
-             qPrintable(app.error()));
+    QCOMPARE(filesHolding(app.home(), walk.server.password()), QStringList());
 }
 
 // Remembered in a real keyring, the password is there at the next start and
 // in no file of the home, the keyring's own included.
 void TestPublish::passwordInTheKeyring()
 {
-    if (const QString no = SshdServer::whyNoPassword(); !no.isEmpty())
-        QSKIP(qPrintable(no));
-    QTemporaryDir home, session;
-    QVERIFY(fillSession(session.path()));
+    QTemporaryDir home;
     KeyringSession keyring(home.path());
     QVERIFY2(keyring.error().isEmpty(), qPrintable(keyring.error()));
-    SshdServer server;
-    QString why;
-    QVERIFY2(server.start(&why), qPrintable(why));
-    const QMap<QString, QString> vars =
-        varsOf(session.path(), server.port(), server.user(), server.password(),
-               server.remoteFolder(), server.fingerprint());
     const QMap<QString, QString> bus = {{"DBUS_SESSION_BUS_ADDRESS", keyring.busAddress()}};
-    {
-        Program app(home.path(), {}, bus);
-        app.vars = vars;
-        QVERIFY2(app.run(kToPublish + steps("click Publish/Remember; " + kFirstPublish +
-                                            "; click Form4/Command1; answer Yes "
-                                            "Saved your file?; exit 0")),
-                 qPrintable(app.error()));
-    }
+    Walk walk(home.path(), bus);
+    START(walk);
+    RUN(walk.app,
+        kToPublish + steps("click Publish/Remember; " + kFirstPublish +
+                           "; click Form4/Command1; answer Yes Saved your file?; exit 0"));
     Program app(home.path(), {}, bus);
-    app.vars = vars;
-    QVERIFY2(app.run(kToSelection + steps("click Form4/Publish; text Publish/Password {W}; "
-                                          "checked Publish/Remember; text Publish/Host 127.0.0.1")),
-             qPrintable(app.error()));
-    QCOMPARE(holding(home.path(), server.password()), QStringList());
+    app.vars = walk.app.vars;
+    RUN(app, kToSelection + steps("click Form4/Publish; text Publish/Password {W}; "
+                                  "checked Publish/Remember; text Publish/Host 127.0.0.1"));
+    QCOMPARE(filesHolding(home.path(), walk.server.password()), QStringList());
 }
 
 void TestPublish::ftpsWithItsCertificate()
@@ -326,16 +272,15 @@ void TestPublish::ftpsWithItsCertificate()
     QVERIFY(fillSession(session.path()));
     QVERIFY2(server.start(), qPrintable(server.error()));
     Program app;
-    app.vars = varsOf(session.path(), server.port(), server.user(), server.password(), "site");
+    app.vars = varsOf(session.path(), server, "site");
     const QString firstTime = "answer Yes This is the first time Tarnwell connects to 127.0.0.1. "
                               "The server's certificate fingerprint is SHA256:*";
-    QVERIFY2(app.run(toPublishOver("FTP with TLS (FTPS)") +
-                     steps("hidden Publish/NotSecure; hidden Publish/KeyFile; "
-                           "click Publish/Upload; " +
-                           kSaveFirst + "; " + firstTime +
-                           "; answer Yes There is no folder site on 127.0.0.1. Make it?; " +
-                           sentText(3, 3))),
-             qPrintable(app.error()));
+    RUN(app,
+        toPublishOver("FTP with TLS (FTPS)") +
+            steps("hidden Publish/NotSecure; hidden Publish/KeyFile; "
+                  "click Publish/Upload; " +
+                  kSaveFirst + "; " + firstTime +
+                  "; answer Yes There is no folder site on 127.0.0.1. Make it?; " + kSent.arg(3)));
     const QByteArray page = readAll(session.filePath("page.html"));
     QCOMPARE(filesUnder(server.home()),
              (QMap<QString, QByteArray>{{"site/page.html", page},
@@ -347,11 +292,10 @@ void TestPublish::ftpsWithItsCertificate()
     QVERIFY(server.newCertificate());
     QVERIFY2(server.start(), qPrintable(server.error()));
     QVERIFY(writeBytes(session.filePath("a.jpg"), kPictureB));
-    QVERIFY2(app.run(steps("click Publish/Upload; answer OK [stop] The certificate of 127.0.0.1 "
-                           "has changed*")),
-             qPrintable(app.error()));
+    RUN(app, steps("click Publish/Upload; answer OK [stop] The certificate of 127.0.0.1 "
+                   "has changed*"));
     QCOMPARE(readAll(server.home() + "/site/a.jpg"), kPictureA);
-    QCOMPARE(holding(app.home(), server.password()), QStringList());
+    QCOMPARE(filesHolding(app.home(), server.password()), QStringList());
 }
 
 void TestPublish::plainFtp()
@@ -361,26 +305,24 @@ void TestPublish::plainFtp()
     QVERIFY(fillSession(session.path()));
     QVERIFY2(server.start(), qPrintable(server.error()));
     Program app;
-    app.vars = varsOf(session.path(), server.port(), server.user(), server.password(), "");
+    app.vars = varsOf(session.path(), server, "");
     const QString plain = "answer %1 Connect to 127.0.0.1 over plain FTP? Your password and your "
                           "files will travel unencrypted.";
     // FTPS to a server without TLS: the password is never sent.
-    QVERIFY2(app.run(toPublishOver("FTP with TLS (FTPS)") +
-                     steps("click Publish/TestConnection; answer OK [warn] 127.0.0.1 does not "
-                           "offer FTP with TLS, so Tarnwell did not send your password. Ask your "
-                           "web host whether it offers SFTP or FTPS.")),
-             qPrintable(app.error()));
+    RUN(app, toPublishOver("FTP with TLS (FTPS)") +
+                 steps("click Publish/TestConnection; answer OK [warn] 127.0.0.1 does not "
+                       "offer FTP with TLS, so Tarnwell did not send your password. Ask your "
+                       "web host whether it offers SFTP or FTPS."));
     QVERIFY(!server.commands().contains("PASS"));
 
-    QVERIFY2(app.run(steps("choose Publish/Method FTP (not secure); shown Publish/NotSecure; "
-                           "type Publish/Port {P}; click Publish/Upload; " +
-                           kSaveFirst + "; " + plain.arg("No") + "; click Publish/Upload; " +
-                           plain.arg("Yes") + "; " + sentText(3, 3) +
-                           "; click Publish/Upload; answer OK [info] Everything was already up "
-                           "to date")),
-             qPrintable(app.error()));
+    RUN(app, steps("choose Publish/Method FTP (not secure); shown Publish/NotSecure; "
+                   "type Publish/Port {P}; click Publish/Upload; " +
+                   kSaveFirst + "; " + plain.arg("No") + "; click Publish/Upload; " +
+                   plain.arg("Yes") + "; " + kSent.arg(3) +
+                   "; click Publish/Upload; answer OK [info] Everything was already up "
+                   "to date"));
     QCOMPARE(filesUnder(server.home()).keys(), QStringList({"a.jpg", "page.html", "pics/b.jpg"}));
-    QCOMPARE(holding(app.home(), server.password()), QStringList());
+    QCOMPARE(filesHolding(app.home(), server.password()), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestPublish)

@@ -8,10 +8,9 @@
 // when asked, plain FTP with no TLS at all. Everything, its log included,
 // lives in a temporary folder that goes when the server does.
 
+#include "files.h"
 #include "servers.h"
 
-#include <QDir>
-#include <QFile>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -28,22 +27,22 @@ public:
         : m_tls(tls),
           m_password(QByteArray::number(QRandomGenerator::global()->generate64(), 36) + "-Pw")
     {
-        QDir(m_folder.path()).mkdir(QStringLiteral("home"));
+        QDir(m_folder.path()).mkdir("home");
     }
     ~FtpServer() { stop(); }
     FtpServer(const FtpServer &) = delete;
     FtpServer &operator=(const FtpServer &) = delete;
 
-    QString user() const { return QStringLiteral("ann"); }
+    QString user() const { return "ann"; }
     QString password() const { return QString::fromLatin1(m_password); }
     int port() const { return m_port; }
     // The user's folder on the server: the login folder.
-    QString home() const { return m_folder.filePath(QStringLiteral("home")); }
-    QString certificate() const { return m_folder.filePath(QStringLiteral("cert.pem")); }
+    QString home() const { return m_folder.filePath("home"); }
+    QString certificate() const { return m_folder.filePath("cert.pem"); }
     // Every command that reached the server, one a line ("PASS (hidden)" for a
     // password), and ProFTPD's own log.
-    QByteArray commands() const { return read(QStringLiteral("commands.log")); }
-    QByteArray log() const { return read(QStringLiteral("proftpd.log")); }
+    QByteArray commands() const { return readAll(m_folder.filePath("commands.log")); }
+    QByteArray log() const { return readAll(m_folder.filePath("proftpd.log")); }
     QString error() const { return m_error; }
 
     // Makes the files and starts the server; true once it greets. A second
@@ -52,29 +51,24 @@ public:
     {
         stop();
         if (m_port == 0 && !choosePorts())
-            return fail(QStringLiteral("no free ports"));
+            return fail("no free ports");
         if (m_tls == Tls::Required && !QFile::exists(certificate()) && !newCertificate())
             return false;
         if (!writePasswordFile() || !writeConfiguration())
             return false;
-        const QString proftpd = QStandardPaths::findExecutable(
-            QStringLiteral("proftpd"), {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin")});
+        const QString proftpd =
+            QStandardPaths::findExecutable("proftpd", {"/usr/sbin", "/usr/bin"});
         if (proftpd.isEmpty())
-            return fail(QStringLiteral("proftpd is not installed"));
+            return fail("proftpd is not installed");
         // A process group of its own, so that its sessions go with it.
         m_process.setChildProcessModifier([] { ::setsid(); });
         m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start(proftpd, {QStringLiteral("-n"), QStringLiteral("-c"),
-                                  m_folder.filePath(QStringLiteral("proftpd.conf"))});
-        if (!m_process.waitForStarted(5000))
-            return fail(QStringLiteral("proftpd did not start"));
-        if (waitForPort(m_port, &m_process, "220"))
+        m_process.start(proftpd, {"-n", "-c", m_folder.filePath("proftpd.conf")});
+        if (m_process.waitForStarted(5000) && waitForPort(m_port, &m_process, "220"))
             return true;
-        if (m_process.state() != QProcess::Running)
-            return fail(QStringLiteral("proftpd stopped: ") +
-                        QString::fromLocal8Bit(m_process.readAll() + log()));
+        const QString said = QString::fromLocal8Bit(m_process.readAll() + log());
         stop();
-        return fail(QStringLiteral("proftpd did not answer"));
+        return fail("proftpd did not answer: " + said);
     }
 
     // Stops the server and every session at once.
@@ -88,14 +82,10 @@ public:
     // A new self-signed certificate, used from the next start.
     bool newCertificate()
     {
-        const QString folder = m_folder.path();
-        return runProgram(QStringLiteral("openssl"),
-                          {QStringLiteral("req"), QStringLiteral("-x509"),
-                           QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
-                           QStringLiteral("-nodes"), QStringLiteral("-keyout"),
-                           folder + QStringLiteral("/key.pem"), QStringLiteral("-out"),
-                           certificate(), QStringLiteral("-days"), QStringLiteral("30"),
-                           QStringLiteral("-subj"), QStringLiteral("/CN=Tarnwell test")},
+        return runProgram("openssl",
+                          {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout",
+                           m_folder.filePath("key.pem"), "-out", certificate(), "-days", "30",
+                           "-subj", "/CN=Tarnwell test"},
                           &m_error);
     }
 
@@ -106,18 +96,13 @@ private:
         return false;
     }
 
-    QByteArray read(const QString &name) const
+    // Only the owner may read it: ProFTPD refuses a password file that others can.
+    bool write(const QString &name, const QByteArray &bytes)
     {
-        QFile file(m_folder.filePath(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    bool write(const QString &name, const QByteArray &bytes, QFile::Permissions permissions)
-    {
-        QFile file(m_folder.filePath(name));
-        return (file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                file.write(bytes) == bytes.size() && file.setPermissions(permissions)) ||
-               fail(QStringLiteral("cannot write ") + name);
+        const QString path = m_folder.filePath(name);
+        return (writeBytes(path, bytes) &&
+                QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner)) ||
+               fail("cannot write " + name);
     }
 
     void sendSignal(int number)
@@ -153,42 +138,26 @@ private:
     bool writePasswordFile()
     {
         QByteArray hash;
-        if (!runProgram(QStringLiteral("openssl"),
-                        {QStringLiteral("passwd"), QStringLiteral("-6"), QStringLiteral("-stdin")},
-                        &m_error, &hash, m_password + '\n'))
+        if (!runProgram("openssl", {"passwd", "-6", "-stdin"}, &m_error, &hash, m_password + '\n'))
             return false;
-        hash = hash.trimmed();
-        const QByteArray line = user().toUtf8() + ':' + hash + ':' + QByteArray::number(getuid()) +
-                                ':' + QByteArray::number(getgid()) + "::" + home().toUtf8() +
-                                ":/bin/false\n";
-        // ProFTPD refuses a password file that others can read.
-        return write(QStringLiteral("passwd"), line, QFile::ReadOwner | QFile::WriteOwner);
+        return write("passwd", user().toUtf8() + ':' + hash.trimmed() + ':' +
+                                   QByteArray::number(getuid()) + ':' +
+                                   QByteArray::number(getgid()) + "::" + home().toUtf8() +
+                                   ":/bin/false\n");
     }
 
     bool writeConfiguration()
     {
-        QByteArray config = "ServerType standalone\n"
-                            "ServerName \"Tarnwell test\"\n"
-                            "DefaultAddress 127.0.0.1\n"
-                            "SocketBindTight on\n"
-                            "UseIPv6 off\n"
-                            "UseReverseDNS off\n"
-                            "Port @PORT@\n"
-                            "PassivePorts @PASSIVE@\n"
+        QByteArray config = "ServerType standalone\nServerName \"Tarnwell test\"\n"
+                            "DefaultAddress 127.0.0.1\nSocketBindTight on\nUseIPv6 off\n"
+                            "UseReverseDNS off\nPort @PORT@\nPassivePorts @PASSIVE@\n"
                             "PidFile @FOLDER@/proftpd.pid\n"
                             "ScoreboardFile @FOLDER@/proftpd.scoreboard\n"
-                            "DelayEngine off\n"
-                            "WtmpLog off\n"
-                            "UseFtpUsers off\n"
-                            "RequireValidShell off\n"
-                            "AuthPAM off\n"
-                            "AuthOrder mod_auth_file.c\n"
-                            "AuthUserFile @FOLDER@/passwd\n"
-                            "AllowOverwrite on\n"
-                            "MaxLoginAttempts 3\n"
-                            "SystemLog @FOLDER@/proftpd.log\n"
-                            "TransferLog none\n"
-                            "LogFormat commands \"%r\"\n"
+                            "DelayEngine off\nWtmpLog off\nUseFtpUsers off\n"
+                            "RequireValidShell off\nAuthPAM off\nAuthOrder mod_auth_file.c\n"
+                            "AuthUserFile @FOLDER@/passwd\nAllowOverwrite on\n"
+                            "MaxLoginAttempts 3\nSystemLog @FOLDER@/proftpd.log\n"
+                            "TransferLog none\nLogFormat commands \"%r\"\n"
                             "ExtendedLog @FOLDER@/commands.log ALL commands\n";
         // As root (in CI) the server keeps the root user for its sessions, so
         // that the test can read what it wrote; locking the user in its folder
@@ -196,19 +165,15 @@ private:
         if (getuid() == 0)
             config += "User root\nGroup root\nRootLogin on\nDefaultRoot ~\n";
         if (m_tls == Tls::Required)
-            config += "ModulePath /usr/lib/proftpd\n"
-                      "LoadModule mod_tls.c\n"
-                      "TLSEngine on\n"
-                      "TLSRequired on\n"
-                      "TLSProtocol TLSv1.2 TLSv1.3\n"
+            config += "ModulePath /usr/lib/proftpd\nLoadModule mod_tls.c\n"
+                      "TLSEngine on\nTLSRequired on\nTLSProtocol TLSv1.2 TLSv1.3\n"
                       "TLSRSACertificateFile @FOLDER@/cert.pem\n"
-                      "TLSRSACertificateKeyFile @FOLDER@/key.pem\n"
-                      "TLSLog @FOLDER@/tls.log\n";
+                      "TLSRSACertificateKeyFile @FOLDER@/key.pem\nTLSLog @FOLDER@/tls.log\n";
         config.replace("@PORT@", QByteArray::number(m_port))
             .replace("@PASSIVE@", QByteArray::number(m_passive) + ' ' +
                                       QByteArray::number(m_passive + kPassivePorts - 1))
             .replace("@FOLDER@", m_folder.path().toUtf8());
-        return write(QStringLiteral("proftpd.conf"), config, QFile::ReadOwner | QFile::WriteOwner);
+        return write("proftpd.conf", config);
     }
 
     static constexpr int kPassivePorts = 8;

@@ -2,7 +2,7 @@
 
 // What the test servers share: a free port, waiting for one to answer, a
 // helper program run to its end, a process group ended at once, and what
-// landed in a server's folder.
+// landed in a server's folder or holds a password.
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -48,10 +48,9 @@ inline bool waitForPort(int port, const QProcess *server = nullptr, const QByteA
 
 // Runs a helper to its end, its input on stdin (never a secret as an
 // argument that a process list would show); false and why if it fails or
-// takes more than the given time.
+// takes more than 30 seconds.
 inline bool runProgram(const QString &program, const QStringList &arguments, QString *why,
-                       QByteArray *output = nullptr, const QByteArray &input = {},
-                       int milliseconds = 30000)
+                       QByteArray *output = nullptr, const QByteArray &input = {})
 {
     QProcess process;
     process.start(program, arguments);
@@ -61,7 +60,7 @@ inline bool runProgram(const QString &program, const QStringList &arguments, QSt
     }
     process.write(input);
     process.closeWriteChannel();
-    if (!process.waitForFinished(milliseconds) || process.exitStatus() != QProcess::NormalExit ||
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0) {
         *why = program + QStringLiteral(" failed: ") +
                QString::fromLocal8Bit(process.readAllStandardError());
@@ -100,6 +99,18 @@ inline QMap<QString, QByteArray> filesUnder(const QString &folder)
         QFile file(files.next());
         found.insert(QDir(folder).relativeFilePath(file.fileName()),
                      file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    }
+    return found;
+}
+
+// The files under a folder that hold the secret.
+inline QStringList filesHolding(const QString &folder, const QString &secret)
+{
+    QStringList found;
+    const QMap<QString, QByteArray> all = filesUnder(folder);
+    for (auto file = all.cbegin(); file != all.cend(); ++file) {
+        if (file.value().contains(secret.toUtf8()))
+            found << file.key();
     }
     return found;
 }

@@ -12,10 +12,8 @@ public:
     explicit WebServer(const QString &folder) : m_port(freePort())
     {
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(QStringLiteral("/usr/bin/python3"),
-                        {QStringLiteral("-m"), QStringLiteral("http.server"),
-                         QStringLiteral("--bind"), QStringLiteral("127.0.0.1"),
-                         QStringLiteral("--directory"), folder, QString::number(m_port)});
+        m_process.start("/usr/bin/python3", {"-m", "http.server", "--bind", "127.0.0.1",
+                                             "--directory", folder, QString::number(m_port)});
         m_listening = m_process.waitForStarted(5000) && waitForPort(m_port, &m_process);
     }
     ~WebServer() { endProcess(m_process); }
@@ -23,7 +21,7 @@ public:
     WebServer &operator=(const WebServer &) = delete;
 
     bool listening() const { return m_listening; }
-    QString address() const { return QStringLiteral("http://127.0.0.1:%1/").arg(m_port); }
+    QString address() const { return QString("http://127.0.0.1:%1/").arg(m_port); }
 
 private:
     QProcess m_process;

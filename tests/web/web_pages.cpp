@@ -1,8 +1,8 @@
 // Writes the pages the web checks look at into the folder named on the
 // command line: every kind of element and choice in a modern page, the worked
 // example made modern, and the classic worked example to measure beside it,
-// each also with a photo 1,600 pixels wide, with the picture files they show. Sizes are read back
-// from the files as the program reads them.
+// each also with a photo 1,600 pixels wide, with the picture files they show.
+// Sizes are read back from the files as the program reads them.
 
 #include "document/page_file.h"
 #include "document/picture_header.h"
@@ -33,113 +33,79 @@ bool writePicture(const QString &name, QSize size, QColor fill, QColor band)
     painter.drawRect(image.rect().adjusted(1, 1, -2, -2));
     painter.drawLine(QPoint(0, size.height()), QPoint(size.width(), 0));
     painter.end();
-    return image.save(g_folder + QLatin1Char('/') + name);
+    return image.save(g_folder + u'/' + name);
 }
 
 PagePicture picture(const QString &file, const QString &alt)
 {
-    return {file, alt, readPicture(g_folder + QLatin1Char('/') + file).size};
+    return {file, alt, readPicture(g_folder + u'/' + file).size};
 }
 
-ModernMouseOver mouseOver(const QString &file, const QString &over, const QString &alt)
+bool writeFile(const QString &name, const QByteArray &bytes)
 {
-    return {picture(file, alt), over};
+    return test::writeBytes(g_folder + u'/' + name, bytes);
 }
 
 bool writePage(const QString &name, const QString &body)
 {
-    const QString text = body + CRLF + modernPageClosing() + CRLF;
-    return test::writeBytes(g_folder + QLatin1Char('/') + name,
-                            encodePage(text, PageEncoding::Utf8));
+    return writeFile(name,
+                     encodePage(body + CRLF + modernPageClosing() + CRLF, PageEncoding::Utf8));
 }
 
 QString workedExample()
 {
-    return modernHeadText(QStringLiteral("My page"), QStringLiteral("en"), QString()) +
-           modernBodyLine(BackgroundChoice::PlainColour, QStringLiteral("FFFFFF"), QString()) +
-           modernHeading(QStringLiteral("Welcome"), 1, QStringLiteral("0000FF"),
-                         HeadingFont::TimesRoman, false)
-               .text() +
-           modernParagraph(QStringLiteral("Hello"), TextFont::Times, 4, Emphasis::Normal,
-                           QStringLiteral("#000000"));
-}
-
-// The worked example's page body as the classic page has it: the saved file
-// without its closing lines.
-QString classicWorkedExample()
-{
-    const QString file = QString::fromLatin1(test::kWorkedExampleFile);
-    return file.left(file.indexOf(CRLF + pageClosing()));
+    return modernHeadText("My page", "en", {}) +
+           modernBodyLine(BackgroundChoice::PlainColour, "FFFFFF", {}) +
+           modernHeading("Welcome", 1, "0000FF", HeadingFont::TimesRoman, false).text() +
+           modernParagraph("Hello", TextFont::Times, 4, Emphasis::Normal, "#000000");
 }
 
 QString everyElement()
 {
-    const QString black = QStringLiteral("#000000");
-    const QString green = QStringLiteral("#006400");
-    const QString sentence = QStringLiteral(
-        "The lake lies in a fold of the hills, an hour's walk from the village; in winter it "
-        "freezes from the edges inward and the children skate on it.");
+    const QString black = "#000000";
+    const QString green = "#006400";
+    const QString sentence =
+        "The lake lies in a fold of the hills, an hour's walk from the village; "
+        "in winter it "
+        "freezes from the edges inward and the children skate on it.";
+    const PagePicture photo = picture("photo 1600.jpg", "A wide view of the lake at dawn");
+    const PagePicture boat = picture("left.png", "The boat");
     QString page =
-        modernHeadText(QStringLiteral("Every choice & \"more\""), QStringLiteral("en-GB"),
-                       QStringLiteral("A page that holds every element: \"quotes\" & all")) +
-        modernBodyLine(BackgroundChoice::Gallery, QString(), QStringLiteral("paper tile.png")) +
-        modernHeading(QStringLiteral("Everything"), 1, QStringLiteral("800000"),
-                      HeadingFont::ArialHelvetica, true)
-            .text();
+        modernHeadText("Every choice & \"more\"", "en-GB",
+                       "A page that holds every element: \"quotes\" & all") +
+        modernBodyLine(BackgroundChoice::Gallery, {}, "paper tile.png") +
+        modernHeading("Everything", 1, "800000", HeadingFont::ArialHelvetica, true).text();
     page += modernParagraph(sentence, TextFont::Times, 4, Emphasis::Normal, black);
-    page += modernParagraph(QStringLiteral("Small and bold."), TextFont::Arial, 1, Emphasis::Bold,
-                            green);
-    page += modernParagraph(QStringLiteral("Size two, italic."), TextFont::Times, 2,
-                            Emphasis::Italic, black);
-    page += modernParagraph(QStringLiteral("Big"), TextFont::Arial, 7, Emphasis::Normal, black);
-    page += modernHeadingElement(QStringLiteral("Pictures"), 2, HeadingFont::TimesRoman,
-                                 QStringLiteral("#000080"), false);
-    page += modernSinglePicture(picture(QStringLiteral("photo 1600.jpg"),
-                                        QStringLiteral("A wide view of the lake at dawn")),
-                                false);
-    page += modernSinglePicture(picture(QStringLiteral("left.png"), QString()), true);
-    page +=
-        modernTwoPictures(picture(QStringLiteral("left.png"), QStringLiteral("The boat")),
-                          picture(QStringLiteral("right.png"), QStringLiteral("The jetty")), false);
-    page += modernTwoPictures(
-        picture(QStringLiteral("left.png"), QStringLiteral("The boat")),
-        picture(QStringLiteral("photo 1600.jpg"), QStringLiteral("The lake, wide")), true);
-    page += modernRule(QStringLiteral("75%"));
-    page += modernHeadingElement(QStringLiteral("Text and pictures"), 3,
-                                 HeadingFont::ArialHelvetica, black, true);
-    page +=
-        modernTextAndPicture(picture(QStringLiteral("left.png"), QStringLiteral("The boat")),
-                             sentence, black, TextPictureFont::Times, QStringLiteral("3"), true);
-    page += modernTextAndPicture(
-        picture(QStringLiteral("photo 1600.jpg"), QStringLiteral("Tom & \"Jerry\" at the lake")),
-        QStringLiteral("Beside the big picture,\r\non two lines."), green, TextPictureFont::Arial,
-        QStringLiteral("5"), false);
-    page += modernLineBreak();
-    page += modernRule(QStringLiteral("100%"));
-    page += modernParagraphBreak();
-    page += modernRule(QStringLiteral("50%"));
-    page += modernHeadingElement(QStringLiteral("Links"), 2, HeadingFont::TimesRoman, black, false);
-    page += modernTextLink(QStringLiteral("worked.html"), QStringLiteral("The worked example"),
-                           LinkFont::Times, false, QStringLiteral("3"), QStringLiteral("0000FF"),
-                           false);
-    page += modernTextLink(QStringLiteral("worked.html?from=every&to=top#top"),
-                           QStringLiteral("Bold, centred, Arial"), LinkFont::Arial, true,
-                           QStringLiteral("4"), QStringLiteral("800000"), true);
-    const ModernMouseOver home = mouseOver(QStringLiteral("home.png"),
-                                           QStringLiteral("home over.png"), QStringLiteral("Home"));
-    const ModernMouseOver news = mouseOver(QStringLiteral("news.png"),
-                                           QStringLiteral("news-over.png"), QStringLiteral("News"));
+    page += modernParagraph("Small and bold.", TextFont::Arial, 1, Emphasis::Bold, green);
+    page += modernParagraph("Size two, italic.", TextFont::Times, 2, Emphasis::Italic, black);
+    page += modernParagraph("Big", TextFont::Arial, 7, Emphasis::Normal, black);
+    page += modernHeadingElement("Pictures", 2, HeadingFont::TimesRoman, "#000080", false);
+    page += modernSinglePicture(photo, false);
+    page += modernSinglePicture(picture("left.png", {}), true);
+    page += modernTwoPictures(boat, picture("right.png", "The jetty"), false);
+    page += modernTwoPictures(boat, picture("photo 1600.jpg", "The lake, wide"), true);
+    page += modernRule("75%");
+    page += modernHeadingElement("Text and pictures", 3, HeadingFont::ArialHelvetica, black, true);
+    page += modernTextAndPicture(boat, sentence, black, TextPictureFont::Times, "3", true);
+    page += modernTextAndPicture(picture("photo 1600.jpg", "Tom & \"Jerry\" at the lake"),
+                                 "Beside the big picture,\r\non two lines.", green,
+                                 TextPictureFont::Arial, "5", false);
+    page += modernLineBreak() + modernRule("100%") + modernParagraphBreak() + modernRule("50%");
+    page += modernHeadingElement("Links", 2, HeadingFont::TimesRoman, black, false);
+    page += modernTextLink("worked.html", "The worked example", LinkFont::Times, false, "3",
+                           "0000FF", false);
+    page += modernTextLink("worked.html?from=every&to=top#top", "Bold, centred, Arial",
+                           LinkFont::Arial, true, "4", "800000", true);
+    const ModernMouseOver home{picture("home.png", "Home"), "home over.png"};
+    const ModernMouseOver news{picture("news.png", "News"), "news-over.png"};
     page += modernMouseOverPictures(home, nullptr, false);
     page += modernMouseOverPictures(home, &news, true);
-    page += modernMouseOverButton(QStringLiteral("worked.html"), home, true);
-    page += modernMouseOverButton(QStringLiteral("worked.html"), news, false);
-    page += modernMouseOverButton(QStringLiteral("every.html"), home, false);
-    const QList<PictureButton> buttons = {
-        {QStringLiteral("worked.html"), picture(QStringLiteral("news.png"), QStringLiteral("One"))},
-        {QStringLiteral("every.html"), picture(QStringLiteral("home.png"), QStringLiteral("Two"))},
-        {QStringLiteral("worked.html"),
-         picture(QStringLiteral("news-over.png"), QStringLiteral("Three"))},
-    };
+    page += modernMouseOverButton("worked.html", home, true);
+    page += modernMouseOverButton("worked.html", news, false);
+    page += modernMouseOverButton("every.html", home, false);
+    const QList<PictureButton> buttons = {{"worked.html", picture("news.png", "One")},
+                                          {"every.html", picture("home.png", "Two")},
+                                          {"worked.html", picture("news-over.png", "Three")}};
     page += modernButtonLinks(ButtonLayout::ThreeAcross, buttons);
     page += modernButtonLinks(ButtonLayout::TwoDown, buttons);
     page += modernButtonLinks(ButtonLayout::OneButton, buttons);
@@ -174,19 +140,20 @@ int main(int argc, char *argv[])
     bool written = true;
     for (const auto &p : pictures)
         written = written && writePicture(QString::fromUtf8(p.name), p.size, p.fill, p.band);
+    // The classic worked example's body is its saved file without the closing
+    // lines.
+    const QString classic = QString::fromLatin1(test::kWorkedExampleFile);
+    const QString classicBody = classic.left(classic.indexOf(CRLF + pageClosing()));
     written =
-        written && writePage(QStringLiteral("every.html"), everyElement()) &&
-        writePage(QStringLiteral("worked.html"), workedExample()) &&
-        writePage(QStringLiteral("worked-photo.html"),
-                  workedExample() + modernSinglePicture(picture(QStringLiteral("photo 1600.jpg"),
-                                                                QStringLiteral("The lake at dawn")),
-                                                        false)) &&
-        test::writeBytes(g_folder + QStringLiteral("/classic.html"), test::kWorkedExampleFile) &&
-        test::writeBytes(
-            g_folder + QStringLiteral("/classic-photo.html"),
-            savedPageBytes(classicWorkedExample() +
-                               buildSinglePicture(QStringLiteral("photo 1600.jpg"), false),
-                           PageEncoding::Windows1252));
+        written && writePage("every.html", everyElement()) &&
+        writePage("worked.html", workedExample()) &&
+        writePage("worked-photo.html",
+                  workedExample() +
+                      modernSinglePicture(picture("photo 1600.jpg", "The lake at dawn"), false)) &&
+        writeFile("classic.html", test::kWorkedExampleFile) &&
+        writeFile("classic-photo.html",
+                  savedPageBytes(classicBody + buildSinglePicture("photo 1600.jpg", false),
+                                 PageEncoding::Windows1252));
     if (!written) {
         std::fprintf(stderr, "web_pages: cannot write into %s\n", argv[1]);
         return 1;
