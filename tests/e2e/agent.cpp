@@ -9,18 +9,9 @@
 
 namespace {
 
-QString plain(QString text)
-{
-    return text.remove('&');
-}
-
 // Every screen the program has made in this run, though it may since have
 // been closed for good.
-QSet<QString> &screensMade()
-{
-    static QSet<QString> names;
-    return names;
-}
+QSet<QString> screensMade;
 
 // "Form4" is a screen, "Form4/Command10" one of its controls; a toolbar
 // action stands for its button, an editable drop-down list for its field.
@@ -30,7 +21,7 @@ QWidget *resolve(const QString &path)
     const QString control = path.section('/', 1);
     QWidget *screen = nullptr;
     for (QWidget *widget : QApplication::topLevelWidgets()) {
-        screensMade().insert(widget->objectName());
+        screensMade.insert(widget->objectName());
         if (widget->objectName() == form && (!screen || widget->isVisible()))
             screen = widget;
     }
@@ -49,16 +40,11 @@ QWidget *resolve(const QString &path)
 
 QString textOf(QWidget *widget)
 {
-    if (auto *label = qobject_cast<QLabel *>(widget))
-        return label->text();
-    if (auto *button = qobject_cast<QAbstractButton *>(widget))
-        return button->text();
-    if (auto *line = qobject_cast<QLineEdit *>(widget))
-        return line->text();
-    if (auto *box = qobject_cast<QPlainTextEdit *>(widget))
-        return box->toPlainText();
-    if (auto *combo = qobject_cast<QComboBox *>(widget))
-        return combo->currentText();
+    // Labels, buttons and fields; the text of a drop-down list's choice.
+    for (const char *property : {"plainText", "currentText", "text"}) {
+        if (const QVariant text = widget->property(property); text.isValid())
+            return text.toString();
+    }
     QStringList rows;
     if (auto *view = qobject_cast<QAbstractItemView *>(widget)) {
         const QAbstractItemModel *model = view->model();
@@ -140,7 +126,7 @@ QString answerDialog(QWidget *modal, const QString &verb, const QString &word, c
                 .arg(shown, box->windowTitle());
         const QList<QAbstractButton *> buttons = box->buttons();
         for (QAbstractButton *button : buttons) {
-            if (plain(button->text()) == word)
+            if (button->text().remove('&') == word)
                 return later(button, [](QWidget *b) { click(b); });
         }
         return "fail the message has no button " + word;
@@ -170,7 +156,7 @@ QString answerDialog(QWidget *modal, const QString &verb, const QString &word, c
 
 QString check(const QString &verb, const QString &name, QWidget *widget, const QString &expected)
 {
-    if (!widget && verb == "hidden" && !name.contains('/') && screensMade().contains(name))
+    if (!widget && verb == "hidden" && !name.contains('/') && screensMade.contains(name))
         return "ok"; // closed for good
     if (!widget)
         return wait("it does not exist");
@@ -213,12 +199,7 @@ QString act(const QString &verb, QWidget *widget, const QString &rest)
         QWidget *field = combo && combo->lineEdit() ? combo->lineEdit() : widget;
         return later(field, [rest](QWidget *target) {
             target->setFocus();
-            if (auto *line = qobject_cast<QLineEdit *>(target))
-                line->clear();
-            else if (auto *box = qobject_cast<QPlainTextEdit *>(target))
-                box->clear();
-            else if (auto *spin = qobject_cast<QAbstractSpinBox *>(target))
-                spin->clear();
+            QMetaObject::invokeMethod(target, "clear"); // a field, a box or a spin box
             typeText(target, rest);
         });
     }
@@ -349,7 +330,7 @@ protected:
     {
         if (event->type() == QEvent::Show && object->isWidgetType() &&
             static_cast<QWidget *>(object)->isWindow())
-            screensMade().insert(object->objectName());
+            screensMade.insert(object->objectName());
         return false;
     }
 

@@ -19,8 +19,7 @@ QString installedFile(const QString &relative)
     return QDir(QStringLiteral(TARNWELL_E2E_PREFIX)).filePath(relative);
 }
 
-Program::Program(const QString &home, const QString &program,
-                 const QMap<QString, QString> &extra)
+Program::Program(const QString &home, const QString &program, const QMap<QString, QString> &extra)
     : m_home(home.isEmpty() ? m_ownHome.path() : home)
 {
     m_serverName = "tarnwell-e2e-" + QUuid::createUuid().toString(QUuid::Id128);

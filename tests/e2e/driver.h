@@ -89,6 +89,9 @@ private:
     QString m_error;
 };
 
+// The steps run on PROGRAM, or the test fails saying which did not and why.
+#define E2E_RUN(program, ...) QVERIFY2((program).run(__VA_ARGS__), qPrintable((program).error()))
+
 // A file of the installed program's, such as "share/tarnwell/bckgrnd7.jpg".
 QString installedFile(const QString &relative);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "driver.h"
 #include "support/worked_example.h"
 
 #include <QByteArray>
@@ -42,10 +43,44 @@ inline const QString kFolderNext =
 inline const QString kLoad =
     QStringLiteral("click Form1/Command6; click Form24/Command1; file {F}; ") + kFolderNext;
 
+// SAVE, and the message before the file dialog.
+inline const QString kSaveAsked = QStringLiteral(
+    "click Form4/Command10; answer OK [info] Make sure you save to your session folder.");
 // SAVE to {S}/page.html.
-inline const QStringList kSave =
-    steps("click Form4/Command10; answer OK [info] Make sure you save to your session folder.; "
-          "file {S}/page");
+inline const QStringList kSave = steps(kSaveAsked + "; file {S}/page");
+inline const QString kOverwrite =
+    QStringLiteral("answer Yes This file already exists. Do you want to overwrite it?");
+// Exit Program, answered Yes.
+inline const QString kExitSaved =
+    QStringLiteral("click Form4/Command1; answer Yes Saved your file?");
+
+// The questions before a screen adds to the page, answered Yes.
+inline const QString kSizeOk = QStringLiteral("answer Yes Did you check size, colour etc?");
+inline const QString kPlaceOk = QStringLiteral("answer Yes Did you check CENTERED or LEFT?");
+inline const QString kLinksOk =
+    QStringLiteral("answer Yes Are you absolutely sure that you typed all links correctly");
+// The message as the MouseOver pictures screen opens.
+inline const QString kSameSize =
+    QStringLiteral("answer OK Pictures/photos need to be about the same size OK?");
+// From the Selection screen through the button advice to the Links screen.
+inline const QString kToLinks = QStringLiteral(
+    "click Form4/Command8; hidden Form4/Command2; click Form16/Command1; shown Form11");
+
+// A paragraph of TEXT with every choice left as it is.
+inline QStringList paragraph(const QString &text)
+{
+    return steps("click Form4/Command4; type Form6/Text1 " + text + "; click Form6/Command1; " +
+                 kSizeOk + "; hidden Form6");
+}
+
+// The file or name and the problem of each row of Check page's list.
+inline QStringList findings(Program &app)
+{
+    QStringList rows;
+    for (const QString &row : app.text("CheckPage/Findings").split(u'\n'))
+        rows << row.section(" | ", 0, 1);
+    return rows;
+}
 
 // The saved page: the worked example's head, with the title My page, then
 // what follows.
