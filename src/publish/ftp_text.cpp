@@ -43,12 +43,15 @@ std::optional<ReplyLine> readReplyLine(QByteArrayView line)
     // The server's words are shown in a message: no control characters, and
     // no more than fits there.
     const qsizetype length = std::min<qsizetype>(line.size() - 4, kReplyTextLength * 4);
-    QString text = length > 0 ? QString::fromUtf8(line.sliced(4, length)) : QString();
-    for (QChar &c : text) {
-        if (!c.isPrint())
-            c = QLatin1Char(' ');
+    // By code point: a character beyond the first 65,536 is printable, though
+    // neither half of it is.
+    std::u32string points =
+        length > 0 ? QString::fromUtf8(line.sliced(4, length)).toStdU32String() : std::u32string();
+    for (char32_t &point : points) {
+        if (!QChar::isPrint(point))
+            point = U' ';
     }
-    text = text.simplified();
+    QString text = QString::fromStdU32String(points).simplified();
     if (text.size() > kReplyTextLength) {
         text.truncate(kReplyTextLength);
         if (text.back().isHighSurrogate())

@@ -244,7 +244,7 @@ void TestPublishTables::replyLines_data()
                    "e\r\n",
                    17),
         550, "a [31mb c d e");
-    row("UTF-8", "550 \xc3\xa9t\xc3\xa9\r\n", 550, "\u00e9t\u00e9");
+    row("UTF-8", "550 \xc3\xa9t\xc3\xa9 \xf0\x9f\x98\x80\r\n", 550, u"\u00e9t\u00e9 \U0001F600"_qs);
     row("broken UTF-8", "550 \xc3(\xff\r\n", 550, "\ufffd(\ufffd");
     row("very long", "452 " + QByteArray(5000, 'x'), 452, QString(kReplyTextLength, u'x'));
     row("long, cut in a pair", "452 " + QByteArray(kReplyTextLength - 1, 'x') + "\xf0\x9f\x98\x80",
