@@ -31,11 +31,9 @@ const QByteArray kPictureB = "\xFF\xD8\xFF\xE0 b picture" + QByteArray(5000, 'b'
 // The worked example with a MouseOver pair of the session folder's a.jpg
 // and pics/b.jpg, then the Publish screen filled in for {H}:{P}.
 const QStringList kToPublish =
-    kToSelection +
-    steps("click Form4/Command4; type Form6/Text1 Hello; click Form6/Command1; "
-          "answer Yes Did you check size, colour etc?; hidden Form6; "
-          "click Form4/Command6; answer OK Pictures/photos need to be about the same size OK?; "
-          "type Form18/Text1 a.jpg; type Form18/Text2 pics/b.jpg; type Form18/Text5 pair; "
+    kToSelection + paragraph("Hello") +
+    steps("click Form4/Command6; " + kSameSize +
+          "; type Form18/Text1 a.jpg; type Form18/Text2 pics/b.jpg; type Form18/Text5 pair; "
           "click Form18/Command6; hidden Form18; "
           "click Form4/Publish; shown Publish; type Publish/Host 127.0.0.1; "
           "type Publish/Port {P}; type Publish/User {U}; type Publish/Password {W}; "
@@ -101,8 +99,6 @@ struct Walk
     }
 };
 
-#define RUN(app, walk) QVERIFY2((app).run(walk), qPrintable((app).error()))
-
 #define START(walk)                                                                                \
     do {                                                                                           \
         if (const QString no = SshdServer::whyNoPassword(); !no.isEmpty())                         \
@@ -132,8 +128,8 @@ void TestPublish::publishOverSftp()
     const QString web = walk.server.webFolder();
 
     // A cancelled save publishes nothing; so does No to a new server.
-    RUN(app,
-        kToPublish + steps("click Publish/Upload; answer Yes Save your page before publishing?; "
+    E2E_RUN(app, kToPublish +
+                     steps("click Publish/Upload; answer Yes Save your page before publishing?; "
                            "answer OK [info] Make sure you save to your session folder.; cancel; "
                            "answer OK [info] You cancelled.; click Publish/Upload; " +
                            kSaveFirst + "; " + kFirstTime.arg("No") +
@@ -141,14 +137,14 @@ void TestPublish::publishOverSftp()
                            "nothing.; enabled Publish/Upload"));
     QVERIFY(filesUnder(web).isEmpty());
 
-    RUN(app, steps("click Publish/Upload; " + kFirstTime.arg("Yes") + "; " + kSent.arg(3)));
+    E2E_RUN(app, steps("click Publish/Upload; " + kFirstTime.arg("Yes") + "; " + kSent.arg(3)));
     const QByteArray page = readAll(walk.session.filePath("page.html"));
     QCOMPARE(filesUnder(web),
              (QMap<QString, QByteArray>{
                  {"page.html", page}, {"a.jpg", kPictureA}, {"pics/b.jpg", kPictureB}}));
     // The README's picture of the screen after a publish.
     const QString shots = qEnvironmentVariable("TARNWELL_SCREENSHOTS", walk.session.path());
-    RUN(app, {"grab Publish " + shots + "/publish.png"});
+    E2E_RUN(app, {"grab Publish " + shots + "/publish.png"});
     // In page order, the page last: the MouseOver script names b.jpg first.
     QCOMPARE(app.text("Publish/Sent"), "pics/b.jpg | sent | 4.9 kB\na.jpg | sent | 2.9 kB\n"
                                        "page.html | sent | " +
@@ -162,13 +158,13 @@ void TestPublish::publishOverSftp()
     QVERIFY(site.listening() && elsewhere.listening());
     app.vars["A"] = site.address();
     app.vars["E"] = elsewhere.address();
-    RUN(app,
-        steps("type Publish/SiteAddress {E}; click Publish/Upload; answer OK [info] Everything "
-              "was already up to date; answer OK [warn] The files were sent, but "
-              "{E}page.html does not show them yet: check the folder and the web address."));
+    E2E_RUN(app,
+            steps("type Publish/SiteAddress {E}; click Publish/Upload; answer OK [info] Everything "
+                  "was already up to date; answer OK [warn] The files were sent, but "
+                  "{E}page.html does not show them yet: check the folder and the web address."));
     QVERIFY(writeBytes(walk.session.filePath("pics/b.jpg"), kPictureA + "changed"));
-    RUN(app, steps("type Publish/SiteAddress {A}; click Publish/Upload; " + kSent.arg(1) +
-                   "; answer Close [info] Your page is on the web at {A}page.html"));
+    E2E_RUN(app, steps("type Publish/SiteAddress {A}; click Publish/Upload; " + kSent.arg(1) +
+                       "; answer Close [info] Your page is on the web at {A}page.html"));
     QCOMPARE(readAll(web + "/pics/b.jpg"), kPictureA + "changed");
     QCOMPARE(app.text("Publish/Sent"), "pics/b.jpg | sent | 3.0 kB\na.jpg | unchanged | "
                                        "2.9 kB\npage.html | unchanged | " +
@@ -188,59 +184,59 @@ void TestPublish::trustMistakesAndStops()
                                   .arg(walk.server.port())
                                   .arg(walk.server.otherKeyLine().section(' ', 0, 1))
                                   .toUtf8()));
-    RUN(app, kToPublish + steps("click Publish/TestConnection; answer OK [stop] The key "
-                                "of 127.0.0.1 has changed*"));
+    E2E_RUN(app, kToPublish + steps("click Publish/TestConnection; answer OK [stop] The key "
+                                    "of 127.0.0.1 has changed*"));
     QVERIFY(QFile::remove(known));
 
-    RUN(app, steps("type Publish/Password wrong; click Publish/TestConnection; " +
-                   kFirstTime.arg("Yes") +
-                   "; answer OK [warn] 127.0.0.1 refused the user name or the password. Check "
-                   "both: capital and small letters count.; "
-                   "type Publish/Password {W}; type Publish/RemoteFolder {R}/new/deeper; "
-                   "click Publish/TestConnection; answer No There is no folder {R}/new/deeper "
-                   "on 127.0.0.1. Make it?; answer OK [warn] There is no folder {R}/new/deeper "
-                   "on 127.0.0.1, and Tarnwell sent nothing.*; "
-                   "click Publish/Remember; click Publish/TestConnection; answer Yes There is "
-                   "no folder {R}/new/deeper on 127.0.0.1. Make it?; answer OK [info] "
-                   "Connected: Tarnwell can write to {R}/new/deeper on 127.0.0.1.; "
-                   "answer OK [info] This computer has no keyring that Tarnwell can use, so "
-                   "your password was not kept. Type it again next time.; "
-                   "type Publish/Port 1; click Publish/TestConnection; answer OK [warn] "
-                   "127.0.0.1 does not take connections on port 1.*"));
+    E2E_RUN(app, steps("type Publish/Password wrong; click Publish/TestConnection; " +
+                       kFirstTime.arg("Yes") +
+                       "; answer OK [warn] 127.0.0.1 refused the user name or the password. Check "
+                       "both: capital and small letters count.; "
+                       "type Publish/Password {W}; type Publish/RemoteFolder {R}/new/deeper; "
+                       "click Publish/TestConnection; answer No There is no folder {R}/new/deeper "
+                       "on 127.0.0.1. Make it?; answer OK [warn] There is no folder {R}/new/deeper "
+                       "on 127.0.0.1, and Tarnwell sent nothing.*; "
+                       "click Publish/Remember; click Publish/TestConnection; answer Yes There is "
+                       "no folder {R}/new/deeper on 127.0.0.1. Make it?; answer OK [info] "
+                       "Connected: Tarnwell can write to {R}/new/deeper on 127.0.0.1.; "
+                       "answer OK [info] This computer has no keyring that Tarnwell can use, so "
+                       "your password was not kept. Type it again next time.; "
+                       "type Publish/Port 1; click Publish/TestConnection; answer OK [warn] "
+                       "127.0.0.1 does not take connections on port 1.*"));
     QVERIFY(QFileInfo(walk.server.webFolder() + "/new/deeper").isDir());
     QCOMPARE(filesUnder(walk.server.webFolder()), (QMap<QString, QByteArray>{}));
 
     // Published to the folder made, the key already taken.
     const QString web = walk.server.webFolder() + "/new/deeper";
-    RUN(app,
-        steps("type Publish/Port {P}; click Publish/Upload; " + kSaveFirst + "; " + kSent.arg(3)));
+    E2E_RUN(app, steps("type Publish/Port {P}; click Publish/Upload; " + kSaveFirst + "; " +
+                       kSent.arg(3)));
 
     // A large picture in the middle of its way: the old one stays whole.
     const QByteArray large(400 << 20, 'x');
     QVERIFY(writeBytes(walk.session.filePath("a.jpg"), large));
-    RUN(app, steps("click Publish/Upload; click Publish/Cancel; answer OK [info] You "
-                   "cancelled. The files on the server are as they were, apart from "
-                   "those listed as sent."));
+    E2E_RUN(app, steps("click Publish/Upload; click Publish/Cancel; answer OK [info] You "
+                       "cancelled. The files on the server are as they were, apart from "
+                       "those listed as sent."));
     QCOMPARE(filesUnder(web).keys(), QStringList({"a.jpg", "page.html", "pics/b.jpg"}));
     QCOMPARE(readAll(web + "/a.jpg"), kPictureA);
 
     // The server's side ends in the middle.
-    RUN(app, {"click Publish/Upload"});
+    E2E_RUN(app, {"click Publish/Upload"});
     const QDeadlineTimer deadline(20000);
     while (!deadline.hasExpired() && filesUnder(web).size() < 4)
         QThread::msleep(20);
     QCOMPARE(filesUnder(web).size(), 4); // the temporary file is on its way
     walk.server.killSessions();
-    RUN(app, steps("answer OK [warn] The connection to 127.0.0.1 was lost part-way. The "
-                   "files not listed as sent are as they were on the server: publish "
-                   "again to send them."));
+    E2E_RUN(app, steps("answer OK [warn] The connection to 127.0.0.1 was lost part-way. The "
+                       "files not listed as sent are as they were on the server: publish "
+                       "again to send them."));
     QCOMPARE(readAll(web + "/a.jpg"), kPictureA);
 
     // A picture gone from the folder: the user is asked, and No sends nothing.
     QVERIFY(QFile::remove(walk.session.filePath("a.jpg")));
-    RUN(app, steps("click Publish/Upload; answer No Check page found what will not work "
-                   "on the web:\na.jpg: Not in your folder\n\nPublish anyway?; "
-                   "enabled Publish/Upload"));
+    E2E_RUN(app, steps("click Publish/Upload; answer No Check page found what will not work "
+                       "on the web:\na.jpg: Not in your folder\n\nPublish anyway?; "
+                       "enabled Publish/Upload"));
     QCOMPARE(readAll(web + "/a.jpg"), kPictureA);
     QCOMPARE(filesHolding(app.home(), walk.server.password()), QStringList());
 }
@@ -255,13 +251,12 @@ void TestPublish::passwordInTheKeyring()
     const QMap<QString, QString> bus = {{"DBUS_SESSION_BUS_ADDRESS", keyring.busAddress()}};
     Walk walk(home.path(), bus);
     START(walk);
-    RUN(walk.app,
-        kToPublish + steps("click Publish/Remember; " + kFirstPublish +
-                           "; click Form4/Command1; answer Yes Saved your file?; exit 0"));
+    E2E_RUN(walk.app, kToPublish + steps("click Publish/Remember; " + kFirstPublish + "; " +
+                                         kExitSaved + "; exit 0"));
     Program app(home.path(), {}, bus);
     app.vars = walk.app.vars;
-    RUN(app, kToSelection + steps("click Form4/Publish; text Publish/Password {W}; "
-                                  "checked Publish/Remember; text Publish/Host 127.0.0.1"));
+    E2E_RUN(app, kToSelection + steps("click Form4/Publish; text Publish/Password {W}; "
+                                      "checked Publish/Remember; text Publish/Host 127.0.0.1"));
     QCOMPARE(filesHolding(home.path(), walk.server.password()), QStringList());
 }
 
@@ -275,12 +270,12 @@ void TestPublish::ftpsWithItsCertificate()
     app.vars = varsOf(session.path(), server, "site");
     const QString firstTime = "answer Yes This is the first time Tarnwell connects to 127.0.0.1. "
                               "The server's certificate fingerprint is SHA256:*";
-    RUN(app,
-        toPublishOver("FTP with TLS (FTPS)") +
-            steps("hidden Publish/NotSecure; hidden Publish/KeyFile; "
-                  "click Publish/Upload; " +
-                  kSaveFirst + "; " + firstTime +
-                  "; answer Yes There is no folder site on 127.0.0.1. Make it?; " + kSent.arg(3)));
+    E2E_RUN(app, toPublishOver("FTP with TLS (FTPS)") +
+                     steps("hidden Publish/NotSecure; hidden Publish/KeyFile; "
+                           "click Publish/Upload; " +
+                           kSaveFirst + "; " + firstTime +
+                           "; answer Yes There is no folder site on 127.0.0.1. Make it?; " +
+                           kSent.arg(3)));
     const QByteArray page = readAll(session.filePath("page.html"));
     QCOMPARE(filesUnder(server.home()),
              (QMap<QString, QByteArray>{{"site/page.html", page},
@@ -292,8 +287,8 @@ void TestPublish::ftpsWithItsCertificate()
     QVERIFY(server.newCertificate());
     QVERIFY2(server.start(), qPrintable(server.error()));
     QVERIFY(writeBytes(session.filePath("a.jpg"), kPictureB));
-    RUN(app, steps("click Publish/Upload; answer OK [stop] The certificate of 127.0.0.1 "
-                   "has changed*"));
+    E2E_RUN(app, steps("click Publish/Upload; answer OK [stop] The certificate of 127.0.0.1 "
+                       "has changed*"));
     QCOMPARE(readAll(server.home() + "/site/a.jpg"), kPictureA);
     QCOMPARE(filesHolding(app.home(), server.password()), QStringList());
 }
@@ -309,18 +304,18 @@ void TestPublish::plainFtp()
     const QString plain = "answer %1 Connect to 127.0.0.1 over plain FTP? Your password and your "
                           "files will travel unencrypted.";
     // FTPS to a server without TLS: the password is never sent.
-    RUN(app, toPublishOver("FTP with TLS (FTPS)") +
-                 steps("click Publish/TestConnection; answer OK [warn] 127.0.0.1 does not "
-                       "offer FTP with TLS, so Tarnwell did not send your password. Ask your "
-                       "web host whether it offers SFTP or FTPS."));
+    E2E_RUN(app, toPublishOver("FTP with TLS (FTPS)") +
+                     steps("click Publish/TestConnection; answer OK [warn] 127.0.0.1 does not "
+                           "offer FTP with TLS, so Tarnwell did not send your password. Ask your "
+                           "web host whether it offers SFTP or FTPS."));
     QVERIFY(!server.commands().contains("PASS"));
 
-    RUN(app, steps("choose Publish/Method FTP (not secure); shown Publish/NotSecure; "
-                   "type Publish/Port {P}; click Publish/Upload; " +
-                   kSaveFirst + "; " + plain.arg("No") + "; click Publish/Upload; " +
-                   plain.arg("Yes") + "; " + kSent.arg(3) +
-                   "; click Publish/Upload; answer OK [info] Everything was already up "
-                   "to date"));
+    E2E_RUN(app, steps("choose Publish/Method FTP (not secure); shown Publish/NotSecure; "
+                       "type Publish/Port {P}; click Publish/Upload; " +
+                       kSaveFirst + "; " + plain.arg("No") + "; click Publish/Upload; " +
+                       plain.arg("Yes") + "; " + kSent.arg(3) +
+                       "; click Publish/Upload; answer OK [info] Everything was already up "
+                       "to date"));
     QCOMPARE(filesUnder(server.home()).keys(), QStringList({"a.jpg", "page.html", "pics/b.jpg"}));
     QCOMPARE(filesHolding(app.home(), server.password()), QStringList());
 }
