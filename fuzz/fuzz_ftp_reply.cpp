@@ -5,6 +5,7 @@
 #include "page_oracle.h"
 #include "publish/ftp_text.h"
 
+#include <QList>
 #include <cstddef>
 #include <cstdint>
 
@@ -25,8 +26,9 @@ void checkReply(const QByteArray &input)
         fuzz::fail("a reply line read with another code", input);
     if (reply->text.size() > kReplyTextLength || reply->text != reply->text.simplified())
         fuzz::fail("a reply's text too long or with spaces around it", input);
-    for (const QChar c : reply->text) {
-        if (!c.isPrint() && !c.isSpace())
+    // By code point: neither half of a pair is printable on its own.
+    for (const uint point : reply->text.toUcs4()) {
+        if (!QChar::isPrint(point) && !QChar::isSpace(point))
             fuzz::fail("a reply's text with a control character", input);
     }
     if (!reply->text.isEmpty() && reply->text.back().isHighSurrogate())
