@@ -23,9 +23,7 @@ class FtpServer final
 public:
     enum class Tls { Required, None };
 
-    explicit FtpServer(Tls tls = Tls::Required)
-        : m_tls(tls),
-          m_password(QByteArray::number(QRandomGenerator::global()->generate64(), 36) + "-Pw")
+    explicit FtpServer(Tls tls = Tls::Required) : m_tls(tls), m_password(newPassword())
     {
         QDir(m_folder.path()).mkdir("home");
     }

@@ -1,8 +1,8 @@
 #pragma once
 
-// What the test servers share: a free port, waiting for one to answer, a
-// helper program run to its end, a process group ended at once, and what
-// landed in a server's folder or holds a password.
+// What the test servers share: a fresh password, a free port, waiting for
+// one to answer, a helper program run to its end, a process group ended at
+// once, and what landed in a server's folder or holds a password.
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -12,6 +12,7 @@
 #include <QHostAddress>
 #include <QMap>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QString>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -19,6 +20,12 @@
 #include <csignal>
 
 namespace tarnwell::test {
+
+// A password for one run of a test server, plain enough for any login file.
+inline QByteArray newPassword()
+{
+    return QByteArray::number(QRandomGenerator::system()->generate64(), 36) + "-Pw";
+}
 
 // A port on 127.0.0.1 that nothing listens on at the moment, or 0.
 inline int freePort(int port = 0)

@@ -14,7 +14,6 @@
 #include "files.h"
 #include "servers.h"
 
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <memory>
 #include <pwd.h>
@@ -145,7 +144,7 @@ private:
     // A fresh password each time, given to chpasswd on its input: never an argument.
     bool setPassword(QString *why)
     {
-        m_password = QString::number(QRandomGenerator::system()->generate64(), 36) + "-Pw";
+        m_password = QString::fromLatin1(newPassword());
         return runProgram("chpasswd", {}, why, nullptr,
                           QByteArray(account) + ':' + m_password.toLatin1() + '\n');
     }
