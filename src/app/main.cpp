@@ -1,10 +1,29 @@
 #include "document/session.h"
+#include "preview/browser_loader.h"
 #include "screens/start_screen.h"
 #include "ui/qt_interaction.h"
 #include "ui/workspace.h"
 
 #include <QApplication>
 #include <QStandardPaths>
+#include <QTimer>
+
+namespace {
+// Qt WebEngine is loaded once the first screen is drawn, so that the program
+// starts without waiting for it, and is ready when the page is first shown.
+class AfterFirstPaint final : public QObject
+{
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            QCoreApplication::instance()->removeEventFilter(this);
+            QTimer::singleShot(0, this, [] { tarnwell::loadPreviewModule(); });
+        }
+        return false;
+    }
+};
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -22,6 +41,8 @@ int main(int argc, char *argv[])
         session.keepPageIn(keptPages);
     tarnwell::QtInteraction interaction;
     tarnwell::Workspace workspace(session, interaction);
+    AfterFirstPaint afterFirstPaint;
+    app.installEventFilter(&afterFirstPaint);
     tarnwell::showStartScreens(workspace);
     return app.exec();
 }

@@ -42,9 +42,13 @@ bool PageBody::isEmpty() const
 
 QString documentText(const QTextDocument &document)
 {
+    return withLineEnds(document.toRawText());
+}
+
+QString withLineEnds(const QString &text)
+{
     // Blocks are separated by U+2029; a soft line break typed with Shift+Enter
     // is U+2028. Both are line breaks to the user.
-    QString text = document.toRawText();
     if (!text.contains(QChar::ParagraphSeparator) && !text.contains(QChar::LineSeparator))
         return text;
     QString out;

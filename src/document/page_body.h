@@ -35,5 +35,7 @@ private:
 // A text document's text with every line break as CR LF, characters kept as
 // they are (no-break spaces stay).
 QString documentText(const QTextDocument &document);
+// A document's raw text with every line break as CR LF.
+QString withLineEnds(const QString &text);
 
 } // namespace tarnwell

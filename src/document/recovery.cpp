@@ -1,6 +1,7 @@
 #include "recovery.h"
 
 #include "files.h"
+#include "followed_text.h"
 #include "session.h"
 
 #include <QBuffer>
@@ -11,8 +12,6 @@
 #include <QSaveFile>
 #include <QStorageInfo>
 #include <QStringEncoder>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QUrl>
 #include <QUuid>
 #include <algorithm>
@@ -32,7 +31,7 @@ const QByteArray kDigestKey = QByteArrayLiteral("digest=");
 const QString kSuffix = QStringLiteral(".recovery");
 constexpr int kDigestLength = 32;
 constexpr int kKeepDelayMs = 2000;
-constexpr qsizetype kPiece = 32 * 1024; // characters
+constexpr qsizetype kPiece = kTextPiece;
 constexpr qint64 kFullBelow = 4096;     // bytes free: not even a lock file fits
 
 const std::map<PageEncoding, QByteArray> &encodingNames()
@@ -51,33 +50,6 @@ std::shared_ptr<QLockFile> lockFor(const QString &path)
     // A copy may run for days: only a lock whose process is gone is stale.
     lock->setStaleLockTime(0);
     return lock;
-}
-
-// Replaces a stretch of a text held in pieces. Only the pieces it touches
-// are rebuilt, cut into even pieces of at most kPiece characters.
-void replaceInPieces(QList<QString> &pieces, qsizetype position, qsizetype removed,
-                     QStringView added)
-{
-    qsizetype first = 0, firstAt = 0;
-    while (first < pieces.size() && firstAt + pieces[first].size() < position)
-        firstAt += pieces[first++].size();
-    qsizetype last = first, lastAt = firstAt;
-    while (last < pieces.size() - 1 && lastAt + pieces[last].size() < position + removed)
-        lastAt += pieces[last++].size();
-    QString middle;
-    if (first < pieces.size()) {
-        middle.append(QStringView(pieces[first]).left(position - firstAt));
-        middle.append(added);
-        middle.append(QStringView(pieces[last]).mid(position + removed - lastAt));
-        pieces.remove(first, last - first + 1);
-    } else {
-        middle = added.toString();
-    }
-    const qsizetype count = (middle.size() + kPiece - 1) / kPiece;
-    for (qsizetype k = 0; k < count; ++k) {
-        const qsizetype from = middle.size() * k / count;
-        pieces.insert(first + k, middle.mid(from, middle.size() * (k + 1) / count - from));
-    }
 }
 
 struct Job
@@ -330,9 +302,7 @@ PageKeeper::PageKeeper(Session &session, const QString &folder, QObject *parent)
     m_timer.setSingleShot(true);
     m_timer.setInterval(kKeepDelayMs);
     connect(&m_timer, &QTimer::timeout, this, &PageKeeper::keepNow);
-    takeAll();
-    connect(session.page().document(), &QTextDocument::contentsChange, this, &PageKeeper::follow);
-    connect(session.page().document(), &QTextDocument::contentsChanged, this, &PageKeeper::changed);
+    connect(&session.followedText(), &FollowedText::changed, this, &PageKeeper::changed);
     connect(&session, &Session::foldersChanged, this, &PageKeeper::arm);
 }
 
@@ -352,52 +322,8 @@ void PageKeeper::done(bool wrote, const QString &trouble)
     emit written(trouble.isEmpty());
 }
 
-void PageKeeper::follow(int position, int removed, int added)
-{
-    // The counts may take in the document's closing separator, which the
-    // text leaves out. Only a document with a layout reports every change.
-    const QTextDocument *document = m_session.page().document();
-    const int length = document->characterCount() - 1;
-    removed = qMin(removed, int(m_length) - position);
-    added = qMin(added, length - position);
-    m_followed =
-        position >= 0 && removed >= 0 && added >= 0 && m_length - removed + added == length;
-    if (!m_followed)
-        return;
-    take(position, removed, added);
-    m_length = length;
-}
-
-void PageKeeper::take(int position, int removed, int added)
-{
-    // A piece at a time, so that not even a long page loaded at once is ever
-    // copied whole.
-    QTextCursor cursor(m_session.page().document());
-    for (int at = position;; at += kPiece) {
-        const int end = qMin(at + int(kPiece), position + added);
-        cursor.setPosition(at);
-        cursor.setPosition(end, QTextCursor::KeepAnchor);
-        replaceInPieces(m_text, at, at == position ? removed : 0, cursor.selectedText());
-        if (end == position + added)
-            return;
-    }
-}
-
-void PageKeeper::takeAll()
-{
-    m_text.clear();
-    m_length = 0;
-    const int length = m_session.page().document()->characterCount() - 1;
-    take(0, 0, length);
-    m_length = length;
-}
-
 void PageKeeper::changed()
 {
-    const QTextDocument *document = m_session.page().document();
-    if (!m_followed || m_length != document->characterCount() - 1)
-        takeAll();
-    m_followed = false;
     m_saved = false;
     arm();
 }
@@ -430,7 +356,7 @@ void PageKeeper::keepNow()
     Job job;
     job.path = m_path;
     job.lock = m_lock;
-    job.body = m_text;
+    job.body = m_session.followedText().pieces();
     job.page.sessionFolder = m_session.sessionFolder();
     job.page.saveFolder = m_session.saveFolder();
     job.page.encoding = m_session.pageEncoding();

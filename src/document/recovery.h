@@ -60,13 +60,10 @@ struct LeftPages
 };
 
 // Keeps the page body of this copy in a file of its own, from its first
-// change on, two seconds after a change and never more often. The keeper
-// follows each change in a copy of the document's text, so taking the text
-// costs nothing however long the page (taking the whole text of a 10 MB page
-// at each keep held the user-interface thread 8 to 20 ms, following it well
-// under 1 ms, and appends cost the same either way); a worker thread makes
-// the bytes and writes them, one file at a time. Writing that fails is told
-// once, until a write works again. A lock file beside it, held while this
+// change on, two seconds after a change and never more often. It takes the
+// session's followed copy of the text, which costs nothing however long the
+// page; a worker thread makes the bytes and writes them, one file at a time.
+// Writing that fails is told once, until a write works again. A lock file beside it, held while this
 // copy runs, tells other copies that the page is not theirs to offer.
 class PageKeeper final : public QObject
 {
@@ -102,9 +99,6 @@ private:
     class Writer;
 
     void done(bool wrote, const QString &trouble);
-    void follow(int position, int removed, int added);
-    void take(int position, int removed, int added);
-    void takeAll();
     void changed();
     void arm();
     void dropFile();
@@ -114,11 +108,6 @@ private:
     QTimer m_timer;
     bool m_saved = false;
     bool m_troubled = false; // the last write failed
-    // The document's raw text, blocks parted by U+2029, in pieces that an
-    // edit copies one at a time; the worker shares them as they were.
-    QList<QString> m_text;
-    qsizetype m_length = 0;
-    bool m_followed = false;
     QString m_path;
     std::shared_ptr<QLockFile> m_lock;
     std::unique_ptr<Writer> m_writer;

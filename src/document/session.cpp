@@ -1,5 +1,6 @@
 #include "session.h"
 
+#include "followed_text.h"
 #include "html/modern.h"
 #include "paths.h"
 #include "recovery.h"
@@ -9,7 +10,9 @@
 
 namespace tarnwell {
 
-Session::Session(QObject *parent) : QObject(parent) {}
+Session::Session(QObject *parent)
+    : QObject(parent), m_followed(std::make_unique<FollowedText>(m_page.document()))
+{}
 
 Session::~Session() = default;
 

@@ -11,6 +11,7 @@
 
 namespace tarnwell {
 
+class FollowedText;
 class PageKeeper;
 
 // Whether the Select Directory screen makes a new folder or takes one that exists.
@@ -27,6 +28,9 @@ public:
 
     PageBody &page() { return m_page; }
     const PageBody &page() const { return m_page; }
+    // A copy of the page's text that follows each change, to be shared with
+    // worker threads.
+    FollowedText &followedText() const { return *m_followed; }
 
     // The folder that holds the preview file and every copied picture,
     // in the platform's native form.
@@ -98,6 +102,7 @@ signals:
 
 private:
     PageBody m_page;
+    std::unique_ptr<FollowedText> m_followed; // after the page, which it watches
     QString m_sessionFolder;
     QString m_headFolder = QStringLiteral("Session folder");
     QString m_selectionFolderCaption = QStringLiteral(" ");

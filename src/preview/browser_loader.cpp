@@ -1,5 +1,7 @@
 #include "browser_loader.h"
 
+#include "live_view.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -14,7 +16,15 @@ namespace tarnwell {
 
 namespace {
 
-using Factory = QWidget *(*)(const QUrl &);
+using BrowserFactory = QWidget *(*)(const QUrl &);
+using LiveViewFactory = LiveView *(*)();
+
+struct Module
+{
+    BrowserFactory browser = nullptr;
+    LiveViewFactory liveView = nullptr;
+    QString whyNot;
+};
 
 // Beside the program in the build tree; in the library folder once installed.
 QStringList moduleCandidates()
@@ -34,35 +44,62 @@ void prepareEnvironment()
 #endif
 }
 
-// The module's factory, or null with the reason it could not be had.
-Factory loadFactory(QString *whyNot)
+// The module's factories, or the reason they could not be had.
+Module loadModule()
 {
     prepareEnvironment();
+    Module module;
     for (const QString &path : moduleCandidates()) {
         if (!QFile::exists(path))
             continue;
         // The library stays loaded when this goes: Chromium cannot be shut
         // down and started again within one process.
         QLibrary library(path);
-        if (auto factory =
-                reinterpret_cast<Factory>(library.resolve("tarnwell_create_browser_screen")))
-            return factory;
-        *whyNot = library.errorString();
-        return nullptr;
+        module.browser =
+            reinterpret_cast<BrowserFactory>(library.resolve("tarnwell_create_browser_screen"));
+        module.liveView =
+            reinterpret_cast<LiveViewFactory>(library.resolve("tarnwell_create_live_view"));
+        if (!module.browser || !module.liveView) {
+            module = Module();
+            module.whyNot = library.errorString();
+        }
+        return module;
     }
-    *whyNot = QStringLiteral("the preview module %1 is missing").arg(moduleCandidates().constLast());
-    return nullptr;
+    module.whyNot =
+        QStringLiteral("the preview module %1 is missing").arg(moduleCandidates().constLast());
+    return module;
+}
+
+const Module &module()
+{
+    static const Module loaded = loadModule();
+    return loaded;
+}
+
+bool usable(QString *whyNot)
+{
+    if (module().browser)
+        return true;
+    if (whyNot)
+        *whyNot = module().whyNot;
+    return false;
 }
 
 } // namespace
 
+bool loadPreviewModule(QString *whyNot)
+{
+    return usable(whyNot);
+}
+
 QWidget *createBrowserScreen(const QUrl &startingAddress, QString *whyNot)
 {
-    static QString reason;
-    static const Factory factory = loadFactory(&reason);
-    if (!factory && whyNot)
-        *whyNot = reason;
-    return factory ? factory(startingAddress) : nullptr;
+    return usable(whyNot) ? module().browser(startingAddress) : nullptr;
+}
+
+LiveView *createLiveView(QString *whyNot)
+{
+    return usable(whyNot) ? module().liveView() : nullptr;
 }
 
 } // namespace tarnwell

@@ -1,15 +1,19 @@
 #include "browser_screen.h"
 
-#include "file_guard.h"
+#include "page_guard.h"
+#include "page_scheme.h"
+#include "page_tools.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSettings>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
@@ -17,9 +21,6 @@
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
-#include <QWebEngineSettings>
-#include <QWebEngineUrlRequestInfo>
-#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
 namespace tarnwell {
@@ -52,30 +53,10 @@ void followPageAction(QAction *button, QWebEnginePage *page, QWebEnginePage::Web
                      [button, pageAction] { button->setEnabled(pageAction->isEnabled()); });
 }
 
-// Keeps the viewer to the files of one folder. The viewer's own setting
-// cannot: without access to local files a local page shows not even its own
-// folder's pictures.
-class FolderGuard final : public QWebEngineUrlRequestInterceptor
-{
-public:
-    FolderGuard(const QString &folder, QObject *parent)
-        : QWebEngineUrlRequestInterceptor(parent), m_guard(folder)
-    {}
-
-    void interceptRequest(QWebEngineUrlRequestInfo &info) override
-    {
-        const QUrl address = info.requestUrl();
-        // A script may show the folder's files but not read them, not even
-        // its own folder's (fetch() and XMLHttpRequest are both this type).
-        const bool read = info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeXhr &&
-                          address.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) == 0;
-        if (read || !m_guard.allows(address))
-            info.block(true);
-    }
-
-private:
-    FileGuard m_guard;
-};
+// Where "As on a phone" is kept between previews and between runs: the
+// program's own settings.
+const QString kSettingsOwner = QStringLiteral("Tarnwell");
+const QString kPhoneKey = QStringLiteral("preview/asOnAPhone");
 
 } // namespace
 
@@ -87,21 +68,12 @@ BrowserScreen::BrowserScreen(const QUrl &startingAddress, QWidget *parent)
     // Every preview gets a fresh screen, so a closed one has no further use.
     setAttribute(Qt::WA_DeleteOnClose);
 
-    // A profile of the screen's own, kept in memory only, so that nothing of
-    // the pages visited is written to the user's home folder.
-    m_profile = new QWebEngineProfile(this);
-    // The preview file is rewritten in place; an old copy must never be shown.
-    m_profile->setHttpCacheType(QWebEngineProfile::NoCache);
     // The page previewed may come from anywhere: it shows the files of its
-    // own folder and reads no other file of the computer (the guard below).
-    // Its scripts may not read what other sites answer either.
-    QWebEngineSettings *settings = m_profile->settings();
-    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
-    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    // own folder and reads no other file of the computer.
     const QString folder = startingAddress.isLocalFile()
                                ? QFileInfo(startingAddress.toLocalFile()).absolutePath()
                                : QString();
-    m_profile->setUrlRequestInterceptor(new FolderGuard(folder, m_profile));
+    m_profile = guardedProfile(new PageGuard(folder), this);
 
     m_toolBar = new QToolBar(this);
     m_toolBar->setObjectName(QStringLiteral("tbToolBar"));
@@ -125,14 +97,15 @@ BrowserScreen::BrowserScreen(const QUrl &startingAddress, QWidget *parent)
     stripLayout->addWidget(m_address, 1);
     m_phoneWidth = new QCheckBox(QStringLiteral("As on a phone"), strip);
     m_phoneWidth->setObjectName(QStringLiteral("PhoneWidth"));
+    m_phoneWidth->setChecked(QSettings(kSettingsOwner, kSettingsOwner).value(kPhoneKey, false).toBool());
     stripLayout->addWidget(m_phoneWidth);
 
     m_viewer = new QWebEngineView(this);
     m_viewer->setObjectName(QStringLiteral("brwWebBrowser"));
     m_viewer->setPage(new QWebEnginePage(m_profile, m_viewer));
-    // Our pages carry no charset and are mostly written in Windows-1252.
-    m_viewer->settings()->setDefaultTextEncoding(QStringLiteral("windows-1252"));
     m_viewer->setMinimumSize(50, 50);
+    m_tools = new PageTools(m_viewer->page());
+    m_viewer->installEventFilter(this);
 
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("timTimer"));
@@ -165,13 +138,17 @@ BrowserScreen::BrowserScreen(const QUrl &startingAddress, QWidget *parent)
     });
     connect(m_viewer, &QWebEngineView::titleChanged, this,
             [this] { setWindowTitle(locationName()); });
-    connect(m_phoneWidth, &QCheckBox::toggled, this, &BrowserScreen::showWidth);
+    connect(m_phoneWidth, &QCheckBox::toggled, this, [this](bool phone) {
+        QSettings(kSettingsOwner, kSettingsOwner).setValue(kPhoneKey, phone);
+        showWidth();
+    });
     connect(m_address, &QComboBox::activated, this, &BrowserScreen::goToTypedAddress);
     connect(m_address->lineEdit(), &QLineEdit::returnPressed, this,
             &BrowserScreen::goToTypedAddress);
 
     setMinimumSize(240, 160);
     resize(800, 600);
+    showWidth();
 }
 
 BrowserScreen::~BrowserScreen()
@@ -182,13 +159,22 @@ BrowserScreen::~BrowserScreen()
 
 void BrowserScreen::showWidth()
 {
-    constexpr int kPhoneWidth = 390; // CSS pixels of a common phone held upright
+    // As a phone lays the page out, in a column of a phone's width.
     if (m_phoneWidth->isChecked()) {
-        m_viewer->setFixedWidth(kPhoneWidth);
+        m_viewer->setFixedWidth(PageTools::kPhoneWidth);
     } else {
         m_viewer->setMinimumWidth(50);
         m_viewer->setMaximumWidth(QWIDGETSIZE_MAX);
     }
+    m_tools->layOutAsPhone(m_phoneWidth->isChecked(), m_viewer->height());
+}
+
+bool BrowserScreen::eventFilter(QObject *watched, QEvent *event)
+{
+    // The phone is as tall as the viewer.
+    if (watched == m_viewer && event->type() == QEvent::Resize)
+        m_tools->layOutAsPhone(m_phoneWidth->isChecked(), m_viewer->height());
+    return QWidget::eventFilter(watched, event);
 }
 
 void BrowserScreen::makeToolBar()
@@ -229,12 +215,18 @@ void BrowserScreen::makeToolBar()
         m_timer->start();
         if (!m_viewer->url().isEmpty()) {
             expectLoad();
-            m_viewer->reload();
+            // The page and its pictures as they are now, not as first shown.
+            if (m_viewer->url() == m_startingAddress)
+                emit startingPageWanted();
+            m_viewer->page()->triggerAction(QWebEnginePage::ReloadAndBypassCache);
         }
     });
 
     QAction *home = addButton(m_toolBar, QStringLiteral("Home"), "go-home", QStyle::SP_DirHomeIcon);
-    connect(home, &QAction::triggered, this, [this] { navigate(m_startingAddress); });
+    connect(home, &QAction::triggered, this, [this] {
+        emit startingPageWanted();
+        navigate(m_startingAddress);
+    });
 
     QAction *search = addButton(m_toolBar, QStringLiteral("Search"), "edit-find",
                                 QStyle::SP_FileDialogContentsView);
@@ -314,5 +306,6 @@ QString BrowserScreen::locationName() const
 
 extern "C" Q_DECL_EXPORT QWidget *tarnwell_create_browser_screen(const QUrl &startingAddress)
 {
+    tarnwell::PageScheme::registerScheme();
     return new tarnwell::BrowserScreen(startingAddress);
 }

@@ -13,6 +13,8 @@ class QWebEngineView;
 
 namespace tarnwell {
 
+class PageTools;
+
 // The program's own little web browser, used to preview the page being made.
 class BrowserScreen final : public QWidget
 {
@@ -25,8 +27,14 @@ public:
 
     QUrl startingAddress() const { return m_startingAddress; }
 
+signals:
+    // The starting page is about to be shown again: it may be written anew
+    // first, to show the page as it is now.
+    void startingPageWanted();
+
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void makeToolBar();
@@ -46,6 +54,7 @@ private:
     QComboBox *m_address = nullptr;
     QCheckBox *m_phoneWidth = nullptr;
     QWebEngineView *m_viewer = nullptr;
+    PageTools *m_tools = nullptr;
     QTimer *m_timer = nullptr;
     bool m_loading = false;
     bool m_expectingLoad = false;

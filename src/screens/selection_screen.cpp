@@ -11,6 +11,7 @@
 #include "html/breaks.h"
 #include "html/modern.h"
 #include "html_editing_screen.h"
+#include "live_page.h"
 #include "load_advice_screen.h"
 #include "mouseover_pictures_screen.h"
 #include "paragraph_screen.h"
@@ -24,7 +25,9 @@
 #include "ui/interaction.h"
 #include "ui/workspace.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -32,10 +35,19 @@
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
+#include <QSplitter>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace tarnwell {
+
+namespace {
+// Where the live page's choices are kept between runs.
+const QString kShowPageKey = QStringLiteral("livePage/shown");
+const QString kPhoneKey = QStringLiteral("livePage/phone");
+const QString kSplitterKey = QStringLiteral("livePage/splitter");
+} // namespace
 
 SelectionScreen::SelectionScreen(Workspace &workspace, QWidget *parent)
     : QWidget(parent), m_workspace(workspace)
@@ -51,7 +63,7 @@ SelectionScreen::SelectionScreen(Workspace &workspace, QWidget *parent)
     m_page->setDocument(document);
     m_page->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_page->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_page->setMinimumSize(460, 380);
+    m_page->setMinimumSize(300, 380);
     m_page->setAccessibleName(QStringLiteral("Your page in HTML"));
     // Tab would otherwise stay in the page for good, out of reach of the buttons.
     m_page->setTabChangesFocus(true);
@@ -129,14 +141,31 @@ SelectionScreen::SelectionScreen(Workspace &workspace, QWidget *parent)
          {m_preview, check, publish, save, load, clear, m_back, advice, exit})
         actions->addWidget(button);
 
+    // The page as a browser draws it, beside its code.
+    m_splitter = named(new QSplitter(Qt::Horizontal, this), "PageSplitter");
+    m_splitter->setChildrenCollapsible(false);
+    m_splitter->addWidget(m_page);
+    m_live = new LivePage(m_workspace.session(), m_page, m_splitter);
+    m_splitter->addWidget(m_live->widget());
+    m_showPage = named(new QCheckBox(QStringLiteral("Show my page"), this), "ShowPage");
+    m_liveWidth = named(new QComboBox(this), "LiveWidth");
+    m_liveWidth->addItems({QStringLiteral("Computer"), QStringLiteral("Phone")});
+    m_liveWidth->setAccessibleName(QStringLiteral("Show my page as on a"));
+    const QSettings settings(QStringLiteral("Tarnwell"), QStringLiteral("Tarnwell"));
+    m_showPage->setChecked(settings.value(kShowPageKey, true).toBool());
+    m_liveWidth->setCurrentIndex(settings.value(kPhoneKey, false).toBool() ? 1 : 0);
+    m_splitter->restoreState(settings.value(kSplitterKey).toByteArray());
+
     auto *folderRow = new QHBoxLayout;
     folderRow->addWidget(folderCaption);
     folderRow->addWidget(m_folder, 1);
+    folderRow->addWidget(m_showPage);
+    folderRow->addWidget(m_liveWidth);
 
     auto *pageColumn = new QVBoxLayout;
     pageColumn->addLayout(folderRow);
     pageColumn->addWidget(m_pageMode);
-    pageColumn->addWidget(m_page, 1);
+    pageColumn->addWidget(m_splitter, 1);
     pageColumn->addWidget(note);
 
     auto *body = new QHBoxLayout;
@@ -166,6 +195,13 @@ SelectionScreen::SelectionScreen(Workspace &workspace, QWidget *parent)
             [this] { m_workspace.screen<PublishScreen>()->open(); });
     connect(advice, &QPushButton::clicked, this,
             [this] { bringToFront(m_workspace.screen<HtmlEditingScreen>()); });
+    connect(m_showPage, &QCheckBox::toggled, this, &SelectionScreen::showLivePage);
+    connect(m_liveWidth, &QComboBox::currentIndexChanged, this, &SelectionScreen::showLivePage);
+    connect(m_splitter, &QSplitter::splitterMoved, this, [this] {
+        QSettings(QStringLiteral("Tarnwell"), QStringLiteral("Tarnwell"))
+            .setValue(kSplitterKey, m_splitter->saveState());
+    });
+    showLivePage();
     connect(&m_workspace.session(), &Session::foldersChanged, this, &SelectionScreen::showFolder);
     connect(&m_workspace.session(), &Session::pageModeChanged, this,
             &SelectionScreen::showPageMode);
@@ -196,15 +232,23 @@ void SelectionScreen::appendToPage(const QString &fragment)
     m_page->ensureCursorVisible();
 }
 
+void SelectionScreen::writePreview()
+{
+    m_workspace.session().writePreview(); // a failure shows in the viewer, not as a message
+}
+
 void SelectionScreen::preview()
 {
     Session &session = m_workspace.session();
-    session.writePreview(); // a failure shows in the viewer, not as a message
+    writePreview();
     delete m_browser.data();
     QString whyNot;
     m_browser = createBrowserScreen(session.previewUrl(), &whyNot);
-    if (m_browser)
+    if (m_browser) {
+        // Refresh and Home in the browser show the page as it is then.
+        connect(m_browser, SIGNAL(startingPageWanted()), this, SLOT(writePreview()));
         m_browser->showMaximized();
+    }
     else
         m_workspace.interaction().showMessage(
             this, QStringLiteral("The preview could not be started: ") + whyNot,
@@ -270,6 +314,17 @@ void SelectionScreen::exitProgram()
 void SelectionScreen::showFolder()
 {
     m_folder->setText(m_workspace.session().selectionFolderCaption());
+}
+
+void SelectionScreen::showLivePage()
+{
+    const bool phone = m_liveWidth->currentIndex() == 1;
+    m_live->setOn(m_showPage->isChecked());
+    m_live->setPhone(phone);
+    m_liveWidth->setEnabled(m_showPage->isChecked());
+    QSettings settings(QStringLiteral("Tarnwell"), QStringLiteral("Tarnwell"));
+    settings.setValue(kShowPageKey, m_showPage->isChecked());
+    settings.setValue(kPhoneKey, phone);
 }
 
 void SelectionScreen::showPageMode()

@@ -3,12 +3,16 @@
 #include <QPointer>
 #include <QWidget>
 
+class QCheckBox;
+class QComboBox;
 class QLabel;
+class QSplitter;
 class QPlainTextEdit;
 class QPushButton;
 
 namespace tarnwell {
 
+class LivePage;
 class Workspace;
 
 // The hub: shows the page body for editing, adds breaks, previews, saves,
@@ -38,6 +42,9 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
 
+private slots:
+    void writePreview();
+
 private:
     void preview();
     void loadExisting();
@@ -46,6 +53,7 @@ private:
     void exitProgram();
     void showFolder();
     void showPageMode();
+    void showLivePage();
 
     Workspace &m_workspace;
     QPlainTextEdit *m_page = nullptr;
@@ -54,6 +62,10 @@ private:
     QPushButton *m_back = nullptr;
     QPushButton *m_preview = nullptr;
     QPointer<QWidget> m_browser;
+    QSplitter *m_splitter = nullptr;
+    LivePage *m_live = nullptr;
+    QCheckBox *m_showPage = nullptr;
+    QComboBox *m_liveWidth = nullptr;
 };
 
 } // namespace tarnwell

@@ -6,6 +6,9 @@
 #include <QLocalSocket>
 #include <QTest>
 #include <QtWidgets>
+#include <dlfcn.h>
+#include <functional>
+#include <memory>
 
 namespace {
 
@@ -223,6 +226,122 @@ QString act(const QString &verb, QWidget *widget, const QString &rest)
     });
 }
 
+// The page a web view shows, and a script run in it, reached in the viewer's
+// own libraries once the program has loaded them: the agent does not load
+// Qt WebEngine itself, so the program starts as it does for its users.
+using PageOfView = QObject *(*)(const QWidget *);
+using RunInPage = void (*)(QObject *, const QString &, const std::function<void(const QVariant &)> &);
+
+template <class Function>
+Function viewerFunction(const char *library, const char *symbol)
+{
+    void *handle = dlopen(library, RTLD_NOW | RTLD_NOLOAD);
+    return handle ? reinterpret_cast<Function>(dlsym(handle, symbol)) : nullptr;
+}
+
+struct Evaluation
+{
+    bool done = false;
+    QVariant value;
+    QElapsedTimer since;
+};
+// A script sent while the page was held by one of its own may be lost when
+// that is stopped: it is sent again.
+constexpr int kEvaluationLostMs = 2000;
+// Scripts on their way, by view and script.
+QHash<QString, std::shared_ptr<Evaluation>> evaluations;
+
+// Runs the script in the view's page; "wait" until its value has come.
+QString evaluate(QWidget *view, const QString &script, QVariant *value)
+{
+    static const auto pageOf = viewerFunction<PageOfView>("libQt6WebEngineWidgets.so.6",
+                                                           "_ZNK14QWebEngineView4pageEv");
+    static const auto run = viewerFunction<RunInPage>(
+        "libQt6WebEngineCore.so.6",
+        "_ZN14QWebEnginePage13runJavaScriptERK7QStringRKSt8functionIFvRK8QVariantEE");
+    if (!view->inherits("QWebEngineView"))
+        return "fail not a web view";
+    if (!pageOf || !run)
+        return wait("Qt WebEngine is not loaded");
+    const QString key = QString::number(quintptr(view)) + ' ' + script;
+    std::shared_ptr<Evaluation> &slot = evaluations[key];
+    if (!slot || (!slot->done && slot->since.hasExpired(kEvaluationLostMs))) {
+        slot = std::make_shared<Evaluation>();
+        slot->since.start();
+        run(pageOf(view), script, [evaluation = slot](const QVariant &result) {
+            evaluation->done = true;
+            evaluation->value = result;
+        });
+        return wait("the page has not answered");
+    }
+    if (!slot->done)
+        return wait("the page has not answered");
+    *value = slot->value;
+    evaluations.remove(key);
+    return "ok";
+}
+
+// page NAME SCRIPT: holds once the script's value is true.
+// evaluate NAME SCRIPT: the script's value, as text.
+// clickpage NAME SCRIPT: a click at the centre of the element the script
+// gives, brought into view first, as the user's mouse would.
+QString inPage(const QString &verb, QWidget *view, const QString &script)
+{
+    QString wrapped = verb == "page" ? "(" + script + ") === true" : "String(" + script + ")";
+    if (verb == "clickpage")
+        wrapped = "(function () { var e = (" + script + "); if (!e) return ''; "
+                  "e.scrollIntoView({block: 'nearest', inline: 'nearest'}); "
+                  "var r = e.getBoundingClientRect(), v = window.visualViewport; "
+                  "return ((r.left + r.width / 2 - v.offsetLeft) * v.scale) + ' ' + "
+                  "((r.top + r.height / 2 - v.offsetTop) * v.scale); })()";
+    QVariant value;
+    const QString state = evaluate(view, wrapped, &value);
+    if (state != "ok")
+        return state;
+    if (verb == "page")
+        return value.toBool() ? "ok" : wait("the script's value is not true");
+    if (verb == "evaluate")
+        return "ok " + value.toString();
+    const QStringList at = value.toString().split(' ');
+    if (at.size() != 2)
+        return wait("no such element");
+    const QPoint point(qRound(at[0].toDouble()), qRound(at[1].toDouble()));
+    QWidget *surface = view->focusProxy() ? view->focusProxy() : view;
+    return later(surface, [point](QWidget *target) { QTest::mouseClick(target, Qt::LeftButton, {}, point); });
+}
+
+// clicktext NAME POSITION: a click in a text field just before that
+// character, scrolled into view first as the user would.
+QString clickText(QWidget *widget, const QString &position)
+{
+    auto *edit = qobject_cast<QPlainTextEdit *>(widget);
+    bool number = false;
+    const int at = position.toInt(&number);
+    if (!edit || !number)
+        return "fail not a text field or a position";
+    QTextCursor cursor(edit->document());
+    cursor.setPosition(at);
+    edit->verticalScrollBar()->setValue(cursor.blockNumber());
+    return later(edit, [cursor](QWidget *field) {
+        auto *text = static_cast<QPlainTextEdit *>(field);
+        const QRect caret = text->cursorRect(cursor);
+        QTest::mouseClick(text->viewport(), Qt::LeftButton, {},
+                          QPoint(caret.left() + 1, caret.center().y()));
+    });
+}
+
+// selected NAME: the text selected in a text field, line breaks as CR LF.
+QString selectedText(QWidget *widget)
+{
+    auto *edit = qobject_cast<QPlainTextEdit *>(widget);
+    if (!edit)
+        return "fail not a text field";
+    QString text = edit->textCursor().selectedText();
+    text.replace(QChar::ParagraphSeparator, "\r\n");
+    text.replace(QChar::LineSeparator, "\r\n");
+    return "ok " + text;
+}
+
 QString perform(const QString &line)
 {
     const QString verb = line.section(' ', 0, 0);
@@ -291,7 +410,19 @@ QString perform(const QString &line)
         }
         return "ok";
     }
+    if (verb == "no-dialog") {
+        QWidget *modal = QApplication::activeModalWidget();
+        return modal ? "fail a dialog is open: " + modal->windowTitle() + " " +
+                           modal->property("text").toString()
+                     : "ok";
+    }
     QWidget *widget = resolve(name);
+    if (verb == "page" || verb == "evaluate" || verb == "clickpage")
+        return widget ? inPage(verb, widget, rest) : wait("it does not exist");
+    if (verb == "clicktext")
+        return widget ? clickText(widget, rest) : wait("it does not exist");
+    if (verb == "selected")
+        return widget ? selectedText(widget) : wait("it does not exist");
     if (verb == "get")
         return widget ? "ok " + textOf(widget) : wait("missing");
     // A picture of the screen, for the README.

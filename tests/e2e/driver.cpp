@@ -89,14 +89,29 @@ QString Program::send(const QString &step)
     return reply;
 }
 
-QString Program::text(const QString &name)
+QString Program::ask(const QString &step)
 {
     // As a step does, it waits until the screen has taken the last answer.
     QDeadlineTimer deadline(patience);
     QString reply;
-    while ((reply = send("get " + name)).startsWith("wait ") && !deadline.hasExpired())
+    while ((reply = send(step)).startsWith("wait ") && !deadline.hasExpired())
         QTest::qWait(10);
     return reply.startsWith("ok ") ? reply.mid(3) : QString();
+}
+
+QString Program::text(const QString &name)
+{
+    return ask("get " + name);
+}
+
+QString Program::evaluate(const QString &name, const QString &script)
+{
+    return ask("evaluate " + name + ' ' + script);
+}
+
+QString Program::selected(const QString &name)
+{
+    return ask("selected " + name);
 }
 
 bool Program::run(const QStringList &steps)

@@ -40,6 +40,10 @@ namespace tarnwell::e2e {
 //                           by " | ", rows by newlines)
 //   exit CODE               the program ends with status CODE
 //   grab NAME PATH          a picture of NAME's window saved as PNG
+//   page NAME SCRIPT        the web view NAME's page: the script's value is true
+//   clickpage NAME SCRIPT   a click at the centre of the element the script gives
+//   clicktext NAME POSITION a click in the text field just before that character
+//   no-dialog               no dialog is open
 // Every step waits until it can be done or holds, so none depends on timing.
 // A step fails when the control it names does not exist: "hidden Form4/X"
 // needs X on Form4, and "hidden Form27" needs that screen to exist or to
@@ -64,6 +68,10 @@ public:
 
     // What a control shows (see "text" above).
     QString text(const QString &name);
+    // The value of a script in the page of the web view NAME, as text.
+    QString evaluate(const QString &name, const QString &script);
+    // The text selected in the text field NAME, line breaks as CR LF.
+    QString selected(const QString &name);
 
     QString home() const { return m_home; }
     // Processes started by this program (the viewer's) still running.
@@ -77,6 +85,8 @@ public:
 
 private:
     QString send(const QString &step);
+    // The value a step gives, once it can be had.
+    QString ask(const QString &step);
     bool fail(const QString &why);
 
     QTemporaryDir m_ownHome;

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "live_view.h"
+
+#include <QTimer>
+#include <QWidget>
+
+class QLabel;
+class QWebEngineProfile;
+class QWebEngineView;
+
+namespace tarnwell {
+
+class LivePageContent;
+class PageGuard;
+class PageScheme;
+class PageTools;
+
+class LiveViewWidget final : public QWidget, public LiveView
+{
+    Q_OBJECT
+
+public:
+    explicit LiveViewWidget(QWidget *parent = nullptr);
+    ~LiveViewWidget() override;
+
+    QWidget *widget() override { return this; }
+    void showPage(const QByteArray &bytes, const QString &path, int serial) override;
+    void showNotice(const QString &text) override;
+    void setPhone(bool phone) override;
+    void outline(int element) override;
+    void reveal(int element) override;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void loaded();
+    void ping();
+    void answered();
+    void notAnswering();
+    void placeView();
+    void runInPage(const QString &script);
+
+    PageGuard *m_guard = nullptr;
+    QWebEngineProfile *m_profile = nullptr;
+    LivePageContent *m_page = nullptr;
+    PageTools *m_tools = nullptr;
+    PageScheme *m_scheme = nullptr;
+    QWebEngineView *m_view = nullptr;
+    QLabel *m_notice = nullptr;
+    QLabel *m_stopped = nullptr;
+    int m_asked = -1; // the serial asked for last
+    bool m_phone = false;
+    int m_outlined = -1;
+    // Whether the page's scripts still let it answer.
+    QTimer m_heartbeat;
+    QTimer m_watchdog;
+    bool m_pinging = false;
+    int m_stopTries = 0;
+};
+
+} // namespace tarnwell
