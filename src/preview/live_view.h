@@ -33,7 +33,7 @@ public:
     // Scrolls the element into view, when it is out of view.
     virtual void reveal(int element) = 0;
 
-    // A version of the file shows.
+    // A version of the page replaces the one before.
     std::function<void(int serial)> shown;
     // The user clicked the element at that index in document order, whose
     // tag (its local name) is given, in the version last told as shown.

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QUuid>
 #include <QVBoxLayout>
+#include <utility>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -25,10 +26,13 @@ namespace tarnwell {
 
 namespace {
 
-// How often the page is asked whether it still answers, and how long it may
-// take: a script that holds it longer does not finish.
+// How often the page is asked whether it still answers; how long it may be
+// silent before its script is stopped, and before its process is ended.
 constexpr int kHeartbeatMs = 1000;
-constexpr int kAnswerMs = 3000;
+constexpr qint64 kStopAfterMs = 5000;
+constexpr qint64 kEndAfterMs = 20000;
+// How long a page whose process was ended waits before it loads again.
+constexpr int kReloadAfterEndMs = 1000;
 
 // Runs in a world of its own beside the page's scripts, which can neither
 // see nor change it. A click shows the element's code instead of following a
@@ -37,6 +41,7 @@ constexpr int kAnswerMs = 3000;
 const char kHelper[] = R"JS(
 (function () {
   var token = '%1';
+  console.log(token + ' shown');
   function elements() { return document.getElementsByTagName('*'); }
   function stop(event) { event.preventDefault(); }
   window.addEventListener('click', function (event) {
@@ -107,6 +112,7 @@ public:
     QString token() const { return m_token; }
     QUrl allowed;
     std::function<void(int, const QString &)> onClick;
+    std::function<void()> onShown;
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override
@@ -136,6 +142,11 @@ protected:
     {
         // Only our helper knows the token.
         const QStringList words = message.split(QLatin1Char(' '));
+        if (words.size() == 2 && words[0] == m_token && words[1] == QLatin1String("shown") &&
+            onShown) {
+            onShown(); // a new version replaces the old one
+            return;
+        }
         bool number = false;
         const int element = words.value(1).toInt(&number);
         if (words.size() == 3 && words[0] == m_token && number && onClick)
@@ -157,6 +168,10 @@ LiveViewWidget::LiveViewWidget(QWidget *parent) : QWidget(parent)
     m_page->onClick = [this](int element, const QString &tag) {
         if (clicked)
             clicked(element, tag);
+    };
+    m_page->onShown = [this] {
+        if (shown)
+            shown(m_asked);
     };
     QWebEngineScript helper;
     helper.setName(QStringLiteral("tarnwell-live"));
@@ -207,23 +222,19 @@ LiveViewWidget::LiveViewWidget(QWidget *parent) : QWidget(parent)
 
     connect(m_view, &QWebEngineView::loadStarted, this, [this] {
         // Answers that were on their way are lost with the page.
-        m_pinging = false;
-        m_stopTries = 0;
+        answered();
         m_stopped->hide();
         placeView();
-        ping();
     });
     connect(m_view, &QWebEngineView::loadFinished, this, &LiveViewWidget::loaded);
-    m_heartbeat.setInterval(kHeartbeatMs);
-    connect(&m_heartbeat, &QTimer::timeout, this, [this] {
-        ping();
-        // A picture changed in the folder shows without waiting for the page to change.
-        if (m_scheme->filesChanged())
-            m_page->triggerAction(QWebEnginePage::ReloadAndBypassCache);
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this, [this] {
+        QTimer::singleShot(kReloadAfterEndMs, this, [this] {
+            m_page->triggerAction(QWebEnginePage::Reload);
+            m_heartbeat.start();
+        });
     });
-    m_watchdog.setSingleShot(true);
-    m_watchdog.setInterval(kAnswerMs);
-    connect(&m_watchdog, &QTimer::timeout, this, &LiveViewWidget::notAnswering);
+    m_heartbeat.setInterval(kHeartbeatMs);
+    connect(&m_heartbeat, &QTimer::timeout, this, &LiveViewWidget::beat);
     setMinimumWidth(PageTools::kPhoneWidth);
 }
 
@@ -237,6 +248,7 @@ LiveViewWidget::~LiveViewWidget()
 void LiveViewWidget::showPage(const QByteArray &bytes, const QString &path, int serial)
 {
     m_asked = serial;
+    m_loading = true;
     const QUrl before = m_scheme->pageAddress();
     // Pictures the viewer keeps are fetched again only when one has changed:
     // fetched every time, they would flicker at every key.
@@ -256,12 +268,11 @@ void LiveViewWidget::showPage(const QByteArray &bytes, const QString &path, int 
 
 void LiveViewWidget::loaded()
 {
-    m_pinging = false;
-    ping();
+    m_loading = false;
     if (m_outlined >= 0)
         runInPage(QStringLiteral("tarnwellOutline(%1)").arg(m_outlined));
-    if (shown)
-        shown(m_asked);
+    if (m_toReveal >= 0)
+        reveal(std::exchange(m_toReveal, -1));
 }
 
 void LiveViewWidget::showNotice(const QString &text)
@@ -288,7 +299,11 @@ void LiveViewWidget::outline(int element)
 
 void LiveViewWidget::reveal(int element)
 {
-    runInPage(QStringLiteral("tarnwellReveal(%1)").arg(element));
+    // Only a page laid out whole knows where the element stands.
+    if (m_loading)
+        m_toReveal = element;
+    else
+        runInPage(QStringLiteral("tarnwellReveal(%1)").arg(element));
 }
 
 void LiveViewWidget::runInPage(const QString &script)
@@ -297,47 +312,50 @@ void LiveViewWidget::runInPage(const QString &script)
                           QWebEngineScript::ApplicationWorld);
 }
 
-void LiveViewWidget::ping()
+void LiveViewWidget::beat()
 {
-    if (m_pinging || !m_heartbeat.isActive())
-        return;
-    m_pinging = true;
-    m_watchdog.start();
-    QPointer<LiveViewWidget> self(this);
-    m_page->runJavaScript(QStringLiteral("0"), QWebEngineScript::ApplicationWorld,
-                          [self](const QVariant &) {
-                              if (self)
-                                  self->answered();
-                          });
+    // A picture changed in the folder shows without waiting for the page to change.
+    if (m_scheme->filesChanged())
+        m_page->triggerAction(QWebEnginePage::ReloadAndBypassCache);
+    if (!m_pinging) {
+        // Whether the page's scripts let it answer; an answer may be lost
+        // with a script that is stopped, so each beat asks again.
+        m_pinging = true;
+        if (!m_unanswered.isValid())
+            m_unanswered.start();
+        QPointer<LiveViewWidget> self(this);
+        m_page->runJavaScript(QStringLiteral("0"), QWebEngineScript::ApplicationWorld,
+                              [self](const QVariant &) {
+                                  if (self)
+                                      self->answered();
+                              });
+    }
+    // A busy machine may keep a page from answering for a while: only a long
+    // silence is a script that does not finish.
+    const qint64 silent = m_unanswered.elapsed();
+    if (silent > kStopAfterMs && !m_stopAsked) {
+        m_stopAsked = true;
+        m_pinging = false;
+        m_tools->stopScript();
+        m_stopped->show();
+        placeView();
+    } else if (silent > kEndAfterMs) {
+        // A script that began before the tools could reach the page cannot be
+        // stopped by them: its whole process ends, and the page loads again
+        // in a new one.
+        m_heartbeat.stop();
+#ifdef Q_OS_UNIX
+        if (const qint64 process = m_page->renderProcessPid(); process > 0)
+            ::kill(pid_t(process), SIGKILL);
+#endif
+    }
 }
 
 void LiveViewWidget::answered()
 {
     m_pinging = false;
-    m_stopTries = 0;
-    m_watchdog.stop();
-}
-
-void LiveViewWidget::notAnswering()
-{
-    if (!m_pinging)
-        return;
-    m_stopped->show();
-    placeView();
-    // Asked again at the next beat: a script that starts anew is stopped anew.
-    m_pinging = false;
-    if (m_stopTries++ == 0) {
-        m_tools->stopScript();
-        return;
-    }
-    // A script that began before the tools could reach the page cannot be
-    // stopped by them: its whole process ends, and the next change shows the
-    // page again in a new one.
-    m_heartbeat.stop();
-#ifdef Q_OS_UNIX
-    if (const qint64 process = m_page->renderProcessPid(); process > 0)
-        ::kill(pid_t(process), SIGKILL);
-#endif
+    m_stopAsked = false;
+    m_unanswered.invalidate();
 }
 
 void LiveViewWidget::resizeEvent(QResizeEvent *event)

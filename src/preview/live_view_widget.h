@@ -2,6 +2,7 @@
 
 #include "live_view.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -36,9 +37,8 @@ protected:
 
 private:
     void loaded();
-    void ping();
+    void beat();
     void answered();
-    void notAnswering();
     void placeView();
     void runInPage(const QString &script);
 
@@ -53,11 +53,13 @@ private:
     int m_asked = -1; // the serial asked for last
     bool m_phone = false;
     int m_outlined = -1;
+    bool m_loading = false;
+    int m_toReveal = -1; // once the page has loaded
     // Whether the page's scripts still let it answer.
     QTimer m_heartbeat;
-    QTimer m_watchdog;
     bool m_pinging = false;
-    int m_stopTries = 0;
+    QElapsedTimer m_unanswered; // since the first question not answered
+    bool m_stopAsked = false;
 };
 
 } // namespace tarnwell

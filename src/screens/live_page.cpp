@@ -163,7 +163,11 @@ LivePage::LivePage(Session &session, QPlainTextEdit *code, QWidget *parent)
     m_pause.setInterval(kPauseMs);
     connect(&m_pause, &QTimer::timeout, this, &LivePage::update);
     connect(&session.followedText(), &FollowedText::changed, this, &LivePage::changed);
-    connect(&session, &Session::foldersChanged, this, &LivePage::changed);
+    connect(&session, &Session::foldersChanged, this, [this] {
+        // The page's pictures come from its folder.
+        if (m_session.previewFilePath() != m_path)
+            changed();
+    });
     connect(code, &QPlainTextEdit::cursorPositionChanged, this, &LivePage::cursorMoved);
 }
 
@@ -219,13 +223,15 @@ void LivePage::made(int serial, const QByteArray &bytes)
     m_made = serial;
     m_view->showNotice(QString());
     // Where PREVIEW writes the page, so that its addresses lead to the same files.
-    m_view->showPage(bytes, m_session.previewFilePath(), serial);
+    m_path = m_session.previewFilePath();
+    m_view->showPage(bytes, m_path, serial);
 }
 
 void LivePage::parsed(const std::shared_ptr<const Parsed> &result)
 {
     m_parsed = result;
     shown(m_shown);
+    selectClicked();
 }
 
 void LivePage::shown(int serial)
@@ -247,9 +253,23 @@ bool LivePage::current() const
 
 void LivePage::clicked(int element, const QString &tag)
 {
+    // Where the elements stand may be still being read: the click waits for it.
+    m_click = {element, tag, m_shown};
+    selectClicked();
+}
+
+void LivePage::selectClicked()
+{
+    if (m_click.serial < 0)
+        return;
+    if (m_click.serial != m_serial) {
+        m_click.serial = -1; // the page has changed since: the click is no longer what it was
+        return;
+    }
     if (!current())
-        return; // the page is changing: the click may not be what it seems
-    const int chosen = elementForClick(m_parsed->elements, element, tag);
+        return;
+    const int chosen = elementForClick(m_parsed->elements, m_click.element, m_click.tag);
+    m_click.serial = -1;
     if (chosen < 0)
         return;
     const ElementSpan &span = m_parsed->elements[size_t(chosen)];

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <QTimer>
 #include <memory>
 #include <vector>
@@ -45,6 +46,7 @@ private:
     void parsed(const std::shared_ptr<const Parsed> &result);
     void shown(int serial);
     void clicked(int element, const QString &tag);
+    void selectClicked();
     void cursorMoved();
     bool current() const;
 
@@ -57,8 +59,15 @@ private:
     int m_serial = 0;       // the page's version now
     int m_shown = -1;       // the version the view shows
     int m_made = -1;        // the version made last
+    QString m_path;         // where the page shown would be written
     std::shared_ptr<const Parsed> m_parsed;
     int m_revealed = -1;    // the version whose change was brought into view
+    struct Click
+    {
+        int element = -1;
+        QString tag;
+        int serial = -1; // of the version clicked; -1, none waiting
+    } m_click;
     std::unique_ptr<Worker> m_worker;
 };
 

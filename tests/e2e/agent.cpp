@@ -6,6 +6,7 @@
 #include <QLocalSocket>
 #include <QTest>
 #include <QtWidgets>
+#include <cmath>
 #include <dlfcn.h>
 #include <functional>
 #include <memory>
@@ -157,6 +158,8 @@ QString answerDialog(QWidget *modal, const QString &verb, const QString &word, c
     return wait("a dialog for " + verb);
 }
 
+QString selectedText(QWidget *widget);
+
 QString check(const QString &verb, const QString &name, QWidget *widget, const QString &expected)
 {
     if (!widget && verb == "hidden" && !name.contains('/') && screensMade.contains(name))
@@ -176,10 +179,11 @@ QString check(const QString &verb, const QString &name, QWidget *widget, const Q
         holds = button && button->isChecked();
     } else if (verb == "focus") {
         holds = QApplication::focusWidget() == widget;
-    } else if (verb == "text" || verb == "title" || verb == "colour-of") {
-        actual = verb == "title"  ? widget->windowTitle()
-                 : verb == "text" ? textOf(widget)
-                                  : widget->palette().color(QPalette::Text).name();
+    } else if (verb == "text" || verb == "title" || verb == "colour-of" || verb == "selection") {
+        actual = verb == "title"       ? widget->windowTitle()
+                 : verb == "text"      ? textOf(widget)
+                 : verb == "selection" ? selectedText(widget).mid(3)
+                                       : widget->palette().color(QPalette::Text).name();
         holds = actual == expected;
     } else {
         return "fail no such step";
@@ -246,7 +250,7 @@ struct Evaluation
     QElapsedTimer since;
 };
 // A script sent while the page was held by one of its own may be lost when
-// that is stopped: it is sent again.
+// that is stopped: it is sent again, and whichever answers first counts.
 constexpr int kEvaluationLostMs = 2000;
 // Scripts on their way, by view and script.
 QHash<QString, std::shared_ptr<Evaluation>> evaluations;
@@ -265,10 +269,13 @@ QString evaluate(QWidget *view, const QString &script, QVariant *value)
         return wait("Qt WebEngine is not loaded");
     const QString key = QString::number(quintptr(view)) + ' ' + script;
     std::shared_ptr<Evaluation> &slot = evaluations[key];
-    if (!slot || (!slot->done && slot->since.hasExpired(kEvaluationLostMs))) {
+    if (!slot)
         slot = std::make_shared<Evaluation>();
+    if (!slot->done && (!slot->since.isValid() || slot->since.hasExpired(kEvaluationLostMs))) {
         slot->since.start();
         run(pageOf(view), script, [evaluation = slot](const QVariant &result) {
+            if (evaluation->done)
+                return;
             evaluation->done = true;
             evaluation->value = result;
         });
@@ -290,7 +297,7 @@ QString inPage(const QString &verb, QWidget *view, const QString &script)
     QString wrapped = verb == "page" ? "(" + script + ") === true" : "String(" + script + ")";
     if (verb == "clickpage")
         wrapped = "(function () { var e = (" + script + "); if (!e) return ''; "
-                  "e.scrollIntoView({block: 'nearest', inline: 'nearest'}); "
+                  "e.scrollIntoView({block: 'center', inline: 'center'}); "
                   "var r = e.getBoundingClientRect(), v = window.visualViewport; "
                   "return ((r.left + r.width / 2 - v.offsetLeft) * v.scale) + ' ' + "
                   "((r.top + r.height / 2 - v.offsetTop) * v.scale); })()";
@@ -305,7 +312,8 @@ QString inPage(const QString &verb, QWidget *view, const QString &script)
     const QStringList at = value.toString().split(' ');
     if (at.size() != 2)
         return wait("no such element");
-    const QPoint point(qRound(at[0].toDouble()), qRound(at[1].toDouble()));
+    // The pixel the centre lies in: even a line two pixels high is hit.
+    const QPoint point(int(std::floor(at[0].toDouble())), int(std::floor(at[1].toDouble())));
     QWidget *surface = view->focusProxy() ? view->focusProxy() : view;
     return later(surface, [point](QWidget *target) { QTest::mouseClick(target, Qt::LeftButton, {}, point); });
 }
@@ -321,12 +329,22 @@ QString clickText(QWidget *widget, const QString &position)
         return "fail not a text field or a position";
     QTextCursor cursor(edit->document());
     cursor.setPosition(at);
-    edit->verticalScrollBar()->setValue(cursor.blockNumber());
-    return later(edit, [cursor](QWidget *field) {
-        auto *text = static_cast<QPlainTextEdit *>(field);
-        const QRect caret = text->cursorRect(cursor);
-        QTest::mouseClick(text->viewport(), Qt::LeftButton, {},
-                          QPoint(caret.left() + 1, caret.center().y()));
+    // The scroll bar counts lines, not characters: moved until the line shows.
+    QScrollBar *bar = edit->verticalScrollBar();
+    for (int tries = 0; tries < 100000; ++tries) {
+        const QRect caret = edit->cursorRect(cursor);
+        if (caret.top() < 0 && bar->value() > bar->minimum())
+            bar->setValue(bar->value() - 1);
+        else if (caret.bottom() > edit->viewport()->height() && bar->value() < bar->maximum())
+            bar->setValue(bar->value() + 1);
+        else
+            break;
+    }
+    const QRect caret = edit->cursorRect(cursor);
+    if (!edit->viewport()->rect().contains(caret.center()))
+        return "fail the position cannot be brought into view";
+    return later(edit->viewport(), [caret](QWidget *viewport) {
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(caret.left() + 1, caret.center().y()));
     });
 }
 

@@ -116,6 +116,7 @@ QString Program::selected(const QString &name)
 
 bool Program::run(const QStringList &steps)
 {
+    m_error.clear(); // each run tells its own failure
     for (QString step : steps) {
         for (auto it = vars.cbegin(); it != vars.cend(); ++it)
             step.replace('{' + it.key() + '}', it.value());

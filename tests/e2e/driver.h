@@ -43,6 +43,7 @@ namespace tarnwell::e2e {
 //   page NAME SCRIPT        the web view NAME's page: the script's value is true
 //   clickpage NAME SCRIPT   a click at the centre of the element the script gives
 //   clicktext NAME POSITION a click in the text field just before that character
+//   selection NAME TEXT     the text field's selected text is TEXT (line breaks CR LF)
 //   no-dialog               no dialog is open
 // Every step waits until it can be done or holds, so none depends on timing.
 // A step fails when the control it names does not exist: "hidden Form4/X"

@@ -1,12 +1,18 @@
 // Writes the pages the web checks look at into the folder named on the
 // command line: every kind of element and choice in a modern page, the worked
 // example made modern, and the classic worked example to measure beside it,
-// each also with a photo 1,600 pixels wide, with the picture files they show.
+// each also with a photo 1,600 pixels wide, with the picture files they show;
+// and every kind of element in a classic page, for the live page's clicks.
 // Sizes are read back from the files as the program reads them.
 
 #include "document/page_file.h"
 #include "document/picture_header.h"
+#include "html/background.h"
+#include "html/breaks.h"
+#include "html/elements.h"
+#include "html/links.h"
 #include "html/modern.h"
+#include "html/pictures.h"
 #include "html/text.h"
 #include "support/files.h"
 #include "support/worked_example.h"
@@ -111,6 +117,33 @@ QString everyElement()
     page += modernButtonLinks(ButtonLayout::OneButton, buttons);
     return page;
 }
+QString everyClassicElement()
+{
+    const QString black = "#000000";
+    QString page = buildPageStart("Every kind", buildBodyLine(BackgroundChoice::PlainColour,
+                                                               plainColourAttributes("FFFFE0"), {}),
+                                  buildHeading("Everything", 1, "800000", HeadingFont::ArialHelvetica,
+                                               true));
+    page += buildParagraph("A paragraph of words.", TextFont::Times, 4, Emphasis::Normal, black);
+    page += buildParagraph("Bold words.", TextFont::Arial, 3, Emphasis::Bold, "#006400");
+    page += buildHeadingElement("Pictures", 2, HeadingFont::TimesRoman, "#000080", false);
+    page += buildSinglePicture("left.png", false);
+    page += buildSinglePicture("right.png", true);
+    page += buildTwoPictures("left.png", "right.png", false);
+    page += buildRule("75%");
+    page += buildTextAndPicture("left.png", "Words beside a picture.", black,
+                                TextPictureFont::Arial, "3", true);
+    page += lineBreak() + paragraphBreak();
+    page += BuildTextLink("classic.html", "A link", LinkFont::Times, false, "3", "0000FF", false)
+                .join(QString());
+    const MouseOverPicture home{"homepic", "home.png", "home over.png"};
+    const MouseOverPicture news{"newspic", "news.png", "news-over.png"};
+    page += buildMouseOverPictures(home, &news, true);
+    page += BuildMouseOverButton(1, "classic.html", "home.png", "home over.png", true);
+    page += buildButtonLinks(ButtonLayout::TwoDown,
+                             {{"classic.html", "news.png"}, {"every.html", "home.png"}});
+    return page;
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -151,6 +184,8 @@ int main(int argc, char *argv[])
                   workedExample() +
                       modernSinglePicture(picture("photo 1600.jpg", "The lake at dawn"), false)) &&
         writeFile("classic.html", test::kWorkedExampleFile) &&
+        writeFile("every-classic.html",
+                  savedPageBytes(everyClassicElement(), PageEncoding::Windows1252)) &&
         writeFile("classic-photo.html",
                   savedPageBytes(classicBody + buildSinglePicture("photo 1600.jpg", false),
                                  PageEncoding::Windows1252));
