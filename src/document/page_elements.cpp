@@ -35,8 +35,9 @@
 // At each of these the list stops, before the element or before its outermost
 // ancestor but HTML and BODY, whose code may end elsewhere in a browser
 // (stopWithin).
-// - browsers hang elements deeper than 512 levels on their grandparent, where
-//   gumbo nests them deeper; the list stops at the first of them.
+// - browsers hang elements deeper than 512 levels on the 512th, where gumbo
+//   nests them deeper; the list stops at the first of them (what holds it is
+//   the same code in both).
 
 namespace tarnwell {
 
@@ -59,8 +60,8 @@ constexpr std::uintptr_t kStackMost = 256 * 1024;
 // Parses to find the NOSCRIPTs a browser finds; a page that needs more is
 // built to need them.
 constexpr int kMostParses = 4;
-// Browsers hang an element that would be deeper than this many levels on its
-// grandparent instead.
+// Browsers hang an element that would be deeper than this many levels on the
+// last element that is not.
 constexpr std::size_t kDeepest = 512;
 
 // ---- The text as UTF-8, and the way back from a byte to a UTF-16 unit ----
@@ -196,8 +197,8 @@ public:
             return nullptr;
         size = std::max<std::size_t>(align, (size + align - 1) & ~(align - 1));
         if (size > m_left) {
-            const bool alone = size > kChunk / 4;
-            const std::size_t chunk = alone ? size : kChunk;
+            const bool alone = size > m_chunk / 4;
+            const std::size_t chunk = alone ? size : m_chunk;
             if (m_used + chunk > m_budget)
                 return nullptr;
             auto *fresh = static_cast<Chunk *>(std::malloc(sizeof(Chunk) + chunk));
@@ -211,6 +212,7 @@ public:
                 return memory;
             m_next = memory;
             m_left = chunk;
+            m_chunk = std::min(m_chunk * 2, kChunkMost);
         }
         void *memory = m_next;
         m_next += size;
@@ -223,7 +225,9 @@ private:
     {
         Chunk *next;
     };
-    static constexpr std::size_t kChunk = std::size_t(1) << 20;
+    // Chunks grow from 64 KB, so that a small page takes little.
+    static constexpr std::size_t kChunkMost = std::size_t(1) << 20;
+    std::size_t m_chunk = std::size_t(64) << 10;
     Chunk *m_chunks = nullptr;
     char *m_next = nullptr;
     std::size_t m_left = 0;
@@ -505,7 +509,6 @@ private:
                 parent.node->type != GUMBO_NODE_DOCUMENT &&
                 parent.node->v.element.tag_namespace != GUMBO_NAMESPACE_HTML)
                 stopWithin(index);
-            // Browsers hang an element deeper than this on its grandparent.
             if (m_frames.size() > kDeepest)
                 m_limit = std::min(m_limit, std::size_t(index));
         }
