@@ -205,6 +205,10 @@ void TestPageElements::elements_data()
         "p 2 [<p>a</p>]\n"
         "p 2 [<p>b]\n");
     row("tag cut off", "<p>a</p><div", top + "p 2 [<p>a</p>]\n");
+    // gumbo is given MAIN as NAV, which ends no "</span>" either.
+    row("MAIN not ended by an end tag of what holds it", "<span><main></span>x</main>y",
+        top + "span 2 [<span><main></span>x</main>y]\n"
+              "main 3 [<main></span>x</main>]\n");
     // Where gumbo parts from browsers the list stops.
     row("ISINDEX", "<p>a<isindex><p>b", top);
     row("end tag of another unknown element", "<p>a</p><x-a><x-b>b</x-a>c",
@@ -212,6 +216,11 @@ void TestPageElements::elements_data()
     row("DIALOG", "<p>a<dialog>b", top);
     row("tags in a SELECT", "<p>a<select><option><b>x</b></select>", top);
     row("</br> in SVG", "<p>a<svg><g></br></svg>", top);
+    row("MAIN where NAV and DIR are used", "<nav></nav><dir></dir><main>x",
+        top + "nav 2 [<nav></nav>]\n"
+              "dir 2 [<dir></dir>]\n");
+    row("TEMPLATE giving a shadow root",
+        "<div><template shadowrootmode=\"open\">x</template></div>", top);
     row("formatting rebuilt before NOSCRIPT", "<p><b>x</p><noscript>y</noscript>z",
         top + "p 2 [<p><b>x</p>]\n"
               "b 3 [<b>x]\n");
