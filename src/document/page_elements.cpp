@@ -711,6 +711,8 @@ GumboInput gumboInput(const QByteArray &bytes, const std::vector<Noscript> &raw)
 
 std::vector<ElementSpan> pageElements(QStringView text)
 {
+    if (text.size() > kLargestPage) // its UTF-8 takes no fewer bytes
+        return {};
     const Utf8Text utf8(text);
     const QByteArray &bytes = utf8.bytes();
     if (bytes.size() > kLargestPage)
