@@ -46,8 +46,8 @@ namespace {
 // A page whose UTF-8 takes more than this is not parsed: gumbo counts its
 // positions in 32 bits, and a tree of it would take gigabytes.
 constexpr qsizetype kLargestPage = qsizetype(1) << 30;
-// What one parse may take. A page built by Tarnwell takes gumbo about 16 bytes
-// of memory for each byte of text, and a tenth of a second for each megabyte;
+// What one parse may take. A page built by Tarnwell takes about 25 bytes of
+// memory for each byte of text, and a fifth of a second for each megabyte;
 // gumbo's worst cases (elements nested a hundred thousand deep, formatting
 // elements cloned over and over) take the square of the page's length.
 constexpr std::size_t kMemoryBase = std::size_t(64) << 20;
