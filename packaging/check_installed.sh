@@ -12,6 +12,9 @@ check() {
 }
 
 check "the program is installed" test -x "$program"
+check "the program's libraries are all found" bash -c "! ldd '$program' | grep -q 'not found'"
+# gumbo (libgumbo1) finds where a page's elements stand.
+check "gumbo is installed" bash -c "/sbin/ldconfig -p | grep -q 'libgumbo\.so\.1 '"
 
 # The program looks beside itself, then in ../share/tarnwell.
 textures="$(realpath -m "$(dirname "$program")/../share/tarnwell")"

@@ -13,8 +13,8 @@ asan_dir="${build_dir}-asan"
 fuzz_dir="${build_dir}-fuzz"
 fuzz_seconds=30
 
-# libgumbo-dev: an HTML5 parser that checks Check page's reader in the tests
-# (built by "run" too) and its fuzz target; the program never links it.
+# libgumbo-dev: an HTML5 parser; the program finds with it where each element
+# of a page stands in its text, and the tests check Check page's reader with it.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-webengine-dev qt6-image-formats-plugins xvfb
     desktop-file-utils appstream dpkg-dev file libgumbo-dev
     libssh-dev libcurl4-openssl-dev libssl-dev qtkeychain-qt6-dev)
@@ -76,7 +76,8 @@ fuzz() {
     cmake --build "$fuzz_dir" --target fuzzers
     local scratch name log
     scratch="$(mktemp -d)"
-    for name in loader writer kept picture_header page_reader file_guard sent_record ftp_reply; do
+    for name in loader writer kept picture_header page_elements page_reader file_guard sent_record \
+        ftp_reply; do
         cp -R "fuzz/corpus/$name" "$scratch/$name"
         log="$fuzz_dir/fuzz_$name.log"
         echo "fuzz_$name: ${fuzz_seconds} s on a copy of fuzz/corpus/$name"

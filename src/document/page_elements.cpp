@@ -20,21 +20,24 @@
 //   blanked out, byte for byte, and parses it again until the NOSCRIPTs it
 //   finds are the ones blanked (pageElements).
 // - gumbo rebuilds open formatting elements (B, FONT, ...) before a NOSCRIPT,
-//   where a browser rebuilds them after it; the list stops there.
+//   where a browser rebuilds them after it.
 // - an end tag of an unknown element closes the innermost unknown element,
-//   whatever its name; the list stops at the first element that this touches.
+//   whatever its name.
 // - ISINDEX becomes a small form in gumbo, an unknown element in browsers;
 //   MENUITEM goes to the head; DIALOG and SEARCH are unknown to gumbo; a
 //   TEMPLATE with shadowrootmode is no element in a browser; tags in a SELECT
-//   other than OPTION and OPTGROUP are dropped by gumbo, kept by browsers. The
-//   list stops at each.
+//   other than OPTION and OPTGROUP are dropped by gumbo, kept by browsers.
 // - gumbo does not take MAIN or an SVG TITLE for a block that ends what it
 //   holds (a "</span>" or an LI in it does not close it in a browser): MAIN
 //   is given to gumbo as NAV or DIR (gumboInput), and the list stops at such
 //   a TITLE closed otherwise than by its end tag.
-// - "</br>" and "</p>" in SVG or MathML: see checkForeignParent.
-// - browsers hang elements past a depth of 512 on the 512th, where gumbo nests
-//   them deeper: their order, and so the list, is the same.
+// - "</br>" and "</p>" end SVG and MathML in browsers, not in gumbo.
+// At each of these the list stops, before the element or before its outermost
+// ancestor but HTML and BODY, whose code may end elsewhere in a browser
+// (stopWithin).
+// - browsers hang elements deeper than 512 levels on the 512th, where gumbo
+//   nests them deeper; the list stops at the first of them (what holds it is
+//   the same code in both).
 
 namespace tarnwell {
 
@@ -43,8 +46,8 @@ namespace {
 // A page whose UTF-8 takes more than this is not parsed: gumbo counts its
 // positions in 32 bits, and a tree of it would take gigabytes.
 constexpr qsizetype kLargestPage = qsizetype(1) << 30;
-// What one parse may take. A page built by Tarnwell takes gumbo about 16 bytes
-// of memory for each byte of text, and a tenth of a second for each megabyte;
+// What one parse may take. A page built by Tarnwell takes about 25 bytes of
+// memory for each byte of text, and a fifth of a second for each megabyte;
 // gumbo's worst cases (elements nested a hundred thousand deep, formatting
 // elements cloned over and over) take the square of the page's length.
 constexpr std::size_t kMemoryBase = std::size_t(64) << 20;
@@ -57,6 +60,9 @@ constexpr std::uintptr_t kStackMost = 256 * 1024;
 // Parses to find the NOSCRIPTs a browser finds; a page that needs more is
 // built to need them.
 constexpr int kMostParses = 4;
+// Browsers hang an element that would be deeper than this many levels on the
+// last element that is not.
+constexpr std::size_t kDeepest = 512;
 
 // ---- The text as UTF-8, and the way back from a byte to a UTF-16 unit ----
 
@@ -191,8 +197,8 @@ public:
             return nullptr;
         size = std::max<std::size_t>(align, (size + align - 1) & ~(align - 1));
         if (size > m_left) {
-            const bool alone = size > kChunk / 4;
-            const std::size_t chunk = alone ? size : kChunk;
+            const bool alone = size > m_chunk / 4;
+            const std::size_t chunk = alone ? size : m_chunk;
             if (m_used + chunk > m_budget)
                 return nullptr;
             auto *fresh = static_cast<Chunk *>(std::malloc(sizeof(Chunk) + chunk));
@@ -206,6 +212,7 @@ public:
                 return memory;
             m_next = memory;
             m_left = chunk;
+            m_chunk = std::min(m_chunk * 2, kChunkMost);
         }
         void *memory = m_next;
         m_next += size;
@@ -218,7 +225,9 @@ private:
     {
         Chunk *next;
     };
-    static constexpr std::size_t kChunk = std::size_t(1) << 20;
+    // Chunks grow from 64 KB, so that a small page takes little.
+    static constexpr std::size_t kChunkMost = std::size_t(1) << 20;
+    std::size_t m_chunk = std::size_t(64) << 10;
     Chunk *m_chunks = nullptr;
     char *m_next = nullptr;
     std::size_t m_left = 0;
@@ -230,8 +239,7 @@ struct Parse
 {
     Parse(std::size_t budget, std::chrono::steady_clock::time_point deadline)
         : arena(budget), deadline(deadline)
-    {
-    }
+    {}
     Arena arena;
     const std::chrono::steady_clock::time_point deadline;
     GumboOptions options{};
@@ -389,12 +397,11 @@ public:
     // `bytes` is what gumbo parsed, `original` the page's own bytes.
     TreeWalk(const char *bytes, const char *original, qsizetype size, bool mainKept)
         : m_bytes(bytes), m_original(original), m_size(size), m_mainKept(mainKept)
-    {
-    }
+    {}
 
     Tree walk(const GumboOutput *output)
     {
-        m_frames.push_back({output->document, 0, -1, true, 0, {}});
+        m_frames.push_back({output->document, 0, -1, true, 0, {}, -1, 0});
         while (!m_frames.empty()) {
             Frame &frame = m_frames.back();
             const GumboVector &children = frame.node->type == GUMBO_NODE_DOCUMENT
@@ -405,7 +412,7 @@ public:
                 if (isElement(child))
                     open(child);
                 else
-                    frame.extent = std::max(frame.extent, pieceEnd(child->v.text.original_text));
+                    frame.extent = std::max(frame.extent, textEnd(child));
             } else {
                 close();
             }
@@ -425,6 +432,8 @@ private:
         bool countsChildren;    // its children go in the list
         qsizetype extent;       // just after the last thing it holds so far
         QByteArrayView written; // its name as its start tag has it, or gumbo's
+        int lastChild = -1;     // the last child element closed, if in the list
+        unsigned lastChildEnd = 0;
     };
 
     // Just after a piece of the text, or 0 when gumbo made it up.
@@ -446,6 +455,27 @@ private:
         return {m_original + (end - qsizetype(piece.length)), piece.length};
     }
 
+    // Just after a text, comment or CDATA node. gumbo's piece of a text runs
+    // on over tags that the parser dropped ("a</x>b", "b</html>"); those after
+    // its last character are left off.
+    qsizetype textEnd(const GumboNode *node) const
+    {
+        GumboStringPiece piece = node->v.text.original_text;
+        if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_WHITESPACE) {
+            const std::size_t decoded = std::strlen(node->v.text.text);
+            const bool endsInTag = decoded > 0 && node->v.text.text[decoded - 1] == '>';
+            while (!endsInTag && piece.length > 0 && piece.data[piece.length - 1] == '>') {
+                std::size_t open = piece.length - 1;
+                while (open > 0 && piece.data[open] != '<')
+                    --open;
+                if (piece.data[open] != '<')
+                    break;
+                piece.length = open;
+            }
+        }
+        return pieceEnd(piece);
+    }
+
     void open(const GumboNode *node)
     {
         const GumboElement &element = node->v.element;
@@ -454,9 +484,9 @@ private:
         const qsizetype start = tagEnd - qsizetype(element.original_tag.length);
         const bool inText =
             !(node->parse_flags & kMadeUp) && tagEnd > 0 && element.original_tag.data[0] == '<';
-        const QByteArrayView written =
-            inText ? tagName(original(element.original_tag))
-                   : QByteArrayView(gumbo_normalized_tagname(element.tag));
+        const QByteArrayView written = inText
+                                           ? tagName(original(element.original_tag))
+                                           : QByteArrayView(gumbo_normalized_tagname(element.tag));
         const bool html = element.tag_namespace == GUMBO_NAMESPACE_HTML;
         const bool noscript = html && element.tag == GUMBO_TAG_NOSCRIPT;
 
@@ -467,20 +497,29 @@ private:
                 {m_names.of(element, written), parent.element, inText ? start : -1, -1});
             if (partsFromBrowsers(node, written) ||
                 (m_mainKept && element.tag == GUMBO_TAG_MAIN && inText))
-                stopAt(index);
-            if (node->parse_flags & GUMBO_INSERTION_CONVERTED_FROM_END_TAG)
-                checkForeignParent();
-            if (element.tag == GUMBO_TAG_UNKNOWN)
-                m_openUnknown[lowered(written)].push_back(index);
+                stopWithin(index);
+            // gumbo's ISINDEX begins with a FORM, which closes a P that a
+            // browser leaves open.
+            if ((node->parse_flags & GUMBO_INSERTION_FROM_ISINDEX) && parent.lastChild >= 0 &&
+                parent.lastChildEnd == element.start_pos.offset)
+                stopWithin(parent.lastChild);
+            // "</br>" and "</p>" end SVG and MathML in browsers, where gumbo
+            // puts the BR or P inside.
+            if ((node->parse_flags & GUMBO_INSERTION_CONVERTED_FROM_END_TAG) &&
+                parent.node->type != GUMBO_NODE_DOCUMENT &&
+                parent.node->v.element.tag_namespace != GUMBO_NAMESPACE_HTML)
+                stopWithin(index);
+            if (m_frames.size() > kDeepest)
+                m_limit = std::min(m_limit, std::size_t(index));
         }
         if (noscript && inText) {
             m_tree.noscripts.push_back({start, tagEnd, -1});
-            if (index >= 0)
-                checkRebuiltBefore(node);
+            if (index >= 0 && rebuiltFor(node))
+                stopWithin(index);
         }
         m_frames.push_back({node, 0, index,
                             parent.countsChildren && node->type != GUMBO_NODE_TEMPLATE && !noscript,
-                            inText ? tagEnd : 0, written});
+                            inText ? tagEnd : 0, written, -1, 0});
     }
 
     void close()
@@ -508,21 +547,18 @@ private:
                 element.tag_namespace == GUMBO_NAMESPACE_SVG && element.tag == GUMBO_TAG_TITLE;
             if ((select && ((!ownEnd && !atEnd) || droppedFromSelect(element, frame.element))) ||
                 (svgTitle && !ownEnd && !atEnd && !sameName(endName, "svg")))
-                stopAt(frame.element);
-            if (element.tag == GUMBO_TAG_UNKNOWN) {
-                std::vector<int> &open = m_openUnknown[lowered(frame.written)];
-                open.pop_back();
-                // gumbo took another name's end tag for this element's own.
-                if (!endName.isEmpty() && !sameName(endName, frame.written) &&
-                    !(frame.node->parse_flags & GUMBO_INSERTION_IMPLICIT_END_TAG)) {
-                    stopAt(frame.element);
-                    const auto named = m_openUnknown.constFind(lowered(endName));
-                    if (named != m_openUnknown.cend() && !named->empty())
-                        stopAt(named->back());
-                }
-            }
+                stopWithin(frame.element);
+            // gumbo took another unknown name's end tag for this element's own.
+            if (element.tag == GUMBO_TAG_UNKNOWN && !endName.isEmpty() && !ownEnd &&
+                !(frame.node->parse_flags & GUMBO_INSERTION_IMPLICIT_END_TAG))
+                stopWithin(frame.element);
         }
-        m_frames.back().extent = std::max(m_frames.back().extent, extent);
+        Frame &parent = m_frames.back();
+        parent.extent = std::max(parent.extent, extent);
+        if (frame.element >= 0) {
+            parent.lastChild = frame.element;
+            parent.lastChildEnd = element.end_pos.offset;
+        }
     }
 
     // Elements that gumbo builds unlike today's browsers, from the start tag on.
@@ -563,49 +599,33 @@ private:
         return tags > qsizetype(m_tree.elements.size()) - index - 1;
     }
 
-    // gumbo rebuilds the open formatting elements for a NOSCRIPT; a browser
-    // does so only for what follows it, so from the outermost of them on the
-    // two trees differ.
-    void checkRebuiltBefore(const GumboNode *noscript)
+    // Whether gumbo rebuilt open formatting elements (B, FONT...) for this
+    // NOSCRIPT: it is the first thing the innermost of them holds. A browser
+    // rebuilds them only for what follows it.
+    bool rebuiltFor(const GumboNode *noscript) const
     {
-        const GumboNode *child = noscript;
-        int outermost = -1;
-        for (std::size_t at = m_frames.size(); at-- > 1;) {
-            const GumboNode *node = m_frames[at].node;
-            if (!(node->parse_flags & GUMBO_INSERTION_RECONSTRUCTED_FORMATTING_ELEMENT) ||
-                node->v.element.children.length == 0 ||
-                node->v.element.children.data[0] != child)
-                break;
-            outermost = m_frames[at].element;
-            child = node;
-        }
-        if (outermost >= 0)
-            stopAt(outermost);
+        const GumboNode *parent = m_frames.back().node;
+        return (parent->parse_flags & GUMBO_INSERTION_RECONSTRUCTED_FORMATTING_ELEMENT) &&
+               parent->v.element.children.length > 0 &&
+               parent->v.element.children.data[0] == noscript;
     }
 
-    // "</br>" and "</p>" in SVG or MathML end it in browsers, where gumbo
-    // puts the BR or P inside; what the foreign elements hold differs from
-    // there on.
-    void checkForeignParent()
+    // The list stops at `index`, or at its outermost open ancestor but HTML and
+    // BODY, whose code may end elsewhere in a browser. (HTML's and BODY's code
+    // holds all that follows them in either tree.)
+    void stopWithin(int index)
     {
-        int outermost = -1;
-        for (std::size_t at = m_frames.size(); at-- > 1;) {
-            if (m_frames[at].node->v.element.tag_namespace == GUMBO_NAMESPACE_HTML)
+        for (std::size_t at = 1; at < m_frames.size(); ++at) {
+            const Frame &frame = m_frames[at];
+            const GumboElement &element = frame.node->v.element;
+            const bool root = element.tag_namespace == GUMBO_NAMESPACE_HTML &&
+                              (element.tag == GUMBO_TAG_HTML || element.tag == GUMBO_TAG_BODY);
+            if (frame.element >= 0 && !root) {
+                index = std::min(index, frame.element);
                 break;
-            outermost = m_frames[at].element;
+            }
         }
-        if (outermost >= 0)
-            stopAt(outermost);
-    }
-
-    void stopAt(int index) { m_limit = std::min(m_limit, std::size_t(index)); }
-
-    const QByteArray &lowered(QByteArrayView name)
-    {
-        m_lowered.resize(name.size());
-        for (qsizetype i = 0; i < name.size(); ++i)
-            m_lowered[i] = lower(name[i]);
-        return m_lowered;
+        m_limit = std::min(m_limit, std::size_t(index));
     }
 
     const char *m_bytes;
@@ -615,8 +635,6 @@ private:
     std::vector<Frame> m_frames;
     Tree m_tree;
     Names m_names;
-    QHash<QByteArray, std::vector<int>> m_openUnknown; // open elements of unknown tags, by name
-    QByteArray m_lowered;
     std::size_t m_limit = std::size_t(-1);
 };
 
@@ -693,14 +711,16 @@ GumboInput gumboInput(const QByteArray &bytes, const std::vector<Noscript> &raw)
 
 std::vector<ElementSpan> pageElements(QStringView text)
 {
+    if (text.size() > kLargestPage) // its UTF-8 takes no fewer bytes
+        return {};
     const Utf8Text utf8(text);
     const QByteArray &bytes = utf8.bytes();
     if (bytes.size() > kLargestPage)
         return {};
     const std::size_t budget =
         std::min(kMemoryMost, kMemoryBase + kMemoryPerByte * std::size_t(bytes.size()));
-    const auto deadline = std::chrono::steady_clock::now() + kTimeBase +
-                          kTimePerMegabyte * (bytes.size() >> 20);
+    const auto deadline =
+        std::chrono::steady_clock::now() + kTimeBase + kTimePerMegabyte * (bytes.size() >> 20);
 
     // The NOSCRIPTs whose text gumbo is given blanked out.
     std::vector<Noscript> raw;
@@ -766,8 +786,7 @@ qsizetype firstDifference(QStringView before, QStringView after)
     const qsizetype shorter = std::min(before.size(), after.size());
     const auto differ = std::mismatch(before.begin(), before.begin() + shorter, after.begin());
     qsizetype at = differ.first - before.begin();
-    if (at > 0 && before[at - 1].isHighSurrogate() &&
-        (at < before.size() || at < after.size()))
+    if (at > 0 && before[at - 1].isHighSurrogate() && (at < before.size() || at < after.size()))
         --at;
     return at;
 }

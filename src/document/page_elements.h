@@ -12,7 +12,7 @@ namespace tarnwell {
 // One element of a page as an HTML5 parser builds the tree, in document order.
 struct ElementSpan
 {
-    QString tag;          // the DOM's localName: "p", "img", "font"; an unknown tag lower-cased as written
+    QString tag; // the DOM's localName: "p", "img", "font"; an unknown tag lower-cased as written
     int parent = -1;      // index of its parent element, -1 for the root
     qsizetype start = -1; // where its start tag begins in the text; -1 when the parser made it up
                           // (implied html/head/body/tbody, an element the parser cloned)

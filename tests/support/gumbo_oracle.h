@@ -1,8 +1,8 @@
 #pragma once
 
-// The addresses an HTML5 parser that shares no code with Tarnwell (gumbo)
-// finds in a page, set against what Tarnwell's page reader finds. Used by the
-// page check's tests and its fuzz target only; the program never links gumbo.
+// The addresses an HTML5 parser that shares no code with Tarnwell's page reader
+// (gumbo) finds in a page, set against what that reader finds. Used by the
+// page check's tests and its fuzz target only; the page reader uses no gumbo.
 
 #include "document/page_references.h"
 
