@@ -73,7 +73,9 @@ BrowserScreen::BrowserScreen(const QUrl &startingAddress, QWidget *parent)
     const QString folder = startingAddress.isLocalFile()
                                ? QFileInfo(startingAddress.toLocalFile()).absolutePath()
                                : QString();
-    m_profile = guardedProfile(new PageGuard(folder), this);
+    auto *files = new PageScheme;
+    files->setFolder(folder);
+    m_profile = guardedProfile(new PageGuard(folder), files, this);
 
     m_toolBar = new QToolBar(this);
     m_toolBar->setObjectName(QStringLiteral("tbToolBar"));
@@ -216,7 +218,7 @@ void BrowserScreen::makeToolBar()
         if (!m_viewer->url().isEmpty()) {
             expectLoad();
             // The page and its pictures as they are now, not as first shown.
-            if (m_viewer->url() == m_startingAddress)
+            if (m_viewer->url() == PageScheme::fromFile(m_startingAddress))
                 emit startingPageWanted();
             m_viewer->page()->triggerAction(QWebEnginePage::ReloadAndBypassCache);
         }
@@ -256,7 +258,7 @@ void BrowserScreen::navigate(const QUrl &address)
     if (!address.isValid() || address.isEmpty())
         return;
     expectLoad();
-    m_viewer->setUrl(address);
+    m_viewer->setUrl(PageScheme::fromFile(address));
 }
 
 // The viewer reports a load only a moment after it is asked for one; the

@@ -161,9 +161,8 @@ LiveViewWidget::LiveViewWidget(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("LivePagePane"));
     m_guard = new PageGuard(QString());
-    m_profile = guardedProfile(m_guard, this);
-    m_scheme = new PageScheme(m_profile);
-    m_profile->installUrlSchemeHandler(PageScheme::kName, m_scheme);
+    m_scheme = new PageScheme;
+    m_profile = guardedProfile(m_guard, m_scheme, this);
     m_page = new LivePageContent(m_profile, this);
     m_page->onClick = [this](int element, const QString &tag) {
         if (clicked)

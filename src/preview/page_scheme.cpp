@@ -20,22 +20,50 @@ void PageScheme::registerScheme()
         return;
     registered = true;
     QWebEngineUrlScheme scheme(kName);
-    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
-    // Like a local file: no page from the web may load it, and it may show
-    // the files of its folder. Not CORS-enabled: no script reads it.
-    scheme.setFlags(QWebEngineUrlScheme::LocalScheme | QWebEngineUrlScheme::LocalAccessAllowed);
+    // The host names the place: the page's own, or one of a frame's.
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+    // Not a local scheme, which local pages may all read from one another:
+    // each page is a place of its own. It may ask for local files, which the
+    // guard sends here. Not CORS-enabled: no script reads it.
+    scheme.setFlags(QWebEngineUrlScheme::LocalAccessAllowed);
     QWebEngineUrlScheme::registerScheme(scheme);
 }
 
 PageScheme::PageScheme(QObject *parent) : QWebEngineUrlSchemeHandler(parent) {}
 
+bool PageScheme::isLocal(const QUrl &address)
+{
+    return address.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) == 0;
+}
+
+QUrl PageScheme::fromFile(const QUrl &address)
+{
+    if (!isLocal(address))
+        return address;
+    QUrl ours = address;
+    ours.setScheme(QString::fromLatin1(kName));
+    ours.setHost(QStringLiteral("page"));
+    return ours;
+}
+
+QUrl PageScheme::placeOfItsOwn(const QUrl &address)
+{
+    // Another host is another place to the viewer: no script of one reads the other.
+    static quint64 places = 0;
+    QUrl own = address;
+    own.setHost(QStringLiteral("frame%1").arg(++places));
+    return own;
+}
+
 void PageScheme::setPage(const QByteArray &bytes, const QString &path)
 {
     m_bytes = bytes;
-    QUrl address = QUrl::fromLocalFile(path);
-    address.setScheme(QString::fromLatin1(kName));
-    m_address = address;
-    const QString folder = QFileInfo(path).absolutePath();
+    m_address = fromFile(QUrl::fromLocalFile(path));
+    setFolder(QFileInfo(path).absolutePath());
+}
+
+void PageScheme::setFolder(const QString &folder)
+{
     if (folder != m_folder) {
         m_served.clear();
         m_folder = folder;
@@ -60,14 +88,17 @@ bool PageScheme::filesChanged() const
 
 void PageScheme::requestStarted(QWebEngineUrlRequestJob *job)
 {
+    // Whatever the place, the path is the file's.
     QUrl address = job->requestUrl().adjusted(QUrl::RemoveQuery | QUrl::RemoveFragment);
-    if (address == m_address) {
+    address.setHost(QStringLiteral("page"));
+    if (!m_address.isEmpty() && address == m_address) {
         auto *page = new QBuffer(job);
         page->setData(m_bytes);
         job->reply(QByteArrayLiteral("text/html"), page);
         return;
     }
     address.setScheme(QStringLiteral("file"));
+    address.setHost(QString());
     const QString asked = address.toLocalFile();
     if (m_guard.allows(address.adjusted(QUrl::RemoveFilename)))
         m_served.insert(asked, stampOf(asked)); // a file that comes later shows then

@@ -10,11 +10,13 @@
 
 namespace tarnwell {
 
-// Serves the live page from memory, and the files of its folder beside it,
-// so that showing the page as it is typed writes nothing into the user's
-// folder. Addresses are the page's own path under a scheme of ours: the
-// page's relative addresses lead where they lead from its file. Files load
-// as the guard lets them, and nothing else does.
+// Serves the files of the page's folder, and the live page from memory, so
+// that showing the page as it is typed writes nothing into the user's folder.
+// Addresses are the files' own paths under a scheme of ours: the page's
+// relative addresses lead where they lead from its file. Files load as the
+// guard lets them, and nothing else does. Every page so shown is a place of
+// its own to the viewer, so that no script of one reads another, as it could
+// with local files.
 class PageScheme final : public QWebEngineUrlSchemeHandler
 {
 public:
@@ -24,7 +26,16 @@ public:
 
     explicit PageScheme(QObject *parent = nullptr);
 
-    // The page's bytes as its file would hold them, and that file's path.
+    // A local file's address as this scheme gives it; other addresses as they are.
+    static QUrl fromFile(const QUrl &address);
+    static bool isLocal(const QUrl &address);
+    // The same file as a place of its own, for a frame within a page.
+    static QUrl placeOfItsOwn(const QUrl &address);
+
+    // The folder whose files are served.
+    void setFolder(const QString &folder);
+    // The page's bytes as its file would hold them, and that file's path,
+    // in place of that file; its folder's files are served.
     void setPage(const QByteArray &bytes, const QString &path);
     QUrl pageAddress() const { return m_address; }
 

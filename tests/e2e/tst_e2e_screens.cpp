@@ -255,17 +255,28 @@ void TestScreens::previewAndBrowse()
              edited.toLatin1().replace("\n", "\r\n") + "\r\n");
 }
 
-// The page laid out as wide as a phone shows it, and back as wide as the window.
+// The page laid out as a phone lays it out, and back as wide as the window:
+// without a viewport line 980 pixels wide and shrunk to the phone's 390, with
+// one at the phone's width. The choice stays for the next PREVIEW.
 void TestScreens::asOnAPhone()
 {
     QTemporaryDir session;
     Program app;
     app.vars = {{"S", session.path()}};
+    const QString width = QStringLiteral(
+        "<SCRIPT>onload=onresize=function(){var w=document.documentElement.clientWidth,"
+        "s=visualViewport.scale;document.title=w==980&&s.toFixed(2)=='0.40'?'shrunk':"
+        "w==390&&s==1?'phone':w>700&&s==1?'window':w+' at '+s}</SCRIPT>");
     E2E_RUN(app, kToSelection +
-                     steps("type Form4/Text1 <SCRIPT>onload=onresize=function(){document.title="
-                           "innerWidth==390?'phone':innerWidth>700?'window':innerWidth}</SCRIPT>; "
-                           "click Form4/Command3; title Form27 window; click Form27/PhoneWidth; "
-                           "title Form27 phone; click Form27/PhoneWidth; title Form27 window"));
+                     steps("type Form4/Text1 " + width +
+                           "; click Form4/Command3; title Form27 window; "
+                           "click Form27/PhoneWidth; title Form27 shrunk; "
+                           "click Form27/PhoneWidth; title Form27 window; "
+                           "click Form27/PhoneWidth; type Form4/Text1 <META name=\"viewport\" "
+                           "content=\"width=device-width\">" +
+                           width +
+                           "; click Form4/Command3; checked Form27/PhoneWidth; "
+                           "title Form27 phone"));
 }
 
 // A program whose preview module cannot be loaded says so.
@@ -303,6 +314,7 @@ void TestScreens::scriptsReadNothingOutside_data()
     // Scripts read no local file, not even one of their own folder.
     QTest::newRow("request inside") << byRequest("inside.txt") << "nothing";
     QTest::newRow("frame") << byFrame(outsideText) << "nothing";
+    QTest::newRow("frame inside") << byFrame("inside.txt") << "nothing";
     QTest::newRow("frame through a link") << byFrame("link.txt") << "nothing";
     QTest::newRow("picture") << byPicture(outsidePicture) << "nothing";
     QTest::newRow("picture up") << byPicture("../secret.png") << "nothing";
@@ -318,8 +330,9 @@ void TestScreens::scriptsReadNothingOutside_data()
     QTest::newRow("swap") << bySwap("pics/in.png", "pics/over.png") << "read 5x5";
 }
 
-// A page from elsewhere previewed: its script gets nothing of a file outside
-// the session folder, whichever way it asks; the folder's pictures show.
+// A page from elsewhere previewed and shown live: its script gets nothing of a
+// file outside the session folder, whichever way it asks; the folder's
+// pictures show.
 void TestScreens::scriptsReadNothingOutside()
 {
     QFETCH(QString, page);
@@ -339,11 +352,13 @@ void TestScreens::scriptsReadNothingOutside()
     QVERIFY(makePipe(session + "/pipe.png"));
     Program app;
     app.vars = {{"S", session}, {"P", place.path()}};
+    // The live page beside the code is kept to the same.
     E2E_RUN(app,
             kToSelection + QStringList{"type Form4/Text1 <HTML><HEAD><TITLE>waiting</TITLE></HEAD>"
                                        "<BODY>" +
                                            page,
-                                       "click Form4/Command3", "title Form27 " + caption});
+                                       "click Form4/Command3", "title Form27 " + caption,
+                                       "page Form4/LivePage document.title === '" + caption + "'"});
 }
 
 void TestScreens::previewFileIsNeverFollowed_data()

@@ -6,6 +6,8 @@
 //                                            layout, text size, axe-core, MouseOver
 //   node check_pages.mjs screenshots FOLDER OUT   the worked example with the
 //                                            photo on a phone, classic and modern
+//   node check_pages.mjs phone FOLDER SCRIPT PAGE...   the value of SCRIPT in
+//                                            each page on a phone, as JSON
 // The classic pages are measured beside the modern ones and never fail a check.
 // A missing tool skips (exit 77) unless TARNWELL_WEB_CHECKS=required.
 
@@ -309,15 +311,37 @@ async function takeScreenshots(folder, out) {
     }
 }
 
-const [mode, folderArgument, outArgument] = process.argv.slice(2);
-if (!folderArgument || !['vnu', 'chromium', 'screenshots'].includes(mode) ||
-    (mode === 'screenshots') !== Boolean(outArgument)) {
+// What a script finds in each page on a phone: what Tarnwell's own phone
+// view is measured against.
+async function measureOnPhone(folder, script, pages) {
+    const chromium = await launchChromium();
+    const found = {};
+    try {
+        for (const page of pages) {
+            const { tab } = await openAsPhone(chromium.browser, folder, page);
+            found[page] = await tab.evaluate(script);
+            await tab.close();
+        }
+    } finally {
+        await chromium.close();
+    }
+    console.log(JSON.stringify(found));
+}
+
+const [mode, folderArgument, outArgument, ...more] = process.argv.slice(2);
+if (!folderArgument || !['vnu', 'chromium', 'screenshots', 'phone'].includes(mode) ||
+    (mode === 'screenshots' || mode === 'phone') !== Boolean(outArgument)) {
     console.error('usage: node check_pages.mjs vnu|chromium FOLDER\n' +
-        '       node check_pages.mjs screenshots FOLDER OUT');
+        '       node check_pages.mjs screenshots FOLDER OUT\n' +
+        '       node check_pages.mjs phone FOLDER SCRIPT PAGE...');
     process.exit(2);
 }
-const checks = { vnu: checkWithVnu, chromium: checkInChromium, screenshots: takeScreenshots };
-await checks[mode](resolve(folderArgument), outArgument && resolve(outArgument));
+if (mode === 'phone')
+    await measureOnPhone(resolve(folderArgument), outArgument, more);
+else {
+    const checks = { vnu: checkWithVnu, chromium: checkInChromium, screenshots: takeScreenshots };
+    await checks[mode](resolve(folderArgument), outArgument && resolve(outArgument));
+}
 for (const why of failures)
     console.error(`FAIL: ${why}`);
 process.exit(failures.length ? 1 : 0);
