@@ -46,6 +46,8 @@ step "Publish"
 "$bin/tarnwell_bench_publish" >>"$out"
 step "PREVIEW"
 "$bin/tarnwell_bench_page" preview-series "$work/preview" 5 >>"$out"
+step "live page"
+"$bin/tarnwell_bench_page" live "$work/live" >>"$out"
 
 exec 2>&3
 echo "| Figure | Median | Reference | Reference median | Ratio | Target | Met |"

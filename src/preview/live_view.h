@@ -35,6 +35,8 @@ public:
 
     // A version of the page replaces the one before.
     std::function<void(int serial)> shown;
+    // A version has loaded, pictures and all.
+    std::function<void(int serial)> loaded;
     // The user clicked the element at that index in document order, whose
     // tag (its local name) is given, in the version last told as shown.
     std::function<void(int element, const QString &tag)> clicked;

@@ -225,7 +225,7 @@ LiveViewWidget::LiveViewWidget(QWidget *parent) : QWidget(parent)
         m_stopped->hide();
         placeView();
     });
-    connect(m_view, &QWebEngineView::loadFinished, this, &LiveViewWidget::loaded);
+    connect(m_view, &QWebEngineView::loadFinished, this, &LiveViewWidget::pageLoaded);
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this, [this] {
         QTimer::singleShot(kReloadAfterEndMs, this, [this] {
             m_page->triggerAction(QWebEnginePage::Reload);
@@ -265,13 +265,15 @@ void LiveViewWidget::showPage(const QByteArray &bytes, const QString &path, int 
     m_heartbeat.start();
 }
 
-void LiveViewWidget::loaded()
+void LiveViewWidget::pageLoaded()
 {
     m_loading = false;
     if (m_outlined >= 0)
         runInPage(QStringLiteral("tarnwellOutline(%1)").arg(m_outlined));
     if (m_toReveal >= 0)
         reveal(std::exchange(m_toReveal, -1));
+    if (loaded)
+        loaded(m_asked);
 }
 
 void LiveViewWidget::showNotice(const QString &text)

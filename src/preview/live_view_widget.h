@@ -36,7 +36,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void loaded();
+    void pageLoaded();
     void beat();
     void answered();
     void placeView();

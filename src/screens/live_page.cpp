@@ -150,6 +150,7 @@ LivePage::LivePage(Session &session, QPlainTextEdit *code, QWidget *parent)
         m_widget->setParent(parent);
         m_view->shown = [this](int serial) { shown(serial); };
         m_view->clicked = [this](int element, const QString &tag) { clicked(element, tag); };
+        m_view->loaded = [this](int serial) { emit loaded(serial); };
     } else {
         auto *label = new QLabel(QStringLiteral("Your page cannot be shown here: ") + whyNot,
                                  parent);

@@ -36,6 +36,10 @@ public:
     void setOn(bool on);
     void setPhone(bool phone);
 
+signals:
+    // The page as it was when that version was taken has loaded in the view.
+    void loaded(int version);
+
 private:
     class Worker;
     struct Parsed;

@@ -291,11 +291,12 @@ QString evaluate(QWidget *view, const QString &script, QVariant *value)
 // page NAME SCRIPT: holds once the script's value is true.
 // evaluate NAME SCRIPT: the script's value, as text.
 // clickpage NAME SCRIPT: a click at the centre of the element the script
-// gives, brought into view first, as the user's mouse would.
+// gives, brought into view first, as the user's mouse would; hoverpage NAME
+// SCRIPT: the mouse moved there.
 QString inPage(const QString &verb, QWidget *view, const QString &script)
 {
     QString wrapped = verb == "page" ? "(" + script + ") === true" : "String(" + script + ")";
-    if (verb == "clickpage")
+    if (verb == "clickpage" || verb == "hoverpage")
         wrapped = "(function () { var e = (" + script + "); if (!e) return ''; "
                   "e.scrollIntoView({block: 'center', inline: 'center'}); "
                   "var r = e.getBoundingClientRect(), v = window.visualViewport; "
@@ -315,6 +316,8 @@ QString inPage(const QString &verb, QWidget *view, const QString &script)
     // The pixel the centre lies in: even a line two pixels high is hit.
     const QPoint point(int(std::floor(at[0].toDouble())), int(std::floor(at[1].toDouble())));
     QWidget *surface = view->focusProxy() ? view->focusProxy() : view;
+    if (verb == "hoverpage")
+        return later(surface, [point](QWidget *target) { QTest::mouseMove(target, point); });
     return later(surface, [point](QWidget *target) { QTest::mouseClick(target, Qt::LeftButton, {}, point); });
 }
 
@@ -435,7 +438,7 @@ QString perform(const QString &line)
                      : "ok";
     }
     QWidget *widget = resolve(name);
-    if (verb == "page" || verb == "evaluate" || verb == "clickpage")
+    if (verb == "page" || verb == "evaluate" || verb == "clickpage" || verb == "hoverpage")
         return widget ? inPage(verb, widget, rest) : wait("it does not exist");
     if (verb == "clicktext")
         return widget ? clickText(widget, rest) : wait("it does not exist");

@@ -42,6 +42,7 @@ namespace tarnwell::e2e {
 //   grab NAME PATH          a picture of NAME's window saved as PNG
 //   page NAME SCRIPT        the web view NAME's page: the script's value is true
 //   clickpage NAME SCRIPT   a click at the centre of the element the script gives
+//   hoverpage NAME SCRIPT   the mouse moved to the centre of that element
 //   clicktext NAME POSITION a click in the text field just before that character
 //   selection NAME TEXT     the text field's selected text is TEXT (line breaks CR LF)
 //   no-dialog               no dialog is open

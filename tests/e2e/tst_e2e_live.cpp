@@ -50,6 +50,7 @@ private slots:
     void clickAndCursor();
     void scriptsOpenNothing();
     void pictureReplaced();
+    void placeKeptAndChangesShown();
 
 private:
     std::map<QString, std::unique_ptr<Program>> m_pages; // loaded once for many rows
@@ -193,6 +194,41 @@ void TestLive::pictureReplaced()
     QVERIFY(writePicture(session.filePath("photo.png"), 120, 80, Qt::green));
     E2E_RUN(app, {live(width + "120"), "click Form4/Command3",
                   "page Form27/brwWebBrowser " + width + "120"});
+}
+
+// The live page stays where the user scrolled it when a change shows within
+// view, and brings a change out of view into view; a MouseOver picture
+// changes under the mouse in it.
+void TestLive::placeKeptAndChangesShown()
+{
+    QTemporaryDir session;
+    QString page = QStringLiteral("<HTML><BODY>\n");
+    for (int i = 1; i <= 120; ++i)
+        page += QStringLiteral("<P>Paragraph %1</P>\n").arg(i);
+    page += QStringLiteral("<A HREF=\"#\" ONMOUSEOVER=\"pic.src='over.png'\" "
+                           "ONMOUSEOUT=\"pic.src='out.png'\"><IMG SRC=\"out.png\" NAME=\"pic\" "
+                           "WIDTH=\"40\" HEIGHT=\"40\"></A>\n");
+    QVERIFY(writeBytes(session.filePath("page.html"), page.toLatin1()));
+    Program app;
+    app.vars = {{"S", session.path()}, {"F", session.filePath("page.html")}};
+    // The user scrolls to the middle, then changes a paragraph there.
+    E2E_RUN(app, steps(kLoad + "; " + kUseFolder) +
+                     QStringList{live("document.querySelectorAll('p').length === 120"),
+                                 live("(document.querySelectorAll('p')[59].scrollIntoView(), "
+                                      "scrollY > 0)")});
+    const int scrolled = app.evaluate("Form4/LivePage", "scrollY").toInt();
+    const int inView = int(app.text("Form4/Text1").indexOf("Paragraph 60<")) + 12;
+    E2E_RUN(app, {"clicktext Form4/Text1 " + QString::number(inView), "keys !",
+                  bodyHas("Paragraph 60!"), live("scrollY === " + QString::number(scrolled))});
+    // A change far above: brought into view.
+    const int above = int(app.text("Form4/Text1").indexOf("Paragraph 2<")) + 11;
+    E2E_RUN(app, {"clicktext Form4/Text1 " + QString::number(above), "keys ?",
+                  bodyHas("Paragraph 2?"),
+                  live("(function () { var r = document.querySelectorAll('p')[1]"
+                       ".getBoundingClientRect(); return r.top >= 0 && r.bottom <= innerHeight; "
+                       "})()")});
+    E2E_RUN(app, {"hoverpage Form4/LivePage document.images[0]",
+                  live("document.images[0].src.endsWith('over.png')")});
 }
 
 QTEST_GUILESS_MAIN(TestLive)
