@@ -27,13 +27,6 @@ constexpr int kPauseMs = 50;
 // longer to draw them than the user takes to type.
 constexpr qsizetype kLongestShown = 20 * 1024 * 1024;
 
-struct Job
-{
-    int serial = 0;
-    QList<QString> pieces;
-    PageEncoding encoding = PageEncoding::Windows1252;
-};
-
 // The element to bring into view for a change at that position: the
 // innermost one that holds it, else the first one after it.
 int changedElement(const std::vector<ElementSpan> &elements, qsizetype at)
@@ -50,6 +43,13 @@ int changedElement(const std::vector<ElementSpan> &elements, qsizetype at)
 
 } // namespace
 
+struct LivePage::Job
+{
+    int serial = -1;
+    QList<QString> pieces;
+    PageEncoding encoding = PageEncoding::Windows1252;
+};
+
 struct LivePage::Parsed
 {
     int serial = 0;
@@ -57,8 +57,11 @@ struct LivePage::Parsed
     int changed = -1; // the element that changed since the version before
 };
 
-// Makes the page's bytes and reads where its elements stand, on a thread of
-// its own; only the newest version waiting is worked on.
+// Makes the page's bytes, and reads where its elements stand once the view
+// has shown it (reading a long page while the viewer lays it out would slow
+// both), on a thread of its own. Only the newest version waiting of each job
+// is worked on, the bytes first. Old readings are freed here too: a long
+// page's are many small pieces of memory.
 class LivePage::Worker final
 {
 public:
@@ -77,71 +80,91 @@ public:
     Worker(const Worker &) = delete;
     Worker &operator=(const Worker &) = delete;
 
-    void post(Job job)
+    void make(Job job) { post(m_make, std::move(job)); }
+    void read(Job job) { post(m_read, std::move(job)); }
+
+    void dispose(std::shared_ptr<const Parsed> parsed)
     {
         {
             const std::lock_guard<std::mutex> guard(m_mutex);
-            m_job = std::move(job);
+            m_done.push_back(std::move(parsed));
         }
         m_ready.notify_one();
     }
 
 private:
-    bool newerWaiting()
+    void post(std::optional<Job> &slot, Job job)
     {
-        const std::lock_guard<std::mutex> guard(m_mutex);
-        return m_job.has_value();
+        {
+            const std::lock_guard<std::mutex> guard(m_mutex);
+            slot = std::move(job);
+        }
+        m_ready.notify_one();
     }
 
     void run()
     {
         for (;;) {
-            Job job;
+            std::optional<Job> make, read;
+            std::vector<std::shared_ptr<const Parsed>> done;
             {
                 std::unique_lock<std::mutex> lock(m_mutex);
-                m_ready.wait(lock, [this] { return m_stop || m_job; });
+                m_ready.wait(lock, [this] { return m_stop || m_make || m_read || !m_done.empty(); });
                 if (m_stop)
                     return;
-                job = std::move(*m_job);
-                m_job.reset();
+                done.swap(m_done);
+                if (m_make)
+                    make.swap(m_make);
+                else
+                    read.swap(m_read);
             }
-            const QString text = joinedText(job.pieces);
-            job.pieces.clear();
-            QMetaObject::invokeMethod(
-                &m_owner,
-                [owner = &m_owner, serial = job.serial,
-                 bytes = previewBytes(withLineEnds(text), job.encoding)] {
-                    owner->made(serial, bytes);
-                },
-                Qt::QueuedConnection);
-            // A newer version is worth more than where this one's elements stand.
-            if (newerWaiting())
-                continue;
-            auto result = std::make_shared<Parsed>();
-            result->serial = job.serial;
-            result->elements = pageElements(text);
-            result->changed = changedElement(result->elements, firstDifference(m_before, text));
-            m_before = text;
-            QMetaObject::invokeMethod(
-                &m_owner,
-                [owner = &m_owner, result = std::shared_ptr<const Parsed>(std::move(result))] {
-                    owner->parsed(result);
-                },
-                Qt::QueuedConnection);
+            done.clear();
+            if (make)
+                makeBytes(*make);
+            else if (read)
+                readElements(*read);
         }
+    }
+
+    void makeBytes(const Job &job)
+    {
+        QByteArray bytes = previewBytes(withLineEnds(joinedText(job.pieces)), job.encoding);
+        QMetaObject::invokeMethod(
+            &m_owner,
+            [owner = &m_owner, serial = job.serial, bytes = std::move(bytes)] {
+                owner->made(serial, bytes);
+            },
+            Qt::QueuedConnection);
+    }
+
+    void readElements(const Job &job)
+    {
+        const QString text = joinedText(job.pieces);
+        auto result = std::make_shared<Parsed>();
+        result->serial = job.serial;
+        result->elements = pageElements(text);
+        result->changed = changedElement(result->elements, firstDifference(m_before, text));
+        m_before = text;
+        QMetaObject::invokeMethod(
+            &m_owner,
+            [owner = &m_owner, result = std::shared_ptr<const Parsed>(std::move(result))] {
+                owner->parsed(result);
+            },
+            Qt::QueuedConnection);
     }
 
     LivePage &m_owner;
     std::mutex m_mutex;
     std::condition_variable m_ready;
-    std::optional<Job> m_job;
+    std::optional<Job> m_make, m_read;
+    std::vector<std::shared_ptr<const Parsed>> m_done;
     bool m_stop = false;
     QString m_before; // the text whose elements were read last
     std::thread m_thread;
 };
 
 LivePage::LivePage(Session &session, QPlainTextEdit *code, QWidget *parent)
-    : QObject(parent), m_session(session), m_code(code)
+    : QObject(parent), m_session(session), m_code(code), m_madeJob(std::make_unique<Job>())
 {
     QString whyNot;
     m_view = createLiveView(&whyNot);
@@ -150,7 +173,7 @@ LivePage::LivePage(Session &session, QPlainTextEdit *code, QWidget *parent)
         m_widget->setParent(parent);
         m_view->shown = [this](int serial) { shown(serial); };
         m_view->clicked = [this](int element, const QString &tag) { clicked(element, tag); };
-        m_view->loaded = [this](int serial) { emit loaded(serial); };
+        m_view->loaded = [this](int serial) { shownWhole(serial); };
     } else {
         auto *label = new QLabel(QStringLiteral("Your page cannot be shown here: ") + whyNot,
                                  parent);
@@ -214,14 +237,25 @@ void LivePage::update()
         m_view->showNotice(QStringLiteral("Your page shows here once its folder is chosen."));
         return;
     }
-    m_worker->post({m_serial, text.pieces(), m_session.pageEncoding()});
+    *m_madeJob = {m_serial, text.pieces(), m_session.pageEncoding()};
+    m_worker->make(*m_madeJob);
+}
+
+void LivePage::shownWhole(int serial)
+{
+    // Where the elements stand is read for the version that shows.
+    if (serial == m_madeJob->serial && !m_madeJob->pieces.isEmpty()) {
+        m_worker->read(*m_madeJob);
+        m_madeJob->pieces.clear();
+    }
+    emit loaded(serial);
 }
 
 void LivePage::made(int serial, const QByteArray &bytes)
 {
-    if (serial < m_made)
+    if (serial < m_madeLast)
         return;
-    m_made = serial;
+    m_madeLast = serial;
     m_view->showNotice(QString());
     // Where PREVIEW writes the page, so that its addresses lead to the same files.
     m_path = m_session.previewFilePath();
@@ -230,6 +264,8 @@ void LivePage::made(int serial, const QByteArray &bytes)
 
 void LivePage::parsed(const std::shared_ptr<const Parsed> &result)
 {
+    if (m_parsed)
+        m_worker->dispose(std::move(m_parsed));
     m_parsed = result;
     shown(m_shown);
     selectClicked();

@@ -42,11 +42,13 @@ signals:
 
 private:
     class Worker;
+    struct Job;
     struct Parsed;
 
     void changed();
     void update();
     void made(int serial, const QByteArray &bytes);
+    void shownWhole(int serial);
     void parsed(const std::shared_ptr<const Parsed> &result);
     void shown(int serial);
     void clicked(int element, const QString &tag);
@@ -62,7 +64,8 @@ private:
     bool m_on = false;
     int m_serial = 0;       // the page's version now
     int m_shown = -1;       // the version the view shows
-    int m_made = -1;        // the version made last
+    int m_madeLast = -1;    // the version whose bytes were made last
+    std::unique_ptr<Job> m_madeJob;
     QString m_path;         // where the page shown would be written
     std::shared_ptr<const Parsed> m_parsed;
     int m_revealed = -1;    // the version whose change was brought into view
