@@ -13,6 +13,62 @@ namespace {
 // been closed for good.
 QSet<QString> screensMade;
 
+// A screen that lives in the main window (the program marks those it takes in).
+bool isScreen(const QWidget *widget)
+{
+    return widget->property("tarnwellScreen").toBool();
+}
+
+// The screens in the main window and the windows of their own.
+QWidgetList screens()
+{
+    QWidgetList all;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        all << window;
+        const QWidgetList children = window->findChildren<QWidget *>();
+        for (QWidget *child : children) {
+            if (isScreen(child))
+                all << child;
+        }
+    }
+    return all;
+}
+
+// Whether a screen is open: shown in the main window, though perhaps under
+// another; a window of its own is open when it is visible.
+bool isOpen(const QWidget *screen)
+{
+    return isScreen(screen) ? !screen->isHidden() : screen->isVisible();
+}
+
+// Whether a control would be seen were its screen a window of its own: its
+// screen open, and the control shown on it.
+bool isShownOnItsScreen(const QWidget *widget)
+{
+    const QWidget *screen = widget;
+    while (!isScreen(screen) && !screen->isWindow())
+        screen = screen->parentWidget();
+    if (!isScreen(screen))
+        return widget->isVisible();
+    return isOpen(screen) && widget->isVisibleTo(screen);
+}
+
+// A window shown on its own but the main window, dialogs, menus, drop-down
+// lists, tooltips and the Browser screen, which is a browser.
+QString strayWindow()
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = window->windowType();
+        if (!window->isVisible() || window->objectName() == "Form13" ||
+            window->objectName() == "Form27" || qobject_cast<QDialog *>(window) ||
+            type == Qt::Popup || type == Qt::ToolTip)
+            continue;
+        return QString("%1 \"%2\" (%3)")
+            .arg(window->objectName(), window->windowTitle(), window->metaObject()->className());
+    }
+    return {};
+}
+
 // "Form4" is a screen, "Form4/Command10" one of its controls; a toolbar
 // action stands for its button, an editable drop-down list for its field.
 QWidget *resolve(const QString &path)
@@ -20,9 +76,9 @@ QWidget *resolve(const QString &path)
     const QString form = path.section('/', 0, 0);
     const QString control = path.section('/', 1);
     QWidget *screen = nullptr;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
+    for (QWidget *widget : screens()) {
         screensMade.insert(widget->objectName());
-        if (widget->objectName() == form && (!screen || widget->isVisible()))
+        if (widget->objectName() == form && (!screen || isOpen(widget)))
             screen = widget;
     }
     if (!screen || control.isEmpty())
@@ -160,8 +216,10 @@ QString check(const QString &verb, const QString &name, QWidget *widget, const Q
         return "ok"; // closed for good
     if (!widget)
         return wait("it does not exist");
+    // Hidden: closed, or not shown on its screen, whether the screen is in
+    // view or under another; shown: in view.
     if (verb == "hidden")
-        return !widget->isVisible() ? "ok" : wait("shown");
+        return !isShownOnItsScreen(widget) ? "ok" : wait("shown");
     bool holds = false;
     QString actual;
     if (verb == "shown") {
@@ -173,6 +231,32 @@ QString check(const QString &verb, const QString &name, QWidget *widget, const Q
         holds = button && button->isChecked();
     } else if (verb == "focus") {
         holds = QApplication::focusWidget() == widget;
+    } else if (verb == "fits") {
+        // At the main window's smallest, the room its screen in view gets
+        // holds the screen's smallest size.
+        const QWidget *window = widget->window();
+        if (!isScreen(widget) || !widget->isVisible())
+            return wait("it is not a screen in view");
+        const QSize room = window->minimumSize() - (window->size() - widget->size());
+        const QSize needed = widget->minimumSizeHint().expandedTo(widget->minimumSize());
+        holds = needed.boundedTo(room) == needed;
+        actual = QString("%1x%2 in %3x%4")
+                     .arg(needed.width())
+                     .arg(needed.height())
+                     .arg(room.width())
+                     .arg(room.height());
+    } else if (verb == "smallest") {
+        holds = !widget->isMaximized() && widget->size() == widget->minimumSize();
+        actual = QString("%1x%2").arg(widget->width()).arg(widget->height());
+    } else if (verb == "geometry" || verb == "maximised") {
+        const QRect normal = widget->normalGeometry();
+        actual = QString("%1%2 %3 %4 %5")
+                     .arg(widget->isMaximized() ? "maximised " : "")
+                     .arg(normal.x())
+                     .arg(normal.y())
+                     .arg(normal.width())
+                     .arg(normal.height());
+        holds = actual == (verb == "maximised" ? "maximised " : "") + expected;
     } else if (verb == "text" || verb == "title" || verb == "colour-of") {
         actual = verb == "title"  ? widget->windowTitle()
                  : verb == "text" ? textOf(widget)
@@ -186,8 +270,23 @@ QString check(const QString &verb, const QString &name, QWidget *widget, const Q
 
 QString act(const QString &verb, QWidget *widget, const QString &rest)
 {
+    // The main window's close box stands for the screen in view.
+    if (verb == "close" && isScreen(widget) && !widget->isVisible())
+        return wait("it is not in view");
     if (verb == "close")
-        return later(widget, [](QWidget *window) { window->windowHandle()->close(); });
+        return later(widget->window(), [](QWidget *window) { window->windowHandle()->close(); });
+    if (verb == "place") {
+        const QStringList numbers = rest.split(' ');
+        if (numbers.size() != 4)
+            return "fail place needs X Y WIDTH HEIGHT";
+        return later(widget, [numbers](QWidget *window) {
+            window->showNormal();
+            window->setGeometry(numbers[0].toInt(), numbers[1].toInt(), numbers[2].toInt(),
+                                numbers[3].toInt());
+        });
+    }
+    if (verb == "maximise")
+        return later(widget, [](QWidget *window) { window->showMaximized(); });
     if (!widget->isVisible() || !widget->isEnabled())
         return wait("it is hidden or disabled");
     if (QWidget *modal = QApplication::activeModalWidget(); modal && widget->window() != modal)
@@ -225,6 +324,9 @@ QString act(const QString &verb, QWidget *widget, const QString &rest)
 
 QString perform(const QString &line)
 {
+    // Tarnwell is one window: no screen shows in a window of its own.
+    if (const QString stray = strayWindow(); !stray.isEmpty())
+        return "fail a window of its own is shown: " + stray;
     const QString verb = line.section(' ', 0, 0);
     const QString name = line.section(' ', 1, 1);
     const QString rest = line.section(' ', 2);
@@ -300,7 +402,8 @@ QString perform(const QString &line)
             return wait("missing");
         return widget->window()->grab().save(rest, "PNG") ? "ok" : "fail cannot write " + rest;
     }
-    static const QStringList actions = {"click", "close", "type", "choose", "select"};
+    static const QStringList actions = {"click", "close", "type",    "choose",
+                                        "select", "place", "maximise"};
     if (!actions.contains(verb))
         return check(verb, name, widget, rest);
     return widget ? act(verb, widget, rest) : wait("it does not exist");
@@ -328,8 +431,9 @@ public:
 protected:
     bool eventFilter(QObject *object, QEvent *event) override
     {
-        if (event->type() == QEvent::Show && object->isWidgetType() &&
-            static_cast<QWidget *>(object)->isWindow())
+        const QEvent::Type type = event->type();
+        if ((type == QEvent::Show || type == QEvent::ShowToParent) && object->isWidgetType() &&
+            (static_cast<QWidget *>(object)->isWindow() || isScreen(static_cast<QWidget *>(object))))
             screensMade.insert(object->objectName());
         return false;
     }
