@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include <QAbstractScrollArea>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -160,6 +161,8 @@ void MainWindow::showCurrent()
 {
     QWidget *screen = currentScreen();
     QWidget *slot = screen ? screen->parentWidget() : m_empty;
+    if (screen)
+        fitIntoSlot(screen);
     if (m_slots->currentWidget() != slot)
         m_slots->setCurrentWidget(slot);
     showTitle();
@@ -183,6 +186,21 @@ void MainWindow::showCurrent()
             return;
         }
     }
+}
+
+void MainWindow::fitIntoSlot(QWidget *screen)
+{
+    // A screen with a page, a text or a list to show grows with the window;
+    // one of buttons and words keeps its own size in the middle of it
+    // instead of spreading them over the window.
+    const QList<QAbstractScrollArea *> areas = screen->findChildren<QAbstractScrollArea *>();
+    const bool grows = std::any_of(areas.cbegin(), areas.cend(), [screen](const QWidget *area) {
+        return area->isVisibleTo(screen) &&
+               (area->sizePolicy().verticalPolicy() & QSizePolicy::ExpandFlag) &&
+               area->maximumHeight() == QWIDGETSIZE_MAX;
+    });
+    screen->parentWidget()->layout()->setAlignment(screen, grows ? Qt::Alignment()
+                                                                 : Qt::AlignCenter);
 }
 
 void MainWindow::showTitle()

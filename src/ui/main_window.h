@@ -43,6 +43,7 @@ private:
     void closed(QWidget *screen);
     void gone(QWidget *screen);
     void showCurrent();
+    void fitIntoSlot(QWidget *screen);
     void showTitle();
     void placeFirstTime();
 

@@ -232,19 +232,21 @@ QString check(const QString &verb, const QString &name, QWidget *widget, const Q
     } else if (verb == "focus") {
         holds = QApplication::focusWidget() == widget;
     } else if (verb == "fits") {
-        // At the main window's smallest, the room its screen in view gets
-        // holds the screen's smallest size.
+        // The main window at its smallest, and the screen in view in it not
+        // squeezed below its own smallest size.
         const QWidget *window = widget->window();
         if (!isScreen(widget) || !widget->isVisible())
             return wait("it is not a screen in view");
-        const QSize room = window->minimumSize() - (window->size() - widget->size());
         const QSize needed = widget->minimumSizeHint().expandedTo(widget->minimumSize());
-        holds = needed.boundedTo(room) == needed;
-        actual = QString("%1x%2 in %3x%4")
+        holds = window->size() == window->minimumSize() && !window->isMaximized() &&
+                widget->size().expandedTo(needed) == widget->size();
+        actual = QString("%1x%2, needs %3x%4, in a window of %5x%6")
+                     .arg(widget->width())
+                     .arg(widget->height())
                      .arg(needed.width())
                      .arg(needed.height())
-                     .arg(room.width())
-                     .arg(room.height());
+                     .arg(window->width())
+                     .arg(window->height());
     } else if (verb == "smallest") {
         holds = !widget->isMaximized() && widget->size() == widget->minimumSize();
         actual = QString("%1x%2").arg(widget->width()).arg(widget->height());

@@ -41,8 +41,8 @@ namespace tarnwell::e2e {
 //                           by " | ", rows by newlines); shown is in view,
 //                           hidden is a screen closed or a control hidden on
 //                           its screen, whether the screen is in view or not
-//   fits NAME               the screen in view would get at least its
-//                           smallest size in the main window at its smallest
+//   fits NAME               the main window is at its smallest and the
+//                           screen in view in it at least at its own smallest
 //   place Form13 X Y W H    the main window moved and sized, not maximised
 //   maximise Form13         the main window maximised
 //   geometry Form13 X Y W H the main window is not maximised and has that
