@@ -53,8 +53,11 @@ void MainWindow::placeFirstTime()
     QRect room(QPoint(0, 0), kFirstSize);
     if (const QScreen *display = QGuiApplication::primaryScreen())
         room = display->availableGeometry();
-    const QSize size = kFirstSize.boundedTo(room.size()).expandedTo(kMinimumSize);
-    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, room));
+    // Room for the window manager's frame too; move() places the frame, so
+    // the title bar stays on the display even when the window only just fits.
+    const QSize size = kFirstSize.boundedTo(room.size() * 0.9).expandedTo(kMinimumSize);
+    resize(size);
+    move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, room).topLeft());
 }
 
 void MainWindow::keepGeometry() const
