@@ -4,6 +4,7 @@
 #include "driver.h"
 #include "walks.h"
 
+#include <QDir>
 #include <QTest>
 
 using namespace tarnwell::e2e;
@@ -18,6 +19,7 @@ private slots:
     void closeBox_data();
     void closeBox();
     void geometryKept();
+    void folderListKeptAfterItsMessage();
     void everyScreenFits_data();
     void everyScreenFits();
     void twiceTheScale();
@@ -97,6 +99,24 @@ void TestWindow::geometryKept()
     }
     Program app(home.path());
     E2E_RUN(app, steps("maximised Form13 40 30 900 700; shown Form1"));
+}
+
+// The Select Directory screen starts its lists afresh when it comes into view
+// again, but its own message box leaves them where the user was.
+void TestWindow::folderListKeptAfterItsMessage()
+{
+    QTemporaryDir place;
+    QVERIFY(QDir(place.path()).mkdir(QStringLiteral("inside")));
+    Program app;
+    app.vars = {{"S", place.path()}};
+    E2E_RUN(app, steps("click Form1/Command5; folder {S}"));
+    const QString chosen = app.text(QStringLiteral("nonComdlg/Dir1"));
+    QVERIFY(chosen.contains(QStringLiteral("inside")));
+    E2E_RUN(app, steps("click nonComdlg/CmdUseFile; "
+                       "answer OK [stop] You did not type the directory name!"));
+    QCOMPARE(app.text(QStringLiteral("nonComdlg/Dir1")), chosen);
+    E2E_RUN(app, steps("click nonComdlg/CmdCancelSetFileToNull; click Form1/Command5"));
+    QVERIFY(app.text(QStringLiteral("nonComdlg/Dir1")) != chosen);
 }
 
 void TestWindow::everyScreenFits_data()
