@@ -131,13 +131,16 @@ void typeText(QWidget *field, const QString &text)
 
 void click(QWidget *widget, QPoint at = {})
 {
-    // An option answers on its round indicator and its words, not anywhere
-    // in the space the layout gives it.
-    if (auto *option = qobject_cast<QRadioButton *>(widget); option && at.isNull()) {
+    // An option or a tick box answers on its indicator and its words, not
+    // anywhere in the space the layout gives it, which a wide window widens.
+    const bool option = qobject_cast<QRadioButton *>(widget);
+    if ((option || qobject_cast<QCheckBox *>(widget)) && at.isNull()) {
         QStyleOptionButton style;
-        style.initFrom(option);
-        at = option->style()
-                 ->subElementRect(QStyle::SE_RadioButtonIndicator, &style, option)
+        style.initFrom(widget);
+        at = widget->style()
+                 ->subElementRect(option ? QStyle::SE_RadioButtonIndicator
+                                         : QStyle::SE_CheckBoxIndicator,
+                                  &style, widget)
                  .center();
     }
     QTest::mouseClick(widget, Qt::LeftButton, {}, at);
