@@ -7,9 +7,9 @@
 // certificate they do not vouch for is shown to the user by its fingerprint,
 // and once accepted it alone is let through, with libcurl's own public-key pin
 // besides.
+#include "connections.h"
 #include "document/files.h"
 #include "ftp_text.h"
-#include "connections.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "document/files.h"
 #include "connections.h"
+#include "document/files.h"
 
 #include <QDir>
 #include <QFile>

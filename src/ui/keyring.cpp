@@ -17,7 +17,7 @@ namespace {
 const KeyringCalls *keyringCalls(QString *whyNot)
 {
     static QString reason;
-    static const KeyringCalls *calls = [] () -> const KeyringCalls * {
+    static const KeyringCalls *calls = []() -> const KeyringCalls * {
         const QDir programDir(QCoreApplication::applicationDirPath());
         const QString name = QStringLiteral(TARNWELL_CONNECTIONS_MODULE);
         const QStringList candidates = {

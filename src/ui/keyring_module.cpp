@@ -41,9 +41,8 @@ void write(QObject *context, const QString &key, const QString &password,
     QObject::connect(job, &QKeychain::Job::finished, context,
                      [done = std::move(done)](QKeychain::Job *job) {
                          done(job->error() == QKeychain::NoError ? QString()
-                              : job->errorString().isEmpty()
-                                  ? QStringLiteral("no keyring answered")
-                                  : job->errorString());
+                              : job->errorString().isEmpty() ? QStringLiteral("no keyring answered")
+                                                             : job->errorString());
                      });
     job->start();
 }
@@ -51,8 +50,7 @@ void write(QObject *context, const QString &key, const QString &password,
 void remove(QObject *context, const QString &key, std::function<void()> done)
 {
     auto *job = newJob<QKeychain::DeletePasswordJob>(key, context);
-    QObject::connect(job, &QKeychain::Job::finished, context,
-                     [done = std::move(done)] { done(); });
+    QObject::connect(job, &QKeychain::Job::finished, context, [done = std::move(done)] { done(); });
     job->start();
 }
 } // namespace

@@ -5,8 +5,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
-#include <QStyle>
 #include <QStackedLayout>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -87,8 +87,8 @@ void MainWindow::adopt(QWidget *screen)
 void MainWindow::releaseScreens()
 {
     for (QObject *child : children()) {
-        const QList<QWidget *> screens = child->findChildren<QWidget *>(
-            QString(), Qt::FindDirectChildrenOnly);
+        const QList<QWidget *> screens =
+            child->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
         for (QWidget *screen : screens) {
             screen->removeEventFilter(this);
             disconnect(screen, nullptr, this, nullptr);
@@ -202,8 +202,8 @@ void MainWindow::fitIntoSlot(QWidget *screen)
                (area->sizePolicy().verticalPolicy() & QSizePolicy::ExpandFlag) &&
                area->maximumHeight() == QWIDGETSIZE_MAX;
     });
-    screen->parentWidget()->layout()->setAlignment(screen, grows ? Qt::Alignment()
-                                                                 : Qt::AlignCenter);
+    screen->parentWidget()->layout()->setAlignment(screen,
+                                                   grows ? Qt::Alignment() : Qt::AlignCenter);
 }
 
 void MainWindow::showTitle()

@@ -48,8 +48,8 @@ private:
     void placeFirstTime();
 
     QStackedLayout *m_slots = nullptr;
-    QWidget *m_empty = nullptr;        // in view while no screen is open
-    std::vector<QWidget *> m_open;     // the open screens, the one in view last
+    QWidget *m_empty = nullptr;    // in view while no screen is open
+    std::vector<QWidget *> m_open; // the open screens, the one in view last
 };
 
 } // namespace tarnwell

@@ -437,8 +437,10 @@ protected:
     bool eventFilter(QObject *object, QEvent *event) override
     {
         const QEvent::Type type = event->type();
-        if ((type == QEvent::Show || type == QEvent::ShowToParent) && object->isWidgetType() &&
-            (static_cast<QWidget *>(object)->isWindow() || isScreen(static_cast<QWidget *>(object))))
+        if ((type != QEvent::Show && type != QEvent::ShowToParent) || !object->isWidgetType())
+            return false;
+        if (const auto *widget = static_cast<QWidget *>(object);
+            widget->isWindow() || isScreen(widget))
             screensMade.insert(object->objectName());
         return false;
     }

@@ -32,15 +32,14 @@ void TestWindow::title_data()
     QTest::newRow("Start") << QStringList() << "Tarnwell";
     QTest::newRow("Start advice") << steps("click Form1/Command3; shown Form17")
                                   << "Tarnwell \u2013 Advice";
-    QTest::newRow("advice closed") << steps("click Form1/Command3; click Form17/Command1")
-                                   << "Tarnwell";
+    QTest::newRow("advice closed")
+        << steps("click Form1/Command3; click Form17/Command1") << "Tarnwell";
     QTest::newRow("Select Directory")
         << steps("click Form1/Command1; shown nonComdlg") << "Tarnwell \u2013 Select Directory";
     QTest::newRow("HEAD") << steps(kUseFolder + "; shown Form2") << "Tarnwell \u2013 HEAD";
     QTest::newRow("Selection") << kToSelection << "Tarnwell \u2013 Selection";
-    QTest::newRow("Text & Picture")
-        << kToSelection + steps("click Form4/Command7; shown Form10")
-        << "Tarnwell \u2013 Text & Picture";
+    QTest::newRow("Text & Picture") << kToSelection + steps("click Form4/Command7; shown Form10")
+                                    << "Tarnwell \u2013 Text & Picture";
 }
 
 void TestWindow::title()
@@ -146,15 +145,16 @@ void TestWindow::everyScreenFits_data()
                      "click Form4/Command6; " +
                      kSameSize + "; fits Form18; click Form18/Command7; fits Form26");
     QTest::newRow("links") << QStringList{start} + kToSelection +
-                                  steps("click Form4/Command8; fits Form16; click Form16/Command1; "
-                                        "fits Form11; click Form11/Command5; fits Form25; "
-                                        "click Form25/Command1; click Form11/Command3; fits Form12; "
-                                        "close Form12; click Form4/Command8; click Form16/Command1; "
-                                        "click Form11/Command2; fits Form19; click Form19/Option1; "
-                                        "click Form19/Command1; fits Form20; close Form20; "
-                                        "click Form4/Command8; click Form16/Command1; "
-                                        "click Form11/Command4; fits Form14; click Form14/Option1; "
-                                        "click Form14/Command1; fits Form15");
+                                  steps(
+                                      "click Form4/Command8; fits Form16; click Form16/Command1; "
+                                      "fits Form11; click Form11/Command5; fits Form25; "
+                                      "click Form25/Command1; click Form11/Command3; fits Form12; "
+                                      "close Form12; click Form4/Command8; click Form16/Command1; "
+                                      "click Form11/Command2; fits Form19; click Form19/Option1; "
+                                      "click Form19/Command1; fits Form20; close Form20; "
+                                      "click Form4/Command8; click Form16/Command1; "
+                                      "click Form11/Command4; fits Form14; click Form14/Option1; "
+                                      "click Form14/Command1; fits Form15");
     QTest::newRow("advice, Check page and Publish")
         << QStringList{start} + kToSelection +
                steps("click Form4/Command14; fits Form22; click Form22/Command2; fits Form23; "
@@ -181,7 +181,8 @@ void TestWindow::twiceTheScale()
     app.vars = {{"S", session.path()}};
     E2E_RUN(app, kToSelection + steps("fits Form4") + paragraph("Hello") + kSave +
                      steps(kExitSaved + "; exit 0"));
-    QCOMPARE(readAll(session.filePath(QStringLiteral("page.html"))), tarnwell::test::kWorkedExampleFile);
+    QCOMPARE(readAll(session.filePath(QStringLiteral("page.html"))),
+             tarnwell::test::kWorkedExampleFile);
 }
 
 QTEST_GUILESS_MAIN(TestWindow)

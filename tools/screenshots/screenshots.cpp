@@ -101,7 +101,7 @@ int main(int argc, char *argv[])
     Workspace workspace(session, answers, [] {});
     tarnwell::showStartScreens(workspace);
     wait(300);
-    bool ok = save(workspace.window(), out.filePath(QStringLiteral("start.png")));
+    bool ok = save(&workspace.window(), out.filePath(QStringLiteral("start.png")));
 
     // The worked example: a title, a heading and one paragraph.
     ok = ok && click("Form1", "Command1");
@@ -118,7 +118,8 @@ int main(int argc, char *argv[])
     control<QPlainTextEdit>("Form6", "Text1")->setPlainText(QStringLiteral("Hello"));
     ok = click("Form6", "Command1");
     wait(300);
-    ok = ok && screen("Form4") && save(workspace.window(), out.filePath(QStringLiteral("selection.png")));
+    ok = ok && screen("Form4") &&
+         save(&workspace.window(), out.filePath(QStringLiteral("selection.png")));
 
     // The preview, once the viewer has named the page.
     ok = ok && click("Form4", "Command3");
