@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks an installed Tarnwell: the program starts and stays up, and the
 # folders it looks in from its own location hold the textures and the
-# preview module. Usage: packaging/check_installed.sh [PREFIX]   (default /usr)
+# preview and connections modules. Usage: packaging/check_installed.sh [PREFIX]   (default /usr)
 set -uo pipefail
 
 prefix="${1:-/usr}"
@@ -27,6 +27,10 @@ check "the program names a module folder ($module_dir)" test -n "$module_dir"
 module="$(realpath -m "$(dirname "$program")/$module_dir")/libtarnwell_preview.so"
 check "preview module at $module" test -f "$module"
 check "the module's libraries are all found" bash -c "! ldd '$module' | grep -q 'not found'"
+# The connections module (publishing and the keyring) lies in the same folder.
+connections="$(dirname "$module")/libtarnwell_connections.so"
+check "connections module at $connections" test -f "$connections"
+check "its libraries are all found" bash -c "! ldd '$connections' | grep -q 'not found'"
 
 # No display needed; still running after 3 s means it started and waits for the user.
 log="$(mktemp)"

@@ -31,7 +31,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarnwell"));
-    // The backdrop never closes; the program ends by QUIT or Exit Program.
+    // The main window never closes; the program ends by QUIT or Exit Program.
     QApplication::setQuitOnLastWindowClosed(false);
 
     tarnwell::Session session;

@@ -7,9 +7,9 @@
 // certificate they do not vouch for is shown to the user by its fingerprint,
 // and once accepted it alone is let through, with libcurl's own public-key pin
 // besides.
+#include "connections.h"
 #include "document/files.h"
 #include "ftp_text.h"
-#include "transport.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -567,8 +567,8 @@ Problem FtpTransport::remove(const QString &path)
 
 } // namespace
 
-std::unique_ptr<Transport> makeFtpTransport(const Site &site, const Store &store,
-                                            const std::atomic_bool &cancelled)
+std::unique_ptr<Transport> openFtp(const Site &site, const Store &store,
+                                   const std::atomic_bool &cancelled)
 {
     return std::make_unique<FtpTransport>(site, store, cancelled);
 }

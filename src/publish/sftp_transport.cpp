@@ -1,5 +1,5 @@
+#include "connections.h"
 #include "document/files.h"
-#include "transport.h"
 
 #include <QDir>
 #include <QFile>
@@ -546,8 +546,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<Transport> makeSftpTransport(const Site &site, const Store &store,
-                                             const std::atomic_bool &cancelled)
+std::unique_ptr<Transport> openSftp(const Site &site, const Store &store,
+                                    const std::atomic_bool &cancelled)
 {
     return std::make_unique<SftpTransport>(site, store, cancelled);
 }

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QStyle>
 #include <QWindow>
 
@@ -280,20 +281,31 @@ void SelectDirectoryScreen::resetFolderList()
     m_drives->showDriveOf(m_folders->path());
 }
 
+void SelectDirectoryScreen::showEvent(QShowEvent *event)
+{
+    // In view again after another screen of the main window: the lists start
+    // afresh. One of our own message boxes leaves the screen in view, and a
+    // window shown again by the window manager is not another screen. Once a
+    // folder is made the lists are locked to it.
+    if (!event->spontaneous() && m_folders->isEnabled())
+        resetFolderList();
+    QWidget::showEvent(event);
+}
+
 void SelectDirectoryScreen::focusWindowChanged(QWindow *now)
 {
     QWindow *before = m_lastFocusWindow;
     m_lastFocusWindow = now;
-    // Coming back from another screen starts the lists afresh; coming back
-    // from one of our own message boxes does not. Once a folder is made the
-    // lists are locked to it.
-    if (now && now == windowHandle() && isOtherScreen(before) && m_folders->isEnabled())
+    // Coming back from a screen with a window of its own (the Browser) starts
+    // the lists afresh too.
+    if (now && now == window()->windowHandle() && isVisible() && isOtherScreen(before) &&
+        m_folders->isEnabled())
         resetFolderList();
 }
 
 bool SelectDirectoryScreen::isOtherScreen(QWindow *window) const
 {
-    if (!window || window == windowHandle())
+    if (!window || window == this->window()->windowHandle())
         return false;
     const QWidgetList topLevels = QApplication::topLevelWidgets();
     for (const QWidget *widget : topLevels) {

@@ -1,6 +1,5 @@
 #include "start_screen.h"
 
-#include "backdrop_screen.h"
 #include "document/recovery.h"
 #include "document/session.h"
 #include "load_advice_screen.h"
@@ -139,7 +138,6 @@ void StartScreen::closeEvent(QCloseEvent *event)
 
 void showStartScreens(Workspace &workspace)
 {
-    workspace.screen<BackdropScreen>()->show();
     auto *startScreen = workspace.screen<StartScreen>();
     bringToFront(startScreen);
     startScreen->focusMakeFolder();

@@ -31,8 +31,8 @@ private:
     QPushButton *m_useExisting = nullptr;
 };
 
-// Program start: the backdrop, then the Start screen with the focus on making
-// a folder.
+// Program start: the main window with the Start screen, the focus on making a
+// folder.
 void showStartScreens(Workspace &workspace);
 
 } // namespace tarnwell

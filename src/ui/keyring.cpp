@@ -1,58 +1,80 @@
 #include "keyring.h"
 
+#include "keyring_calls.h"
+
+#include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
+#include <QFile>
+#include <QLibrary>
 #include <QTimer>
-#include <qt6keychain/keychain.h>
 
 namespace tarnwell {
 
 namespace {
-const QString service = QStringLiteral("Tarnwell");
-
-template <class Job>
-Job *newJob(const QString &key, QObject *context)
+// The keyring's calls from the connections module, opened on first use, or
+// null with the reason it could not be had.
+const KeyringCalls *keyringCalls(QString *whyNot)
 {
-    auto *job = new Job(service, context);
-    job->setAutoDelete(true);
-    // Never a plain file in place of the keyring.
-    job->setInsecureFallback(false);
-    job->setKey(key);
-    return job;
+    static QString reason;
+    static const KeyringCalls *calls = []() -> const KeyringCalls * {
+        const QDir programDir(QCoreApplication::applicationDirPath());
+        const QString name = QStringLiteral(TARNWELL_CONNECTIONS_MODULE);
+        const QStringList candidates = {
+            programDir.filePath(name),
+            programDir.filePath(QStringLiteral(TARNWELL_CONNECTIONS_INSTALL_DIR "/") + name)};
+        for (const QString &path : candidates) {
+            if (!QFile::exists(path))
+                continue;
+            QLibrary library(path);
+            using Entry = const KeyringCalls *(*)();
+            if (auto entry = reinterpret_cast<Entry>(library.resolve("tarnwell_keyring")))
+                return entry();
+            reason = library.errorString();
+            return nullptr;
+        }
+        reason = QStringLiteral("the connections module %1 is missing").arg(candidates.constLast());
+        return nullptr;
+    }();
+    *whyNot = reason;
+    return calls;
 }
 } // namespace
 
 void Keyring::read(const QString &key, Found found)
 {
-    auto *job = newJob<QKeychain::ReadPasswordJob>(key, this);
-    connect(job, &QKeychain::Job::finished, this, [found = std::move(found)](QKeychain::Job *done) {
-        found(done->error() == QKeychain::NoError
-                  ? static_cast<QKeychain::ReadPasswordJob *>(done)->textData()
-                  : QString());
-    });
-    job->start();
+    QString whyNot;
+    if (const KeyringCalls *calls = keyringCalls(&whyNot)) {
+        calls->read(this, key, std::move(found));
+        return;
+    }
+    QTimer::singleShot(0, this, [found = std::move(found)] { found(QString()); });
 }
 
 void Keyring::write(const QString &key, const QString &password, Done done)
 {
-    auto *job = newJob<QKeychain::WritePasswordJob>(key, this);
-    job->setTextData(password);
     ++m_pending;
-    connect(job, &QKeychain::Job::finished, this,
-            [this, done = std::move(done)](QKeychain::Job *job) {
-                finished();
-                done(job->error() == QKeychain::NoError ? QString()
-                     : job->errorString().isEmpty()     ? QStringLiteral("no keyring answered")
-                                                        : job->errorString());
-            });
-    job->start();
+    auto then = [this, done = std::move(done)](const QString &trouble) {
+        finished();
+        done(trouble);
+    };
+    QString whyNot;
+    if (const KeyringCalls *calls = keyringCalls(&whyNot)) {
+        calls->write(this, key, password, std::move(then));
+        return;
+    }
+    QTimer::singleShot(0, this, [then = std::move(then), whyNot] { then(whyNot); });
 }
 
 void Keyring::remove(const QString &key)
 {
-    auto *job = newJob<QKeychain::DeletePasswordJob>(key, this);
     ++m_pending;
-    connect(job, &QKeychain::Job::finished, this, &Keyring::finished);
-    job->start();
+    QString whyNot;
+    if (const KeyringCalls *calls = keyringCalls(&whyNot)) {
+        calls->remove(this, key, [this] { finished(); });
+        return;
+    }
+    QTimer::singleShot(0, this, &Keyring::finished);
 }
 
 void Keyring::finished()

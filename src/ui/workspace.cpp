@@ -5,6 +5,7 @@
 #include "document/session.h"
 #include "interaction.h"
 #include "keyring.h"
+#include "main_window.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -20,7 +21,7 @@ constexpr int kKeyringWaitMs = 5000;
 
 Workspace::Workspace(Session &session, Interaction &interaction, QuitHandler quit)
     : m_session(session), m_interaction(interaction), m_quit(std::move(quit)),
-      m_keyring(std::make_unique<Keyring>())
+      m_window(std::make_unique<MainWindow>()), m_keyring(std::make_unique<Keyring>())
 {
     if (PageKeeper *keeper = m_session.pageKeeper()) {
         QObject::connect(keeper, &PageKeeper::cannotKeep, &m_context,
@@ -33,12 +34,20 @@ Workspace::Workspace(Session &session, Interaction &interaction, QuitHandler qui
 
 Workspace::~Workspace()
 {
+    // Nothing comes into view while the screens go.
+    m_window->releaseScreens();
     for (auto &[type, screen] : m_freshScreens)
         delete screen.data();
 }
 
+void Workspace::adopt(QWidget *screen)
+{
+    m_window->adopt(screen);
+}
+
 void Workspace::quit()
 {
+    m_window->keepGeometry();
     // Ending by choice: the page needs no keeping any more.
     if (PageKeeper *keeper = m_session.pageKeeper())
         keeper->forget();
@@ -81,6 +90,10 @@ void bringToFront(QWidget *screen)
 {
     tabInLayoutOrder(screen);
     screen->show();
+    if (MainWindow *window = MainWindow::of(screen)) {
+        window->bringForward(screen);
+        return;
+    }
     screen->raise();
     screen->activateWindow();
 }

@@ -11,11 +11,12 @@ namespace tarnwell {
 
 class Interaction;
 class Keyring;
+class MainWindow;
 class Session;
 
-// Owns the screens and hands them to one another. Most screens are made on
-// first use and then only hidden and shown, so they keep what the user chose;
-// a few are made afresh each time they are opened.
+// Owns the main window and the screens in it, and hands them to one another.
+// Most screens are made on first use and then only hidden and shown, so they
+// keep what the user chose; a few are made afresh each time they are opened.
 class Workspace final
 {
 public:
@@ -36,8 +37,10 @@ public:
     Screen *screen()
     {
         std::unique_ptr<QWidget> &slot = m_screens[std::type_index(typeid(Screen))];
-        if (!slot)
+        if (!slot) {
             slot = std::make_unique<Screen>(*this);
+            adopt(slot.get());
+        }
         return static_cast<Screen *>(slot.get());
     }
 
@@ -47,10 +50,15 @@ public:
     Screen *freshScreen()
     {
         QPointer<QWidget> &slot = m_freshScreens[std::type_index(typeid(Screen))];
-        if (!slot)
+        if (!slot) {
             slot = new Screen(*this);
+            adopt(slot.data());
+        }
         return static_cast<Screen *>(slot.data());
     }
+
+    // The one window that every screen shows in.
+    MainWindow &window() const { return *m_window; }
 
     void quit();
 
@@ -59,12 +67,15 @@ public:
     void whenNoDialog(std::function<void()> then);
 
 private:
+    void adopt(QWidget *screen);
     // Says that the page cannot be kept, once no other dialog is open.
     void tellKeepingTrouble();
 
     Session &m_session;
     Interaction &m_interaction;
     QuitHandler m_quit;
+    // Outlives the screens, which are its children's children.
+    std::unique_ptr<MainWindow> m_window;
     std::map<std::type_index, std::unique_ptr<QWidget>> m_screens;
     std::map<std::type_index, QPointer<QWidget>> m_freshScreens;
     QString m_keepingTrouble; // not yet told
@@ -72,7 +83,8 @@ private:
     QObject m_context;        // ends the connections and timers with this
 };
 
-// Shows a screen in front of the others and gives it the keyboard.
+// Shows a screen in front of the others and gives it the keyboard: in view in
+// the main window, and the main window in front.
 void bringToFront(QWidget *screen);
 
 } // namespace tarnwell

@@ -17,6 +17,62 @@ namespace {
 // been closed for good.
 QSet<QString> screensMade;
 
+// A screen that lives in the main window (the program marks those it takes in).
+bool isScreen(const QWidget *widget)
+{
+    return widget->property("tarnwellScreen").toBool();
+}
+
+// The screens in the main window and the windows of their own.
+QWidgetList screens()
+{
+    QWidgetList all;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        all << window;
+        const QWidgetList children = window->findChildren<QWidget *>();
+        for (QWidget *child : children) {
+            if (isScreen(child))
+                all << child;
+        }
+    }
+    return all;
+}
+
+// Whether a screen is open: shown in the main window, though perhaps under
+// another; a window of its own is open when it is visible.
+bool isOpen(const QWidget *screen)
+{
+    return isScreen(screen) ? !screen->isHidden() : screen->isVisible();
+}
+
+// Whether a control would be seen were its screen a window of its own: its
+// screen open, and the control shown on it.
+bool isShownOnItsScreen(const QWidget *widget)
+{
+    const QWidget *screen = widget;
+    while (!isScreen(screen) && !screen->isWindow())
+        screen = screen->parentWidget();
+    if (!isScreen(screen))
+        return widget->isVisible();
+    return isOpen(screen) && widget->isVisibleTo(screen);
+}
+
+// A window shown on its own but the main window, dialogs, menus, drop-down
+// lists, tooltips and the Browser screen, which is a browser.
+QString strayWindow()
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = window->windowType();
+        if (!window->isVisible() || window->objectName() == "Form13" ||
+            window->objectName() == "Form27" || qobject_cast<QDialog *>(window) ||
+            type == Qt::Popup || type == Qt::ToolTip)
+            continue;
+        return QString("%1 \"%2\" (%3)")
+            .arg(window->objectName(), window->windowTitle(), window->metaObject()->className());
+    }
+    return {};
+}
+
 // "Form4" is a screen, "Form4/Command10" one of its controls; a toolbar
 // action stands for its button, an editable drop-down list for its field.
 QWidget *resolve(const QString &path)
@@ -24,9 +80,9 @@ QWidget *resolve(const QString &path)
     const QString form = path.section('/', 0, 0);
     const QString control = path.section('/', 1);
     QWidget *screen = nullptr;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
+    for (QWidget *widget : screens()) {
         screensMade.insert(widget->objectName());
-        if (widget->objectName() == form && (!screen || widget->isVisible()))
+        if (widget->objectName() == form && (!screen || isOpen(widget)))
             screen = widget;
     }
     if (!screen || control.isEmpty())
@@ -79,13 +135,16 @@ void typeText(QWidget *field, const QString &text)
 
 void click(QWidget *widget, QPoint at = {})
 {
-    // An option answers on its round indicator and its words, not anywhere
-    // in the space the layout gives it.
-    if (auto *option = qobject_cast<QRadioButton *>(widget); option && at.isNull()) {
+    // An option or a tick box answers on its indicator and its words, not
+    // anywhere in the space the layout gives it, which a wide window widens.
+    const bool option = qobject_cast<QRadioButton *>(widget);
+    if ((option || qobject_cast<QCheckBox *>(widget)) && at.isNull()) {
         QStyleOptionButton style;
-        style.initFrom(option);
-        at = option->style()
-                 ->subElementRect(QStyle::SE_RadioButtonIndicator, &style, option)
+        style.initFrom(widget);
+        at = widget->style()
+                 ->subElementRect(option ? QStyle::SE_RadioButtonIndicator
+                                         : QStyle::SE_CheckBoxIndicator,
+                                  &style, widget)
                  .center();
     }
     QTest::mouseClick(widget, Qt::LeftButton, {}, at);
@@ -166,8 +225,10 @@ QString check(const QString &verb, const QString &name, QWidget *widget, const Q
         return "ok"; // closed for good
     if (!widget)
         return wait("it does not exist");
+    // Hidden: closed, or not shown on its screen, whether the screen is in
+    // view or under another; shown: in view.
     if (verb == "hidden")
-        return !widget->isVisible() ? "ok" : wait("shown");
+        return !isShownOnItsScreen(widget) ? "ok" : wait("shown");
     bool holds = false;
     QString actual;
     if (verb == "shown") {
@@ -179,6 +240,34 @@ QString check(const QString &verb, const QString &name, QWidget *widget, const Q
         holds = button && button->isChecked();
     } else if (verb == "focus") {
         holds = QApplication::focusWidget() == widget;
+    } else if (verb == "fits") {
+        // The main window at its smallest, and the screen in view in it not
+        // squeezed below its own smallest size.
+        const QWidget *window = widget->window();
+        if (!isScreen(widget) || !widget->isVisible())
+            return wait("it is not a screen in view");
+        const QSize needed = widget->minimumSizeHint().expandedTo(widget->minimumSize());
+        holds = window->size() == window->minimumSize() && !window->isMaximized() &&
+                widget->size().expandedTo(needed) == widget->size();
+        actual = QString("%1x%2, needs %3x%4, in a window of %5x%6")
+                     .arg(widget->width())
+                     .arg(widget->height())
+                     .arg(needed.width())
+                     .arg(needed.height())
+                     .arg(window->width())
+                     .arg(window->height());
+    } else if (verb == "smallest") {
+        holds = !widget->isMaximized() && widget->size() == widget->minimumSize();
+        actual = QString("%1x%2").arg(widget->width()).arg(widget->height());
+    } else if (verb == "geometry" || verb == "maximised") {
+        const QRect normal = widget->normalGeometry();
+        actual = QString("%1%2 %3 %4 %5")
+                     .arg(widget->isMaximized() ? "maximised " : "")
+                     .arg(normal.x())
+                     .arg(normal.y())
+                     .arg(normal.width())
+                     .arg(normal.height());
+        holds = actual == (verb == "maximised" ? "maximised " : "") + expected;
     } else if (verb == "text" || verb == "title" || verb == "colour-of" || verb == "selection") {
         actual = verb == "title"       ? widget->windowTitle()
                  : verb == "text"      ? textOf(widget)
@@ -193,8 +282,23 @@ QString check(const QString &verb, const QString &name, QWidget *widget, const Q
 
 QString act(const QString &verb, QWidget *widget, const QString &rest)
 {
+    // The main window's close box stands for the screen in view.
+    if (verb == "close" && isScreen(widget) && !widget->isVisible())
+        return wait("it is not in view");
     if (verb == "close")
-        return later(widget, [](QWidget *window) { window->windowHandle()->close(); });
+        return later(widget->window(), [](QWidget *window) { window->windowHandle()->close(); });
+    if (verb == "place") {
+        const QStringList numbers = rest.split(' ');
+        if (numbers.size() != 4)
+            return "fail place needs X Y WIDTH HEIGHT";
+        return later(widget, [numbers](QWidget *window) {
+            window->showNormal();
+            window->setGeometry(numbers[0].toInt(), numbers[1].toInt(), numbers[2].toInt(),
+                                numbers[3].toInt());
+        });
+    }
+    if (verb == "maximise")
+        return later(widget, [](QWidget *window) { window->showMaximized(); });
     if (!widget->isVisible() || !widget->isEnabled())
         return wait("it is hidden or disabled");
     if (QWidget *modal = QApplication::activeModalWidget(); modal && widget->window() != modal)
@@ -365,6 +469,9 @@ QString selectedText(QWidget *widget)
 
 QString perform(const QString &line)
 {
+    // Tarnwell is one window: no screen shows in a window of its own.
+    if (const QString stray = strayWindow(); !stray.isEmpty())
+        return "fail a window of its own is shown: " + stray;
     const QString verb = line.section(' ', 0, 0);
     const QString name = line.section(' ', 1, 1);
     const QString rest = line.section(' ', 2);
@@ -452,7 +559,8 @@ QString perform(const QString &line)
             return wait("missing");
         return widget->window()->grab().save(rest, "PNG") ? "ok" : "fail cannot write " + rest;
     }
-    static const QStringList actions = {"click", "close", "type", "choose", "select"};
+    static const QStringList actions = {"click", "close", "type",    "choose",
+                                        "select", "place", "maximise"};
     if (!actions.contains(verb))
         return check(verb, name, widget, rest);
     return widget ? act(verb, widget, rest) : wait("it does not exist");
@@ -480,8 +588,11 @@ public:
 protected:
     bool eventFilter(QObject *object, QEvent *event) override
     {
-        if (event->type() == QEvent::Show && object->isWidgetType() &&
-            static_cast<QWidget *>(object)->isWindow())
+        const QEvent::Type type = event->type();
+        if ((type != QEvent::Show && type != QEvent::ShowToParent) || !object->isWidgetType())
+            return false;
+        if (const auto *widget = static_cast<QWidget *>(object);
+            widget->isWindow() || isScreen(widget))
             screensMade.insert(object->objectName());
         return false;
     }

@@ -33,11 +33,23 @@ namespace tarnwell::e2e {
 //   dialog-folder PATH      the file dialog shows the folder PATH
 //   colour #RRGGBB          the colour dialog: choose the colour and OK
 //   cancel                  the open dialog: press Escape
-//   close NAME              the screen's close box
+//   close NAME              the close box: the main window's for the screen
+//                           in view, a window's own for the Browser screen
 //   shown NAME, hidden NAME, enabled NAME, disabled NAME, checked NAME,
 //   focus NAME, text NAME TEXT, title NAME TEXT,
 //   colour-of NAME #rrggbb  (an item view's text is its rows, cells joined
-//                           by " | ", rows by newlines)
+//                           by " | ", rows by newlines); shown is in view,
+//                           hidden is a screen closed or a control hidden on
+//                           its screen, whether the screen is in view or not
+//   fits NAME               the main window is at its smallest and the
+//                           screen in view in it at least at its own smallest
+//   place Form13 X Y W H    the main window moved and sized, not maximised
+//   maximise Form13         the main window maximised
+//   geometry Form13 X Y W H the main window is not maximised and has that
+//                           place and size
+//   maximised Form13 X Y W H  it is maximised and goes back to that place
+//                           and size when it is no longer
+//   smallest Form13         it is at its smallest size
 //   exit CODE               the program ends with status CODE
 //   grab NAME PATH          a picture of NAME's window saved as PNG
 //   page NAME SCRIPT        the web view NAME's page: the script's value is true
@@ -47,6 +59,9 @@ namespace tarnwell::e2e {
 //   selection NAME TEXT     the text field's selected text is TEXT (line breaks CR LF)
 //   no-dialog               no dialog is open
 // Every step waits until it can be done or holds, so none depends on timing.
+// Tarnwell is one main window ("Form13") holding the screens: every step
+// fails when anything else is shown as a window of its own but a dialog, a
+// menu or drop-down list, a tooltip or the Browser screen.
 // A step fails when the control it names does not exist: "hidden Form4/X"
 // needs X on Form4, and "hidden Form27" needs that screen to exist or to
 // have been shown earlier in the run (a screen closed for good is hidden; a

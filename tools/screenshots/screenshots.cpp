@@ -4,6 +4,7 @@
 #include "document/session.h"
 #include "screens/start_screen.h"
 #include "ui/interaction.h"
+#include "ui/main_window.h"
 #include "ui/workspace.h"
 
 #include <QAbstractButton>
@@ -33,11 +34,15 @@ public:
     std::optional<qint32> chooseColour(QWidget *, qint32) override { return std::nullopt; }
 };
 
+// A screen in view in the main window, or a window of its own (the Browser).
 QWidget *screen(const char *form)
 {
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == QLatin1String(form) && widget->isVisible())
-            return widget;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == QLatin1String(form) && window->isVisible())
+            return window;
+        if (auto *inside = window->findChild<QWidget *>(QLatin1String(form));
+            inside && inside->isVisible())
+            return inside;
     }
     return nullptr;
 }
@@ -96,7 +101,7 @@ int main(int argc, char *argv[])
     Workspace workspace(session, answers, [] {});
     tarnwell::showStartScreens(workspace);
     wait(300);
-    bool ok = save(screen("Form1"), out.filePath(QStringLiteral("start.png")));
+    bool ok = save(&workspace.window(), out.filePath(QStringLiteral("start.png")));
 
     // The worked example: a title, a heading and one paragraph.
     ok = ok && click("Form1", "Command1");
@@ -113,7 +118,8 @@ int main(int argc, char *argv[])
     control<QPlainTextEdit>("Form6", "Text1")->setPlainText(QStringLiteral("Hello"));
     ok = click("Form6", "Command1");
     wait(300);
-    ok = ok && save(screen("Form4"), out.filePath(QStringLiteral("selection.png")));
+    ok = ok && screen("Form4") &&
+         save(&workspace.window(), out.filePath(QStringLiteral("selection.png")));
 
     // The preview, once the viewer has named the page.
     ok = ok && click("Form4", "Command3");

@@ -1,0 +1,104 @@
+// Opens the connections module (connections.h) on the first call that needs
+// it, beside the program in the build tree and in the library folder once
+// installed.
+
+#include "connections.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLibrary>
+
+namespace tarnwell::publish {
+
+namespace {
+
+// The module's offer, or null with the reason it could not be had.
+const Connections *loadConnections(QString *whyNot)
+{
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    const QString name = QStringLiteral(TARNWELL_CONNECTIONS_MODULE);
+    const QStringList candidates = {
+        programDir.filePath(name),
+        programDir.filePath(QStringLiteral(TARNWELL_CONNECTIONS_INSTALL_DIR "/") + name)};
+    for (const QString &path : candidates) {
+        if (!QFile::exists(path))
+            continue;
+        // Stays loaded: the transports' libraries keep threads and state.
+        QLibrary library(path);
+        using Entry = const Connections *(*)();
+        if (auto entry = reinterpret_cast<Entry>(library.resolve("tarnwell_connections")))
+            return entry();
+        *whyNot = library.errorString();
+        return nullptr;
+    }
+    *whyNot = QStringLiteral("the connections module %1 is missing").arg(candidates.constLast());
+    return nullptr;
+}
+
+const Connections *connections(QString *whyNot)
+{
+    static QString reason;
+    static const Connections *loaded = loadConnections(&reason);
+    *whyNot = reason;
+    return loaded;
+}
+
+// Stands in for a transport when the module cannot be opened: every call
+// says why.
+class Unavailable final : public Transport
+{
+public:
+    explicit Unavailable(QString why) : m_why(std::move(why)) {}
+    Problem connect() override { return fault(Failure::Other, m_why); }
+    std::optional<qint64> remoteSize(const QString &, Problem *problem) override
+    {
+        *problem = connect();
+        return std::nullopt;
+    }
+    bool folderExists(const QString &, Problem *problem) override
+    {
+        *problem = connect();
+        return false;
+    }
+    Problem makeFolder(const QString &) override { return connect(); }
+    Problem upload(const QString &, const QString &, const SentSoFar &) override
+    {
+        return connect();
+    }
+    Problem replace(const QString &, const QString &) override { return connect(); }
+    Problem remove(const QString &) override { return connect(); }
+
+private:
+    QString m_why;
+};
+
+} // namespace
+
+std::unique_ptr<Transport> makeSftpTransport(const Site &site, const Store &store,
+                                             const std::atomic_bool &cancelled)
+{
+    QString whyNot;
+    const Connections *module = connections(&whyNot);
+    return module ? module->sftp(site, store, cancelled) : std::make_unique<Unavailable>(whyNot);
+}
+
+std::unique_ptr<Transport> makeFtpTransport(const Site &site, const Store &store,
+                                            const std::atomic_bool &cancelled)
+{
+    QString whyNot;
+    const Connections *module = connections(&whyNot);
+    return module ? module->ftp(site, store, cancelled) : std::make_unique<Unavailable>(whyNot);
+}
+
+Arrival checkArrival(const QUrl &address, const QByteArray &sent, QString *details)
+{
+    QString whyNot;
+    if (const Connections *module = connections(&whyNot))
+        return module->arrival(address, sent, details);
+    if (details)
+        *details = whyNot;
+    return Arrival::NotFound;
+}
+
+} // namespace tarnwell::publish

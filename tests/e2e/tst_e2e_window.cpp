@@ -1,0 +1,189 @@
+// The one main window: its title, its close box, its place kept between runs,
+// its smallest size and a walk at twice the scale.
+
+#include "driver.h"
+#include "walks.h"
+
+#include <QDir>
+#include <QTest>
+
+using namespace tarnwell::e2e;
+
+class TestWindow final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void title_data();
+    void title();
+    void closeBox_data();
+    void closeBox();
+    void geometryKept();
+    void folderListKeptAfterItsMessage();
+    void everyScreenFits_data();
+    void everyScreenFits();
+    void twiceTheScale();
+};
+
+void TestWindow::title_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("Start") << QStringList() << "Tarnwell";
+    QTest::newRow("Start advice") << steps("click Form1/Command3; shown Form17")
+                                  << "Tarnwell \u2013 Advice";
+    QTest::newRow("advice closed")
+        << steps("click Form1/Command3; click Form17/Command1") << "Tarnwell";
+    QTest::newRow("Select Directory")
+        << steps("click Form1/Command1; shown nonComdlg") << "Tarnwell \u2013 Select Directory";
+    QTest::newRow("HEAD") << steps(kUseFolder + "; shown Form2") << "Tarnwell \u2013 HEAD";
+    QTest::newRow("Selection") << kToSelection << "Tarnwell \u2013 Selection";
+    QTest::newRow("Text & Picture") << kToSelection + steps("click Form4/Command7; shown Form10")
+                                    << "Tarnwell \u2013 Text & Picture";
+}
+
+void TestWindow::title()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QString, title);
+    QTemporaryDir session;
+    Program app;
+    app.vars = {{"S", session.path()}};
+    E2E_RUN(app, steps + QStringList{"title Form13 " + title});
+}
+
+void TestWindow::closeBox_data()
+{
+    QTest::addColumn<QStringList>("steps"); // up to the close box
+    QTest::addColumn<QStringList>("then");
+    QTest::newRow("Start: QUIT") << QStringList{"close Form1"} << QStringList{"exit 0"};
+    QTest::newRow("Start advice: back")
+        << steps("click Form1/Command3; close Form17")
+        << steps("hidden Form17; shown Form1; title Form13 Tarnwell");
+    QTest::newRow("Select Directory: back to Start")
+        << steps("click Form1/Command1; close nonComdlg")
+        << steps("hidden nonComdlg; shown Form1; focus Form1/Command1");
+    QTest::newRow("Paragraph: back to Selection")
+        << kToSelection + steps("click Form4/Command4; close Form6")
+        << steps("hidden Form6; shown Form4; title Form13 Tarnwell \u2013 Selection");
+    QTest::newRow("Selection: Saved your file?")
+        << kToSelection + QStringList{"close Form4"}
+        << steps("answer No Saved your file?; shown Form4; close Form4; "
+                 "answer Yes Saved your file?; exit 0");
+}
+
+void TestWindow::closeBox()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, then);
+    QTemporaryDir session;
+    Program app;
+    app.vars = {{"S", session.path()}};
+    E2E_RUN(app, steps + then);
+}
+
+// Moved and sized, then maximised: each comes back at the next start.
+void TestWindow::geometryKept()
+{
+    QTemporaryDir home;
+    {
+        Program app(home.path());
+        E2E_RUN(app, steps("place Form13 40 30 900 700; geometry Form13 40 30 900 700; "
+                           "click Form1/Command2; exit 0"));
+    }
+    {
+        Program app(home.path());
+        E2E_RUN(app, steps("geometry Form13 40 30 900 700; maximise Form13; "
+                           "maximised Form13 40 30 900 700; close Form1; exit 0"));
+    }
+    Program app(home.path());
+    E2E_RUN(app, steps("maximised Form13 40 30 900 700; shown Form1"));
+}
+
+// The Select Directory screen starts its lists afresh when it comes into view
+// again, but its own message box leaves them where the user was.
+void TestWindow::folderListKeptAfterItsMessage()
+{
+    QTemporaryDir place;
+    QVERIFY(QDir(place.path()).mkdir(QStringLiteral("inside")));
+    Program app;
+    app.vars = {{"S", place.path()}};
+    E2E_RUN(app, steps("click Form1/Command5; folder {S}"));
+    const QString chosen = app.text(QStringLiteral("nonComdlg/Dir1"));
+    QVERIFY(chosen.contains(QStringLiteral("inside")));
+    E2E_RUN(app, steps("click nonComdlg/CmdUseFile; "
+                       "answer OK [stop] You did not type the directory name!"));
+    QCOMPARE(app.text(QStringLiteral("nonComdlg/Dir1")), chosen);
+    E2E_RUN(app, steps("click nonComdlg/CmdCancelSetFileToNull; click Form1/Command5"));
+    QVERIFY(app.text(QStringLiteral("nonComdlg/Dir1")) != chosen);
+}
+
+void TestWindow::everyScreenFits_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    // The window at its smallest first.
+    const QString start = QStringLiteral("place Form13 10 20 1 1");
+    QTest::newRow("Start") << steps(start +
+                                    "; fits Form1; click Form1/Command3; fits Form17; "
+                                    "click Form17/Command1; click Form1/Command6; fits Form24; "
+                                    "click Form24/Command1; cancel; "
+                                    "answer OK [info] You cancelled file loading - continue.; "
+                                    "click Form1/Command5; fits nonComdlg");
+    QTest::newRow("HEAD and Background")
+        << steps(start + "; " + kUseFolder +
+                 "; type Form2/Text1 My page; type Form2/Text2 Welcome; click Form2/ModernPage; "
+                 "fits Form2; click Form2/ModernPage; click Form2/Command1; fits Form3; "
+                 "click Form3/Command4; fits Form5");
+    QTest::newRow("Selection and what it adds")
+        << QStringList{start} + kToSelection +
+               steps("fits Form4; click Form4/Command4; fits Form6; close Form6; "
+                     "click Form4/Command9; fits Form7; close Form7; "
+                     "click Form4/Command11; fits Form8; close Form8; "
+                     "click Form4/Command5; fits Form9; close Form9; "
+                     "click Form4/Command7; fits Form10; close Form10; "
+                     "click Form4/Command13; fits Form21; close Form21; "
+                     "click Form4/Command6; " +
+                     kSameSize + "; fits Form18; click Form18/Command7; fits Form26");
+    QTest::newRow("links") << QStringList{start} + kToSelection +
+                                  steps(
+                                      "click Form4/Command8; fits Form16; click Form16/Command1; "
+                                      "fits Form11; click Form11/Command5; fits Form25; "
+                                      "click Form25/Command1; click Form11/Command3; fits Form12; "
+                                      "close Form12; click Form4/Command8; click Form16/Command1; "
+                                      "click Form11/Command2; fits Form19; click Form19/Option1; "
+                                      "click Form19/Command1; fits Form20; close Form20; "
+                                      "click Form4/Command8; click Form16/Command1; "
+                                      "click Form11/Command4; fits Form14; click Form14/Option1; "
+                                      "click Form14/Command1; fits Form15");
+    QTest::newRow("advice, Check page and Publish")
+        << QStringList{start} + kToSelection +
+               steps("click Form4/Command14; fits Form22; click Form22/Command2; fits Form23; "
+                     "click Form23/Command1; click Form4/CheckPage; fits CheckPage; "
+                     "close CheckPage; click Form4/Publish; fits Publish");
+}
+
+// At its smallest the window holds every screen at the screen's smallest, and
+// it does not grow as the screens open.
+void TestWindow::everyScreenFits()
+{
+    QFETCH(QStringList, steps);
+    QTemporaryDir session;
+    Program app;
+    app.vars = {{"S", session.path()}};
+    E2E_RUN(app, steps + QStringList{"smallest Form13"});
+}
+
+// The worked example at twice the scale, as on a high-density display.
+void TestWindow::twiceTheScale()
+{
+    QTemporaryDir session;
+    Program app({}, {}, {{"QT_SCALE_FACTOR", "2"}});
+    app.vars = {{"S", session.path()}};
+    E2E_RUN(app, kToSelection + steps("fits Form4") + paragraph("Hello") + kSave +
+                     steps(kExitSaved + "; exit 0"));
+    QCOMPARE(readAll(session.filePath(QStringLiteral("page.html"))),
+             tarnwell::test::kWorkedExampleFile);
+}
+
+QTEST_GUILESS_MAIN(TestWindow)
+#include "tst_e2e_window.moc"
