@@ -31,6 +31,8 @@ namespace {
 constexpr int kHeartbeatMs = 1000;
 constexpr qint64 kStopAfterMs = 5000;
 constexpr qint64 kEndAfterMs = 20000;
+// The narrowest the page is shown as on a computer.
+constexpr int kNarrowest = 240;
 // How long a page whose process was ended waits before it loads again.
 constexpr int kReloadAfterEndMs = 1000;
 
@@ -201,6 +203,8 @@ LiveViewWidget::LiveViewWidget(QWidget *parent) : QWidget(parent)
     m_view->setObjectName(QStringLiteral("LivePage"));
     m_view->setPage(m_page);
     m_view->setContextMenuPolicy(Qt::NoContextMenu);
+    // Seen, not typed into: Tab goes from the code to the buttons.
+    m_view->setFocusPolicy(Qt::ClickFocus);
     m_view->setAccessibleName(QStringLiteral("Your page as a browser shows it"));
     m_tools = new PageTools(m_page);
 
@@ -234,7 +238,7 @@ LiveViewWidget::LiveViewWidget(QWidget *parent) : QWidget(parent)
     });
     m_heartbeat.setInterval(kHeartbeatMs);
     connect(&m_heartbeat, &QTimer::timeout, this, &LiveViewWidget::beat);
-    setMinimumWidth(PageTools::kPhoneWidth);
+    setPhone(false);
 }
 
 LiveViewWidget::~LiveViewWidget()
@@ -289,6 +293,8 @@ void LiveViewWidget::showNotice(const QString &text)
 void LiveViewWidget::setPhone(bool phone)
 {
     m_phone = phone;
+    // A phone's width at the least; a computer's page fits a narrower pane.
+    setMinimumWidth(phone ? PageTools::kPhoneWidth : kNarrowest);
     placeView();
 }
 

@@ -1,6 +1,7 @@
 #include "advice_screen.h"
 
 #include "ui/controls.h"
+#include "ui/main_window.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,6 +16,7 @@ AdviceScreen::AdviceScreen(Workspace &workspace, const char *formName, const QSt
     : QWidget(parent), m_workspace(workspace)
 {
     setObjectName(QLatin1String(formName));
+    showBesideTheScreens(this);
     setWindowTitle(caption);
     auto *layout = new QVBoxLayout(this);
     m_body = new QHBoxLayout;

@@ -4,6 +4,7 @@
 #include "document/paths.h"
 #include "document/session.h"
 #include "ui/controls.h"
+#include "ui/main_window.h"
 #include "ui/interaction.h"
 #include "ui/workspace.h"
 
@@ -22,6 +23,7 @@ CheckPageScreen::CheckPageScreen(Workspace &workspace, QWidget *parent)
     : QWidget(parent), m_workspace(workspace)
 {
     setObjectName(QStringLiteral("CheckPage"));
+    showBesideTheScreens(this);
     setWindowTitle(QStringLiteral("Check page"));
 
     QLabel *intro = wrappedLabel(

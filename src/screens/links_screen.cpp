@@ -7,6 +7,7 @@
 #include "selection_screen.h"
 #include "text_link_screen.h"
 #include "ui/controls.h"
+#include "ui/main_window.h"
 #include "ui/workspace.h"
 
 #include <QCloseEvent>
@@ -20,6 +21,7 @@ LinksScreen::LinksScreen(Workspace &workspace, QWidget *parent)
     : QWidget(parent), m_workspace(workspace)
 {
     setObjectName(QStringLiteral("Form11"));
+    showBesideTheScreens(this);
     setWindowTitle(QStringLiteral("Links"));
 
     auto *heading = named(new QLabel(QStringLiteral("Link choices"), this), "Label1");

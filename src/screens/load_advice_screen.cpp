@@ -4,6 +4,7 @@
 #include "document/session.h"
 #include "start_screen.h"
 #include "ui/controls.h"
+#include "ui/main_window.h"
 #include "ui/interaction.h"
 #include "ui/workspace.h"
 
@@ -30,6 +31,7 @@ LoadAdviceScreen::LoadAdviceScreen(Workspace &workspace, QWidget *parent)
     : QWidget(parent), m_workspace(workspace)
 {
     setObjectName(QStringLiteral("Form24"));
+    showBesideTheScreens(this);
     setWindowTitle(QStringLiteral("Advice"));
 
     auto *layout = new QVBoxLayout(this);

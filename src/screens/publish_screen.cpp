@@ -5,6 +5,7 @@
 #include "document/session.h"
 #include "selection_screen.h"
 #include "ui/controls.h"
+#include "ui/main_window.h"
 #include "ui/interaction.h"
 #include "ui/keyring.h"
 #include "ui/workspace.h"
@@ -88,6 +89,7 @@ PublishScreen::PublishScreen(Workspace &workspace, QWidget *parent)
     : QWidget(parent), m_workspace(workspace)
 {
     setObjectName(QStringLiteral("Publish"));
+    showBesideTheScreens(this);
     setWindowTitle(QStringLiteral("Publish your page"));
 
     QLabel *intro = wrappedLabel(

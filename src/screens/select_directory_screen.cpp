@@ -6,6 +6,7 @@
 #include "selection_screen.h"
 #include "start_screen.h"
 #include "ui/controls.h"
+#include "ui/main_window.h"
 #include "ui/drive_list.h"
 #include "ui/folder_list.h"
 #include "ui/interaction.h"
@@ -39,6 +40,7 @@ SelectDirectoryScreen::SelectDirectoryScreen(Workspace &workspace, QWidget *pare
     : QWidget(parent), m_workspace(workspace)
 {
     setObjectName(QStringLiteral("nonComdlg"));
+    showBesideTheScreens(this);
     setWindowTitle(QStringLiteral("Select Directory"));
     setAttribute(Qt::WA_DeleteOnClose);
 

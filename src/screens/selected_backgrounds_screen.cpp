@@ -5,6 +5,7 @@
 #include "document/gallery.h"
 #include "document/paths.h"
 #include "ui/controls.h"
+#include "ui/main_window.h"
 #include "ui/workspace.h"
 
 #include <QCloseEvent>
@@ -36,6 +37,7 @@ SelectedBackgroundsScreen::SelectedBackgroundsScreen(Workspace &workspace, QWidg
     : QWidget(parent), m_workspace(workspace)
 {
     setObjectName(QStringLiteral("Form5"));
+    showBesideTheScreens(this);
     setWindowTitle(QStringLiteral("Selected Backgrounds"));
 
     auto *caption =

@@ -63,7 +63,7 @@ SelectionScreen::SelectionScreen(Workspace &workspace, QWidget *parent)
     m_page->setDocument(document);
     m_page->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_page->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_page->setMinimumSize(300, 380);
+    m_page->setMinimumSize(240, 380);
     m_page->setAccessibleName(QStringLiteral("Your page in HTML"));
     // Tab would otherwise stay in the page for good, out of reach of the buttons.
     m_page->setTabChangesFocus(true);

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSplitter>
 #include <QVBoxLayout>
 
 namespace tarnwell {
@@ -59,7 +60,10 @@ void collectInLayoutOrder(QLayout *layout, QList<QWidget *> &widgets);
 
 void collectWidget(QWidget *widget, QList<QWidget *> &widgets)
 {
-    if (widget->layout())
+    if (auto *splitter = qobject_cast<QSplitter *>(widget)) {
+        for (int index = 0; index < splitter->count(); ++index)
+            collectWidget(splitter->widget(index), widgets);
+    } else if (widget->layout())
         collectInLayoutOrder(widget->layout(), widgets);
     else if (widget->focusPolicy() & Qt::TabFocus)
         widgets << widget;

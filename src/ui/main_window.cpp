@@ -21,6 +21,7 @@ constexpr QSize kMinimumSize(900, 540);
 constexpr QSize kFirstSize(1040, 720);
 
 const char kScreenProperty[] = "tarnwellScreen";
+const char kBesideProperty[] = "tarnwellBeside";
 const QString kGeometryKey = QStringLiteral("MainWindow/geometry");
 } // namespace
 
@@ -65,8 +66,22 @@ void MainWindow::keepGeometry() const
     QSettings().setValue(kGeometryKey, saveGeometry());
 }
 
+void showBesideTheScreens(QWidget *screen)
+{
+    screen->setProperty(kBesideProperty, true);
+}
+
 void MainWindow::adopt(QWidget *screen)
 {
+    screen->setProperty(kScreenProperty, true);
+    if (screen->property(kBesideProperty).toBool()) {
+        // A dialog of the window's, over it and never in a place of its own,
+        // beside the screen it helps with.
+        screen->hide();
+        screen->setParent(this, Qt::Dialog);
+        screen->installEventFilter(this);
+        return;
+    }
     auto *slot = new QWidget(this);
     auto *layout = new QVBoxLayout(slot);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -75,7 +90,6 @@ void MainWindow::adopt(QWidget *screen)
     // Closed until the screen itself is shown: a child shows with its parent
     // unless hidden explicitly.
     screen->hide();
-    screen->setProperty(kScreenProperty, true);
     m_slots->addWidget(slot);
     screen->installEventFilter(this);
     connect(screen, &QWidget::windowTitleChanged, this, [this, screen] {
@@ -121,6 +135,26 @@ void MainWindow::bringForward(QWidget *screen)
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    if (auto *beside = static_cast<QWidget *>(watched); beside->isWindow()) {
+        // Centred on the window when it first shows; later where the user left it.
+        if (event->type() == QEvent::Show && !beside->property("tarnwellPlaced").toBool()) {
+            beside->setProperty("tarnwellPlaced", true);
+            const QRect room = screen() ? screen()->availableGeometry() : QRect();
+            const QSize frame = beside->frameGeometry().size() - beside->size();
+            if (room.isValid())
+                beside->resize(beside->size().boundedTo(room.size() - frame));
+            QRect placed = beside->frameGeometry();
+            placed.moveCenter(frameGeometry().center());
+            if (room.isValid()) {
+                placed.moveRight(qMin(placed.right(), room.right()));
+                placed.moveBottom(qMin(placed.bottom(), room.bottom()));
+                placed.moveLeft(qMax(placed.left(), room.left()));
+                placed.moveTop(qMax(placed.top(), room.top()));
+            }
+            beside->move(placed.topLeft());
+        }
+        return false;
+    }
     // Only a screen's own show() and hide(); its slot coming into view or
     // going out of it shows and hides it without changing whether it is open.
     if (event->type() == QEvent::ShowToParent)

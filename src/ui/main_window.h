@@ -52,4 +52,10 @@ private:
     std::vector<QWidget *> m_open; // the open screens, the one in view last
 };
 
+// Makes a screen that is shown over another and closed by the user (advice,
+// the folder list, Check page...) a dialog of the main window rather than a
+// screen in it, so that the screen it helps with stays in view beside it.
+// Called in the screen's constructor.
+void showBesideTheScreens(QWidget *screen);
+
 } // namespace tarnwell

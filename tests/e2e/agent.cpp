@@ -54,7 +54,7 @@ bool isShownOnItsScreen(const QWidget *widget)
         screen = screen->parentWidget();
     if (!isScreen(screen))
         return widget->isVisible();
-    return isOpen(screen) && widget->isVisibleTo(screen);
+    return isOpen(screen) && (widget == screen || widget->isVisibleTo(screen));
 }
 
 // A window shown on its own but the main window, dialogs, menus, drop-down
@@ -63,9 +63,12 @@ QString strayWindow()
 {
     for (QWidget *window : QApplication::topLevelWidgets()) {
         const Qt::WindowType type = window->windowType();
+        // A screen shown beside the others is a dialog of the main window's.
+        const bool dialog = qobject_cast<QDialog *>(window) ||
+                            (type == Qt::Dialog && window->parentWidget() &&
+                             window->parentWidget()->objectName() == "Form13");
         if (!window->isVisible() || window->objectName() == "Form13" ||
-            window->objectName() == "Form27" || qobject_cast<QDialog *>(window) ||
-            type == Qt::Popup || type == Qt::ToolTip)
+            window->objectName() == "Form27" || dialog || type == Qt::Popup || type == Qt::ToolTip)
             continue;
         return QString("%1 \"%2\" (%3)")
             .arg(window->objectName(), window->windowTitle(), window->metaObject()->className());
@@ -232,6 +235,8 @@ QString check(const QString &verb, const QString &name, QWidget *widget, const Q
     bool holds = false;
     QString actual;
     if (verb == "shown") {
+        holds = isShownOnItsScreen(widget);
+    } else if (verb == "inview") {
         holds = widget->isVisible();
     } else if (verb == "enabled" || verb == "disabled") {
         holds = widget->isEnabled() == (verb == "enabled");
@@ -242,13 +247,21 @@ QString check(const QString &verb, const QString &name, QWidget *widget, const Q
         holds = QApplication::focusWidget() == widget;
     } else if (verb == "fits") {
         // The main window at its smallest, and the screen in view in it not
-        // squeezed below its own smallest size.
+        // squeezed below its own smallest size; a screen shown beside it, a
+        // dialog, at least at its smallest and on the display.
         const QWidget *window = widget->window();
         if (!isScreen(widget) || !widget->isVisible())
             return wait("it is not a screen in view");
         const QSize needed = widget->minimumSizeHint().expandedTo(widget->minimumSize());
-        holds = window->size() == window->minimumSize() && !window->isMaximized() &&
-                widget->size().expandedTo(needed) == widget->size();
+        const bool notSqueezed = widget->size().expandedTo(needed) == widget->size();
+        if (widget->isWindow()) {
+            const QScreen *display = widget->screen();
+            holds = notSqueezed && display &&
+                    display->availableGeometry().contains(widget->frameGeometry());
+        } else {
+            holds = window->size() == window->minimumSize() && !window->isMaximized() &&
+                    notSqueezed;
+        }
         actual = QString("%1x%2, needs %3x%4, in a window of %5x%6")
                      .arg(widget->width())
                      .arg(widget->height())

@@ -35,12 +35,13 @@ namespace tarnwell::e2e {
 //   cancel                  the open dialog: press Escape
 //   close NAME              the close box: the main window's for the screen
 //                           in view, a window's own for the Browser screen
-//   shown NAME, hidden NAME, enabled NAME, disabled NAME, checked NAME,
-//   focus NAME, text NAME TEXT, title NAME TEXT,
+//   shown NAME, hidden NAME, inview NAME, enabled NAME, disabled NAME,
+//   checked NAME, focus NAME, text NAME TEXT, title NAME TEXT,
 //   colour-of NAME #rrggbb  (an item view's text is its rows, cells joined
-//                           by " | ", rows by newlines); shown is in view,
-//                           hidden is a screen closed or a control hidden on
-//                           its screen, whether the screen is in view or not
+//                           by " | ", rows by newlines); shown is a screen
+//                           open, in view or under the one in view, or a
+//                           control shown on its screen; hidden the opposite;
+//                           inview is seen now
 //   fits NAME               the main window is at its smallest and the
 //                           screen in view in it at least at its own smallest
 //   place Form13 X Y W H    the main window moved and sized, not maximised
@@ -59,9 +60,10 @@ namespace tarnwell::e2e {
 //   selection NAME TEXT     the text field's selected text is TEXT (line breaks CR LF)
 //   no-dialog               no dialog is open
 // Every step waits until it can be done or holds, so none depends on timing.
-// Tarnwell is one main window ("Form13") holding the screens: every step
-// fails when anything else is shown as a window of its own but a dialog, a
-// menu or drop-down list, a tooltip or the Browser screen.
+// Tarnwell is one main window ("Form13") holding the screens, with the
+// screens that help with another as its dialogs: every step fails when
+// anything else is shown as a window of its own but a dialog, a menu or
+// drop-down list, a tooltip or the Browser screen.
 // A step fails when the control it names does not exist: "hidden Form4/X"
 // needs X on Form4, and "hidden Form27" needs that screen to exist or to
 // have been shown earlier in the run (a screen closed for good is hidden; a
