@@ -53,9 +53,8 @@ void followPageAction(QAction *button, QWebEnginePage *page, QWebEnginePage::Web
                      [button, pageAction] { button->setEnabled(pageAction->isEnabled()); });
 }
 
-// Where "As on a phone" is kept between previews and between runs: the
+// Where "As on a phone" is kept between previews and between runs, among the
 // program's own settings.
-const QString kSettingsOwner = QStringLiteral("Tarnwell");
 const QString kPhoneKey = QStringLiteral("preview/asOnAPhone");
 
 } // namespace
@@ -99,7 +98,7 @@ BrowserScreen::BrowserScreen(const QUrl &startingAddress, QWidget *parent)
     stripLayout->addWidget(m_address, 1);
     m_phoneWidth = new QCheckBox(QStringLiteral("As on a phone"), strip);
     m_phoneWidth->setObjectName(QStringLiteral("PhoneWidth"));
-    m_phoneWidth->setChecked(QSettings(kSettingsOwner, kSettingsOwner).value(kPhoneKey, false).toBool());
+    m_phoneWidth->setChecked(QSettings().value(kPhoneKey, false).toBool());
     stripLayout->addWidget(m_phoneWidth);
 
     m_viewer = new QWebEngineView(this);
@@ -141,7 +140,7 @@ BrowserScreen::BrowserScreen(const QUrl &startingAddress, QWidget *parent)
     connect(m_viewer, &QWebEngineView::titleChanged, this,
             [this] { setWindowTitle(locationName()); });
     connect(m_phoneWidth, &QCheckBox::toggled, this, [this](bool phone) {
-        QSettings(kSettingsOwner, kSettingsOwner).setValue(kPhoneKey, phone);
+        QSettings().setValue(kPhoneKey, phone);
         showWidth();
     });
     connect(m_address, &QComboBox::activated, this, &BrowserScreen::goToTypedAddress);

@@ -151,7 +151,7 @@ SelectionScreen::SelectionScreen(Workspace &workspace, QWidget *parent)
     m_liveWidth = named(new QComboBox(this), "LiveWidth");
     m_liveWidth->addItems({QStringLiteral("Computer"), QStringLiteral("Phone")});
     m_liveWidth->setAccessibleName(QStringLiteral("Show my page as on a"));
-    const QSettings settings(QStringLiteral("Tarnwell"), QStringLiteral("Tarnwell"));
+    const QSettings settings;
     m_showPage->setChecked(settings.value(kShowPageKey, true).toBool());
     m_liveWidth->setCurrentIndex(settings.value(kPhoneKey, false).toBool() ? 1 : 0);
     m_splitter->restoreState(settings.value(kSplitterKey).toByteArray());
@@ -198,7 +198,7 @@ SelectionScreen::SelectionScreen(Workspace &workspace, QWidget *parent)
     connect(m_showPage, &QCheckBox::toggled, this, &SelectionScreen::showLivePage);
     connect(m_liveWidth, &QComboBox::currentIndexChanged, this, &SelectionScreen::showLivePage);
     connect(m_splitter, &QSplitter::splitterMoved, this, [this] {
-        QSettings(QStringLiteral("Tarnwell"), QStringLiteral("Tarnwell"))
+        QSettings()
             .setValue(kSplitterKey, m_splitter->saveState());
     });
     showLivePage();
@@ -322,7 +322,7 @@ void SelectionScreen::showLivePage()
     m_live->setOn(m_showPage->isChecked());
     m_live->setPhone(phone);
     m_liveWidth->setEnabled(m_showPage->isChecked());
-    QSettings settings(QStringLiteral("Tarnwell"), QStringLiteral("Tarnwell"));
+    QSettings settings;
     settings.setValue(kShowPageKey, m_showPage->isChecked());
     settings.setValue(kPhoneKey, phone);
 }

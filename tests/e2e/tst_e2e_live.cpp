@@ -51,6 +51,7 @@ private slots:
     void scriptsOpenNothing();
     void pictureReplaced();
     void placeKeptAndChangesShown();
+    void choicesKeptBetweenRuns();
 
 private:
     std::map<QString, std::unique_ptr<Program>> m_pages; // loaded once for many rows
@@ -229,6 +230,27 @@ void TestLive::placeKeptAndChangesShown()
                        "})()")});
     E2E_RUN(app, {"hoverpage Form4/LivePage document.images[0]",
                   live("document.images[0].src.endsWith('over.png')")});
+}
+
+// The live page's choices and PREVIEW's "As on a phone" stay as the user left
+// them, for the next start.
+void TestLive::choicesKeptBetweenRuns()
+{
+    QTemporaryDir home, session;
+    {
+        Program app(home.path());
+        app.vars = {{"S", session.path()}};
+        E2E_RUN(app, kToSelection + steps("choose Form4/LiveWidth Phone; click Form4/Command3; "
+                                          "click Form27/PhoneWidth; checked Form27/PhoneWidth; "
+                                          "click Form4/ShowPage; hidden Form4/LivePage; " +
+                                          kExitSaved + "; exit 0"));
+    }
+    Program app(home.path());
+    app.vars = {{"S", session.path()}};
+    E2E_RUN(app, kToSelection + steps("hidden Form4/LivePage; text Form4/LiveWidth Phone; "
+                                      "click Form4/Command3; checked Form27/PhoneWidth; "
+                                      "click Form4/ShowPage; shown Form4/LivePage; "
+                                      "page Form4/LivePage screen.width === 390"));
 }
 
 QTEST_GUILESS_MAIN(TestLive)

@@ -1,7 +1,12 @@
-// Shows the Start, Selection and Browser screens with the worked example and
-// saves a picture of each: tarnwell_screenshots OUTPUT_FOLDER WORK_FOLDER
+// Shows the Start screen, the window with the worked example beside its code
+// and the Browser screen, and saves a picture of each; at a scale above 1 the
+// window alone, and the live page's Phone view of the pages in PAGES_FOLDER:
+//   tarnwell_screenshots OUTPUT_FOLDER WORK_FOLDER [PAGES_FOLDER]
 
+#include "document/page_file.h"
 #include "document/session.h"
+#include "screens/live_page.h"
+#include "screens/selection_screen.h"
 #include "screens/start_screen.h"
 #include "ui/interaction.h"
 #include "ui/main_window.h"
@@ -9,6 +14,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -72,10 +80,28 @@ bool click(const char *form, const char *name)
     return true;
 }
 
-bool save(QWidget *window, const QString &path)
+// Until the live page has loaded the version begun after now.
+bool livePageLoaded(Workspace &workspace)
+{
+    auto *live = workspace.screen<SelectionScreen>()->findChild<LivePage *>();
+    if (!live)
+        return false;
+    QEventLoop loop;
+    bool loaded = false;
+    QObject::connect(live, &LivePage::loaded, &loop, [&] {
+        loaded = true;
+        loop.quit();
+    });
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    loop.exec();
+    wait(1500); // pictures drawn, the view painted
+    return loaded;
+}
+
+bool save(QWidget *window, const QString &path, bool shrink = true)
 {
     QPixmap shot = window->grab();
-    if (shot.width() > 800)
+    if (shrink && shot.width() > 800)
         shot = shot.scaledToWidth(800, Qt::SmoothTransformation);
     const bool saved = !shot.isNull() && shot.save(path, "PNG");
     std::printf("%s %s\n", saved ? "saved" : "FAILED", qPrintable(path));
@@ -89,19 +115,22 @@ int main(int argc, char *argv[])
     // The preview's viewer needs this before the application exists.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER WORK_FOLDER\n", argv[0]);
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER WORK_FOLDER [PAGES_FOLDER]\n", argv[0]);
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
     const QString work = QString::fromLocal8Bit(argv[2]);
+    const bool scaled = qApp->devicePixelRatio() > 1;
 
     Session session;
     Yes answers;
     Workspace workspace(session, answers, [] {});
+    // The window as a new user first sees it on a display of 1920 by 1080.
+    workspace.window().resize(1040, 720);
     tarnwell::showStartScreens(workspace);
     wait(300);
-    bool ok = save(&workspace.window(), out.filePath(QStringLiteral("start.png")));
+    bool ok = scaled || save(&workspace.window(), out.filePath(QStringLiteral("start.png")));
 
     // The worked example: a title, a heading and one paragraph.
     ok = ok && click("Form1", "Command1");
@@ -116,10 +145,31 @@ int main(int argc, char *argv[])
     if (!ok || !control<QPlainTextEdit>("Form6", "Text1"))
         return 1;
     control<QPlainTextEdit>("Form6", "Text1")->setPlainText(QStringLiteral("Hello"));
-    ok = click("Form6", "Command1");
-    wait(300);
+    ok = click("Form6", "Command1") && livePageLoaded(workspace);
     ok = ok && screen("Form4") &&
-         save(&workspace.window(), out.filePath(QStringLiteral("selection.png")));
+         save(&workspace.window(),
+              out.filePath(scaled ? QStringLiteral("window-2x.png") : QStringLiteral("window.png")),
+              false);
+    if (scaled) {
+        // The Phone view of each page, as tall as a phone held upright.
+        if (argc != 4)
+            return ok ? 0 : 1;
+        const QDir pages(QString::fromLocal8Bit(argv[3]));
+        workspace.window().resize(1040, 980);
+        control<QComboBox>("Form4", "LiveWidth")->setCurrentIndex(1);
+        wait(500);
+        for (const auto &[page, name] : {std::pair{"classic-photo.html", "phone-classic.png"},
+                                         std::pair{"worked-photo.html", "phone-modern.png"}}) {
+            LoadedPage loaded;
+            ok = ok && loadPageFile(pages.filePath(QLatin1String(page)), &loaded);
+            session.takeLoadedPage(loaded);
+            session.setSessionFolder(pages.path());
+            ok = ok && livePageLoaded(workspace);
+            QWidget *view = control<QWidget>("Form4", "LivePage");
+            ok = ok && view && save(view, out.filePath(QLatin1String(name)), false);
+        }
+        return ok ? 0 : 1;
+    }
 
     // The preview, once the viewer has named the page.
     ok = ok && click("Form4", "Command3");
