@@ -4,6 +4,7 @@
 #include "page_scheme.h"
 #include "page_tools.h"
 
+#include <QChildEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPointer>
@@ -205,6 +206,7 @@ LiveViewWidget::LiveViewWidget(QWidget *parent) : QWidget(parent)
     m_view->setContextMenuPolicy(Qt::NoContextMenu);
     // Seen, not typed into: Tab goes from the code to the buttons.
     m_view->setFocusPolicy(Qt::ClickFocus);
+    m_view->installEventFilter(this);
     m_view->setAccessibleName(QStringLiteral("Your page as a browser shows it"));
     m_tools = new PageTools(m_page);
 
@@ -369,6 +371,17 @@ void LiveViewWidget::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     placeView();
+}
+
+bool LiveViewWidget::eventFilter(QObject *watched, QEvent *event)
+{
+    // The part that draws the page comes and goes with the page's process and
+    // would take Tab focus of its own.
+    if (watched == m_view && event->type() == QEvent::ChildPolished) {
+        if (auto *child = qobject_cast<QWidget *>(static_cast<QChildEvent *>(event)->child()))
+            child->setFocusPolicy(Qt::ClickFocus);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void LiveViewWidget::placeView()

@@ -60,6 +60,13 @@ void collectInLayoutOrder(QLayout *layout, QList<QWidget *> &widgets);
 
 void collectWidget(QWidget *widget, QList<QWidget *> &widgets)
 {
+    // A widget that hands its focus to a part of it (a web view) is one
+    // stop or none, whatever its insides hold at this moment.
+    if (widget->focusProxy()) {
+        if (widget->focusPolicy() & Qt::TabFocus)
+            widgets << widget;
+        return;
+    }
     if (auto *splitter = qobject_cast<QSplitter *>(widget)) {
         for (int index = 0; index < splitter->count(); ++index)
             collectWidget(splitter->widget(index), widgets);

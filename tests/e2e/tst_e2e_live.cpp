@@ -68,6 +68,10 @@ void TestLive::workedExample()
                                             live("document.querySelector('h1').textContent === "
                                                  "'Welcome'")});
     E2E_RUN(app, paragraph("Hello") + QStringList{bodyHas("Hello")});
+    // Tab goes past the page, which has loaded by now, from the code to the
+    // buttons and round again.
+    E2E_RUN(app, {"tab Form4/Text1", "key Tab", "focus Form4/Command4", "tab Form4/Command1",
+                  "key Tab", "focus Form4/ShowPage"});
     // A word typed into the code, then taken back.
     const QString code = app.text("Form4/Text1");
     const int afterHello = int(code.indexOf("Hello</FONT>")) + 5;
