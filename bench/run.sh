@@ -21,6 +21,11 @@ cmake --build "$build" --target tarnwell_bench_start tarnwell_bench_page tarnwel
 
 bin=$build/bin
 export QT_QPA_PLATFORM=offscreen TARNWELL_BENCH_PLATFORM=offscreen
+# A home of its own: no page left from an earlier run is offered at start,
+# and the window opens at its first size.
+mkdir -p "$work/home"
+export HOME="$work/home"
+unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_STATE_HOME
 # Chromium refuses its sandbox as root.
 if [ "$(id -u)" = 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
 
