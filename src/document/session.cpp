@@ -64,12 +64,14 @@ void Session::beginPage(const QString &start)
     // A modern page says it is UTF-8.
     m_pageEncoding = m_modern ? PageEncoding::Utf8 : PageEncoding::Windows1252;
     m_page.replace(start);
+    forgetSaves();
 }
 
 void Session::clearPage()
 {
     m_pageEncoding = PageEncoding::Windows1252;
     m_page.clear();
+    forgetSaves();
     if (m_keeper)
         m_keeper->forget();
 }
@@ -83,6 +85,26 @@ void Session::takeLoadedPage(const LoadedPage &loaded)
         m_pageEncoding = PageEncoding::Utf8;
     setPageMode(modern, m_language, m_description);
     m_page.replace(loaded.body);
+    forgetSaves();
+}
+
+void Session::forgetSaves()
+{
+    m_savedName.clear();
+    m_savedAt = QTime();
+    m_unchangedText = QString();
+}
+
+void Session::markUnchanged()
+{
+    m_unchangedText = m_page.text();
+}
+
+bool Session::hasUnsavedChanges() const
+{
+    if (m_page.isEmpty())
+        return false;
+    return m_unchangedText.isNull() || m_page.text() != m_unchangedText;
 }
 
 bool Session::writePreview() const
@@ -98,6 +120,9 @@ bool Session::savePage(const QString &fileName, QString *error)
         return false;
     m_savedFile = fileName;
     m_savedText = text;
+    m_savedName = QFileInfo(fileName).fileName();
+    m_savedAt = QTime::currentTime();
+    m_unchangedText = text;
     if (m_keeper)
         m_keeper->markSaved();
     return true;

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTime>
 #include <QUrl>
 #include <memory>
 
@@ -90,6 +91,15 @@ public:
     // The file the page was last saved to, while the page is still as saved
     // there; else nothing.
     QString savedPageFile() const;
+    // The name of the file this page was last saved to and when, until the
+    // page is cleared or another one taken; else empty.
+    QString lastSaveName() const { return m_savedName; }
+    QTime lastSaveTime() const { return m_savedAt; }
+    // The page as it is now is what its file holds: it was just loaded.
+    void markUnchanged();
+    // The page differs from what was last saved or loaded, or was begun and
+    // never saved.
+    bool hasUnsavedChanges() const;
 
     // Keeps the page being made in a file in that folder, so that a crash
     // loses no more than its last moments.
@@ -101,6 +111,8 @@ signals:
     void pageModeChanged();
 
 private:
+    void forgetSaves();
+
     PageBody m_page;
     std::unique_ptr<FollowedText> m_followed; // after the page, which it watches
     QString m_sessionFolder;
@@ -117,6 +129,10 @@ private:
     PageEncoding m_pageEncoding = PageEncoding::Windows1252;
     QString m_savedFile;
     QString m_savedText;
+    QString m_savedName;
+    QTime m_savedAt;
+    // The text as last saved or loaded; null when neither happened.
+    QString m_unchangedText;
     std::unique_ptr<PageKeeper> m_keeper; // after the page, which it watches
 };
 

@@ -4,8 +4,8 @@
 #include "document/session.h"
 #include "start_screen.h"
 #include "ui/controls.h"
-#include "ui/main_window.h"
 #include "ui/interaction.h"
+#include "ui/main_window.h"
 #include "ui/workspace.h"
 
 #include <QApplication>
@@ -72,8 +72,10 @@ void LoadAdviceScreen::load()
     {
         const BusyPointer busy;
         read = loadPageFile(path, &loaded, &error);
-        if (read)
+        if (read) {
             m_workspace.session().takeLoadedPage(loaded);
+            m_workspace.session().markUnchanged();
+        }
     }
     hide();
     if (!read) {

@@ -75,6 +75,8 @@ SelectionScreen::SelectionScreen(Workspace &workspace, QWidget *parent)
     auto *addThings = named(new QLabel(QStringLiteral("Add things..."), this), "Label1");
     auto *note =
         named(new QLabel(QStringLiteral("Max number of words is  9500  approx"), this), "Label3");
+    m_lastSave = named(new QLabel(this), "LastSave");
+    m_lastSave->setTextFormat(Qt::PlainText);
 
     // Element buttons: each opens its own screen. Those that keep this screen
     // in view hide "Back"; those that hide it leave "Back" as it is.
@@ -137,8 +139,7 @@ SelectionScreen::SelectionScreen(Workspace &workspace, QWidget *parent)
     QPushButton *check = makeButton(this, "CheckPage", QStringLiteral("Check page"));
     QPushButton *publish = makeButton(this, "Publish", QStringLiteral("Publish"));
     auto *actions = new QHBoxLayout;
-    for (QPushButton *button :
-         {m_preview, check, publish, save, load, clear, m_back, advice, exit})
+    for (QPushButton *button : {m_preview, check, publish, save, load, clear, m_back, advice, exit})
         actions->addWidget(button);
 
     // The page as a browser draws it, beside its code.
@@ -167,6 +168,7 @@ SelectionScreen::SelectionScreen(Workspace &workspace, QWidget *parent)
     pageColumn->addWidget(m_pageMode);
     pageColumn->addWidget(m_splitter, 1);
     pageColumn->addWidget(note);
+    pageColumn->addWidget(m_lastSave);
 
     auto *body = new QHBoxLayout;
     body->addLayout(pageColumn, 1);
@@ -197,10 +199,8 @@ SelectionScreen::SelectionScreen(Workspace &workspace, QWidget *parent)
             [this] { bringToFront(m_workspace.screen<HtmlEditingScreen>()); });
     connect(m_showPage, &QCheckBox::toggled, this, &SelectionScreen::showLivePage);
     connect(m_liveWidth, &QComboBox::currentIndexChanged, this, &SelectionScreen::showLivePage);
-    connect(m_splitter, &QSplitter::splitterMoved, this, [this] {
-        QSettings()
-            .setValue(kSplitterKey, m_splitter->saveState());
-    });
+    connect(m_splitter, &QSplitter::splitterMoved, this,
+            [this] { QSettings().setValue(kSplitterKey, m_splitter->saveState()); });
     showLivePage();
     connect(&m_workspace.session(), &Session::foldersChanged, this, &SelectionScreen::showFolder);
     connect(&m_workspace.session(), &Session::pageModeChanged, this,
@@ -248,8 +248,7 @@ void SelectionScreen::preview()
         // Refresh and Home in the browser show the page as it is then.
         connect(m_browser, SIGNAL(startingPageWanted()), this, SLOT(writePreview()));
         m_browser->showMaximized();
-    }
-    else
+    } else
         m_workspace.interaction().showMessage(
             this, QStringLiteral("The preview could not be started: ") + whyNot,
             Interaction::Icon::Critical);
@@ -273,8 +272,10 @@ bool SelectionScreen::save()
                      QStringLiteral("This file already exists. Do you want to overwrite it?")))
         return false;
     QString error;
-    if (session.savePage(fileName, &error))
+    if (session.savePage(fileName, &error)) {
+        showLastSave();
         return true;
+    }
     ui.showMessage(this, QStringLiteral("The page was not saved: ") + error,
                    Interaction::Icon::Critical);
     return false;
@@ -307,8 +308,48 @@ void SelectionScreen::back()
 
 void SelectionScreen::exitProgram()
 {
-    if (m_workspace.interaction().askYesNo(this, QStringLiteral("Saved your file?")))
+    // Unchanged since it was saved or loaded: the old question is enough.
+    if (!m_workspace.session().hasUnsavedChanges()) {
+        if (m_workspace.interaction().askYesNo(this, QStringLiteral("Saved your file?")))
+            m_workspace.quit();
+        return;
+    }
+    if (mayEndProgram(this))
         m_workspace.quit();
+}
+
+bool SelectionScreen::mayEndProgram(QWidget *asker)
+{
+    if (!m_workspace.session().hasUnsavedChanges())
+        return true;
+    switch (m_workspace.interaction().askToSave(
+        asker, QStringLiteral("Your page has changes that are not saved. Save them before "
+                              "Tarnwell ends?"))) {
+    case Interaction::SaveChoice::Save:
+        return save();
+    case Interaction::SaveChoice::DontSave:
+        return true;
+    case Interaction::SaveChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
+void SelectionScreen::showLastSave()
+{
+    const Session &session = m_workspace.session();
+    m_lastSave->setText(session.lastSaveName().isEmpty()
+                            ? QString()
+                            : QStringLiteral("Saved as %1 at %2")
+                                  .arg(session.lastSaveName(),
+                                       session.lastSaveTime().toString(QStringLiteral("HH:mm"))));
+}
+
+void SelectionScreen::showEvent(QShowEvent *event)
+{
+    // The page may have been cleared or another one loaded meanwhile.
+    showLastSave();
+    QWidget::showEvent(event);
 }
 
 void SelectionScreen::showFolder()

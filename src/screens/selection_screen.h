@@ -39,8 +39,13 @@ public:
     // SAVE my file: true when the page was written.
     bool save();
 
+    // Before the program ends: asks about changes not saved, if there are
+    // any, and saves when asked to. True when the program may end.
+    bool mayEndProgram(QWidget *asker);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private slots:
     void writePreview();
@@ -53,12 +58,14 @@ private:
     void exitProgram();
     void showFolder();
     void showPageMode();
+    void showLastSave();
     void showLivePage();
 
     Workspace &m_workspace;
     QPlainTextEdit *m_page = nullptr;
     QLabel *m_folder = nullptr;
     QLabel *m_pageMode = nullptr;
+    QLabel *m_lastSave = nullptr;
     QPushButton *m_back = nullptr;
     QPushButton *m_preview = nullptr;
     QPointer<QWidget> m_browser;

@@ -4,6 +4,7 @@
 #include "document/session.h"
 #include "load_advice_screen.h"
 #include "select_directory_screen.h"
+#include "selection_screen.h"
 #include "start_advice_screen.h"
 #include "ui/controls.h"
 #include "ui/interaction.h"
@@ -102,7 +103,7 @@ StartScreen::StartScreen(Workspace &workspace, QWidget *parent)
     });
     connect(advice, &QPushButton::clicked, this,
             [this] { bringToFront(m_workspace.screen<StartAdviceScreen>()); });
-    connect(quit, &QPushButton::clicked, this, [this] { m_workspace.quit(); });
+    connect(quit, &QPushButton::clicked, this, &StartScreen::quitProgram);
 
     resize(460, 420);
 }
@@ -133,7 +134,16 @@ void StartScreen::closeEvent(QCloseEvent *event)
 {
     // The close box is QUIT.
     event->ignore();
-    m_workspace.quit();
+    quitProgram();
+}
+
+void StartScreen::quitProgram()
+{
+    // A page loaded over one with changes, or kept from a crash, may be
+    // under this screen.
+    if (!m_workspace.session().hasUnsavedChanges() ||
+        m_workspace.screen<SelectionScreen>()->mayEndProgram(this))
+        m_workspace.quit();
 }
 
 void showStartScreens(Workspace &workspace)

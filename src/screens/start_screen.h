@@ -23,6 +23,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void quitProgram();
+
+private:
     void makeFolder();
     void useExistingFolder();
 

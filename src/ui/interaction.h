@@ -23,6 +23,11 @@ public:
     // A question with Yes and No buttons and no icon; true for Yes.
     virtual bool askYesNo(QWidget *parent, const QString &text) = 0;
 
+    enum class SaveChoice { Save, DontSave, Cancel };
+    // A question about changes not yet saved, with Save, Don't Save and
+    // Cancel and a warning icon; Escape is Cancel.
+    virtual SaveChoice askToSave(QWidget *parent, const QString &text) = 0;
+
     // A message whose details (a server's own words) show under a button.
     virtual void showDetailedMessage(QWidget *parent, const QString &text, const QString &details,
                                      Icon icon)

@@ -102,8 +102,26 @@ bool QtInteraction::askYesNo(QWidget *parent, const QString &text)
     return answered(*makeMessageBox(parent, text, Icon::None, true), parent) == QMessageBox::Yes;
 }
 
+Interaction::SaveChoice QtInteraction::askToSave(QWidget *parent, const QString &text)
+{
+    auto box = makeMessageBox(parent, text, Icon::Warning, false);
+    box->setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    // The desktop's own word for Discard varies; this one says what it does.
+    box->button(QMessageBox::Discard)->setText(QStringLiteral("Don't Save"));
+    box->setDefaultButton(QMessageBox::Save);
+    box->setEscapeButton(QMessageBox::Cancel);
+    switch (answered(*box, parent)) {
+    case QMessageBox::Save:
+        return SaveChoice::Save;
+    case QMessageBox::Discard:
+        return SaveChoice::DontSave;
+    default:
+        return SaveChoice::Cancel;
+    }
+}
+
 void QtInteraction::showDetailedMessage(QWidget *parent, const QString &text,
-                                       const QString &details, Icon icon)
+                                        const QString &details, Icon icon)
 {
     auto box = makeMessageBox(parent, text, icon, false);
     if (!details.isEmpty())

@@ -64,9 +64,9 @@ QString strayWindow()
     for (QWidget *window : QApplication::topLevelWidgets()) {
         const Qt::WindowType type = window->windowType();
         // A screen shown beside the others is a dialog of the main window's.
-        const bool dialog = qobject_cast<QDialog *>(window) ||
-                            (type == Qt::Dialog && window->parentWidget() &&
-                             window->parentWidget()->objectName() == "Form13");
+        const bool dialog =
+            qobject_cast<QDialog *>(window) || (type == Qt::Dialog && window->parentWidget() &&
+                                                window->parentWidget()->objectName() == "Form13");
         if (!window->isVisible() || window->objectName() == "Form13" ||
             window->objectName() == "Form27" || dialog || type == Qt::Popup || type == Qt::ToolTip)
             continue;
@@ -192,7 +192,8 @@ QString answerDialog(QWidget *modal, const QString &verb, const QString &word, c
                 .arg(shown, box->windowTitle());
         const QList<QAbstractButton *> buttons = box->buttons();
         for (QAbstractButton *button : buttons) {
-            if (button->text().remove('&') == word)
+            // A "_" in the step stands for a space in the button's text.
+            if (button->text().remove('&') == QString(word).replace('_', ' '))
                 return later(button, [](QWidget *b) { click(b); });
         }
         return "fail the message has no button " + word;
@@ -259,8 +260,8 @@ QString check(const QString &verb, const QString &name, QWidget *widget, const Q
             holds = notSqueezed && display &&
                     display->availableGeometry().contains(widget->frameGeometry());
         } else {
-            holds = window->size() == window->minimumSize() && !window->isMaximized() &&
-                    notSqueezed;
+            holds =
+                window->size() == window->minimumSize() && !window->isMaximized() && notSqueezed;
         }
         actual = QString("%1x%2, needs %3x%4, in a window of %5x%6")
                      .arg(widget->width())
@@ -351,7 +352,8 @@ QString act(const QString &verb, QWidget *widget, const QString &rest)
 // own libraries once the program has loaded them: the agent does not load
 // Qt WebEngine itself, so the program starts as it does for its users.
 using PageOfView = QObject *(*)(const QWidget *);
-using RunInPage = void (*)(QObject *, const QString &, const std::function<void(const QVariant &)> &);
+using RunInPage = void (*)(QObject *, const QString &,
+                           const std::function<void(const QVariant &)> &);
 
 template <class Function>
 Function viewerFunction(const char *library, const char *symbol)
@@ -375,8 +377,8 @@ QHash<QString, std::shared_ptr<Evaluation>> evaluations;
 // Runs the script in the view's page; "wait" until its value has come.
 QString evaluate(QWidget *view, const QString &script, QVariant *value)
 {
-    static const auto pageOf = viewerFunction<PageOfView>("libQt6WebEngineWidgets.so.6",
-                                                           "_ZNK14QWebEngineView4pageEv");
+    static const auto pageOf =
+        viewerFunction<PageOfView>("libQt6WebEngineWidgets.so.6", "_ZNK14QWebEngineView4pageEv");
     static const auto run = viewerFunction<RunInPage>(
         "libQt6WebEngineCore.so.6",
         "_ZN14QWebEnginePage13runJavaScriptERK7QStringRKSt8functionIFvRK8QVariantEE");
@@ -414,7 +416,8 @@ QString inPage(const QString &verb, QWidget *view, const QString &script)
 {
     QString wrapped = verb == "page" ? "(" + script + ") === true" : "String(" + script + ")";
     if (verb == "clickpage" || verb == "hoverpage")
-        wrapped = "(function () { var e = (" + script + "); if (!e) return ''; "
+        wrapped = "(function () { var e = (" + script +
+                  "); if (!e) return ''; "
                   "e.scrollIntoView({block: 'center', inline: 'center'}); "
                   "var r = e.getBoundingClientRect(), v = window.visualViewport; "
                   "return ((r.left + r.width / 2 - v.offsetLeft) * v.scale) + ' ' + "
@@ -435,7 +438,9 @@ QString inPage(const QString &verb, QWidget *view, const QString &script)
     QWidget *surface = view->focusProxy() ? view->focusProxy() : view;
     if (verb == "hoverpage")
         return later(surface, [point](QWidget *target) { QTest::mouseMove(target, point); });
-    return later(surface, [point](QWidget *target) { QTest::mouseClick(target, Qt::LeftButton, {}, point); });
+    return later(surface, [point](QWidget *target) {
+        QTest::mouseClick(target, Qt::LeftButton, {}, point);
+    });
 }
 
 // clicktext NAME POSITION: a click in a text field just before that
@@ -464,7 +469,8 @@ QString clickText(QWidget *widget, const QString &position)
     if (!edit->viewport()->rect().contains(caret.center()))
         return "fail the position cannot be brought into view";
     return later(edit->viewport(), [caret](QWidget *viewport) {
-        QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(caret.left() + 1, caret.center().y()));
+        QTest::mouseClick(viewport, Qt::LeftButton, {},
+                          QPoint(caret.left() + 1, caret.center().y()));
     });
 }
 
@@ -572,7 +578,7 @@ QString perform(const QString &line)
             return wait("missing");
         return widget->window()->grab().save(rest, "PNG") ? "ok" : "fail cannot write " + rest;
     }
-    static const QStringList actions = {"click", "close", "type",    "choose",
+    static const QStringList actions = {"click",  "close", "type",    "choose",
                                         "select", "place", "maximise"};
     if (!actions.contains(verb))
         return check(verb, name, widget, rest);

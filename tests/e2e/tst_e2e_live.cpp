@@ -63,10 +63,12 @@ void TestLive::workedExample()
     QTemporaryDir session, pictures;
     QVERIFY(writePicture(pictures.filePath("beach.jpg"), 3000, 2000, Qt::blue));
     Program app;
-    app.vars = {{"S", session.path()}, {"P", pictures.path()}, {"F", session.filePath("page.html")}};
-    E2E_RUN(app, kToSelection + QStringList{"checked Form4/ShowPage", "text Form4/LiveWidth Computer",
-                                            live("document.querySelector('h1').textContent === "
-                                                 "'Welcome'")});
+    app.vars = {
+        {"S", session.path()}, {"P", pictures.path()}, {"F", session.filePath("page.html")}};
+    E2E_RUN(app,
+            kToSelection + QStringList{"checked Form4/ShowPage", "text Form4/LiveWidth Computer",
+                                       live("document.querySelector('h1').textContent === "
+                                            "'Welcome'")});
     E2E_RUN(app, paragraph("Hello") + QStringList{bodyHas("Hello")});
     // Tab goes past the page, which has loaded by now, from the code to the
     // buttons and round again.
@@ -96,13 +98,11 @@ void TestLive::workedExample()
 
 void TestLive::clickAndCursor_data()
 {
-    QTest::addColumn<QString>("page");     // in the web checks' folder
-    QTest::addColumn<QString>("element");  // a script giving the element
-    QTest::addColumn<QString>("code");     // its code, as the text field holds it
+    QTest::addColumn<QString>("page");    // in the web checks' folder
+    QTest::addColumn<QString>("element"); // a script giving the element
+    QTest::addColumn<QString>("code");    // its code, as the text field holds it
     const auto row = [](const char *name, const char *page, const QString &element,
-                        const QString &code) {
-        QTest::newRow(name) << page << element << code;
-    };
+                        const QString &code) { QTest::newRow(name) << page << element << code; };
     const char *classic = "every-classic.html";
     row("classic heading", classic, "document.querySelector('h1 font')",
         "<FONT COLOR=\"#800000\" FACE=\"Arial, Helvetica\">Everything</FONT>");
@@ -227,11 +227,11 @@ void TestLive::placeKeptAndChangesShown()
                   bodyHas("Paragraph 60!"), live("scrollY === " + QString::number(scrolled))});
     // A change far above: brought into view.
     const int above = int(app.text("Form4/Text1").indexOf("Paragraph 2<")) + 11;
-    E2E_RUN(app, {"clicktext Form4/Text1 " + QString::number(above), "keys ?",
-                  bodyHas("Paragraph 2?"),
-                  live("(function () { var r = document.querySelectorAll('p')[1]"
-                       ".getBoundingClientRect(); return r.top >= 0 && r.bottom <= innerHeight; "
-                       "})()")});
+    E2E_RUN(app,
+            {"clicktext Form4/Text1 " + QString::number(above), "keys ?", bodyHas("Paragraph 2?"),
+             live("(function () { var r = document.querySelectorAll('p')[1]"
+                  ".getBoundingClientRect(); return r.top >= 0 && r.bottom <= innerHeight; "
+                  "})()")});
     E2E_RUN(app, {"hoverpage Form4/LivePage document.images[0]",
                   live("document.images[0].src.endsWith('over.png')")});
 }
@@ -247,7 +247,7 @@ void TestLive::choicesKeptBetweenRuns()
         E2E_RUN(app, kToSelection + steps("choose Form4/LiveWidth Phone; click Form4/Command3; "
                                           "click Form27/PhoneWidth; checked Form27/PhoneWidth; "
                                           "click Form4/ShowPage; hidden Form4/LivePage; " +
-                                          kExitSaved + "; exit 0"));
+                                          kExitUnsaved + "; exit 0"));
     }
     Program app(home.path());
     app.vars = {{"S", session.path()}};

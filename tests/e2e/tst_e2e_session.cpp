@@ -56,6 +56,9 @@ private slots:
     void workedExampleSavedThenLoadedAndExtended();
     void endingTheProgram_data();
     void endingTheProgram();
+    void changesNotSavedAtTheEnd_data();
+    void changesNotSavedAtTheEnd();
+    void quitOverARecoveredPage();
     void clearedPageBeginsAgain();
     void saving();
     void loading();
@@ -136,14 +139,20 @@ void TestSession::endingTheProgram_data()
         << kSave + steps("click Form4/Command17; click Form24/Command1; file {S}/page.html; " +
                          kFolderNext + "; click Form1/Command2");
     QTest::newRow("Start's close box") << QStringList() << steps("close Form1");
+    // Saved, so nothing is lost: the question is the old one.
     QTest::newRow("Exit Program after PREVIEW")
-        << kToSelection << steps("click Form4/Command3; title Form27 My page; " + kExitSaved);
+        << kToSelection
+        << kSave + steps("click Form4/Command3; title Form27 My page; " + kExitSaved);
     QTest::newRow("Selection's close box, No then Yes")
         << kToSelection
-        << steps("close Form4; answer No Saved your file?; shown Form4; "
-                 "shown Form1; close Form4; answer Yes Saved your file?");
+        << kSave + steps("close Form4; answer No Saved your file?; shown Form4; "
+                         "shown Form1; close Form4; answer Yes Saved your file?");
     QTest::newRow("Exit Program with another screen open")
-        << kToSelection << steps("click Form4/Command8; shown Form16; " + kExitSaved);
+        << kToSelection << kSave + steps("click Form4/Command8; shown Form16; " + kExitSaved);
+    QTest::newRow("Exit Program after a load")
+        << kToSelection
+        << kSave + steps("click Form4/Command17; click Form24/Command1; file {S}/page.html; " +
+                         kFolderNext + "; " + kUseFolder + "; shown Form4; " + kExitSaved);
 }
 
 void TestSession::endingTheProgram()
@@ -159,6 +168,67 @@ void TestSession::endingTheProgram()
     E2E_RUN(*app, ending + QStringList{"exit 0"});
     QTRY_COMPARE_WITH_TIMEOUT(app->descendantsLeft(), 0, app->patience);
     // Locks too: nothing at all is left.
+    QCOMPARE(keptFolder(home.path()).entryList(QStringList(), QDir::Files), QStringList());
+}
+
+// With a paragraph not saved, each way out asks first. Save goes through
+// SAVE and ends only once saved; Cancel, or a SAVE given up, ends nothing and
+// keeps the safety copy.
+void TestSession::changesNotSavedAtTheEnd_data()
+{
+    QTest::addColumn<QStringList>("ending");
+    QTest::addColumn<bool>("ends");
+    QTest::addColumn<QByteArray>("saved"); // {S}/page.html afterwards
+    const QString ask = "answer %1 " + kUnsaved;
+    QTest::newRow("Exit Program, Don't Save")
+        << steps("click Form4/Command1; " + ask.arg("Don't_Save")) << true << QByteArray();
+    QTest::newRow("close box, Save") << steps("close Form4; " + ask.arg("Save") + "; " +
+                                              kSaveAsked.section("; ", 1) + "; file {S}/page")
+                                     << true << kWorkedExampleFile;
+    QTest::newRow("Exit Program, Cancel")
+        << steps("click Form4/Command1; " + ask.arg("Cancel") + "; shown Form4") << false
+        << QByteArray();
+    QTest::newRow("close box, Save given up in the file dialog")
+        << steps("close Form4; " + ask.arg("Save") + "; " + kSaveAsked.section("; ", 1) +
+                 "; cancel; answer OK [info] You cancelled.; shown Form4")
+        << false << QByteArray();
+}
+
+void TestSession::changesNotSavedAtTheEnd()
+{
+    QFETCH(QStringList, ending);
+    QFETCH(bool, ends);
+    QFETCH(QByteArray, saved);
+    QTemporaryDir home, session;
+    auto app = start(home.path(), session.path());
+    E2E_RUN(*app, kToSelection + paragraph("Hello"));
+    QTRY_VERIFY_WITH_TIMEOUT(kept(home.path(), "Hello"), app->patience);
+    E2E_RUN(*app, ending + QStringList(ends ? 1 : 0, "exit 0"));
+    QCOMPARE(readAll(session.filePath(QStringLiteral("page.html"))), saved);
+    if (ends) {
+        QCOMPARE(keptFolder(home.path()).entryList(QStringList(), QDir::Files), QStringList());
+        return;
+    }
+    // Still running, the page still kept in case of a crash.
+    QVERIFY(kept(home.path(), "Hello"));
+    app->kill();
+    app = start(home.path(), session.path());
+    E2E_RUN(*app, {kRecover.arg("Yes")});
+}
+
+// A page taken back after a crash and not yet saved: QUIT on the Start
+// screen asks before it throws it away.
+void TestSession::quitOverARecoveredPage()
+{
+    QTemporaryDir home, session;
+    auto app = start(home.path(), session.path());
+    E2E_RUN(*app, kToSelection + paragraph("Hello"));
+    QTRY_VERIFY_WITH_TIMEOUT(kept(home.path(), "Hello"), app->patience);
+    app->kill();
+    app = start(home.path(), session.path());
+    E2E_RUN(*app, steps(kRecover.arg("Yes") + "; " + kFolderNext + "; inview Form1; " +
+                        "click Form1/Command2; answer Cancel " + kUnsaved + "; inview Form1; " +
+                        "click Form1/Command2; answer Don't_Save " + kUnsaved + "; exit 0"));
     QCOMPARE(keptFolder(home.path()).entryList(QStringList(), QDir::Files), QStringList());
 }
 
@@ -189,12 +259,18 @@ void TestSession::saving()
     app.vars = {{"S", session.path()}};
     const QString save = kSaveAsked + "; ";
     const QString exists = QStringLiteral("This file already exists. Do you want to overwrite it?");
-    E2E_RUN(app, kToSelection +
-                     steps(save + "cancel; answer OK [info] You cancelled.; " + save +
-                           "file {S}/a.htm; " + save + "file {S}/b.HTML; " + save +
-                           "file {S}/c.html; answer No " + exists + "; " + save +
-                           "file {S}/c; answer Yes " + exists + "; " + save +
-                           "file {S}/missing/d.html; answer OK [stop] The page was not saved: *"));
+    E2E_RUN(app, kToSelection + steps(save + "cancel; answer OK [info] You cancelled."));
+    QCOMPARE(app.text("Form4/LastSave"), QString());
+    E2E_RUN(app, steps(save + "file {S}/a.htm; " + save + "file {S}/b.HTML; " + save +
+                       "file {S}/c.html; answer No " + exists + "; " + save +
+                       "file {S}/c; answer Yes " + exists + "; " + save +
+                       "file {S}/missing/d.html; answer OK [stop] The page was not saved: *"));
+    // Where the page went, and when, from the last save that worked.
+    const QString said = app.text("Form4/LastSave");
+    const QTime at = QTime::fromString(said.section(' ', -1), QStringLiteral("HH:mm"));
+    QVERIFY2(said.startsWith("Saved as c.html at ") && at.isValid() &&
+                 qAbs(at.secsTo(QTime::currentTime())) < 120,
+             qPrintable(said));
     const QByteArray page = savedPage(kPlainStart);
     for (const char *name : {"a.htm", "b.HTML.html", "c.html"})
         QTRY_COMPARE_WITH_TIMEOUT(readAll(session.filePath(QLatin1String(name))), page,

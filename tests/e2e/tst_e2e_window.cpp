@@ -68,8 +68,12 @@ void TestWindow::closeBox_data()
     QTest::newRow("Paragraph: back to Selection")
         << kToSelection + steps("click Form4/Command4; close Form6")
         << steps("hidden Form6; inview Form4; title Form13 Tarnwell \u2013 Selection");
-    QTest::newRow("Selection: Saved your file?")
+    QTest::newRow("Selection: changes not saved")
         << kToSelection + QStringList{"close Form4"}
+        << steps("answer Cancel " + kUnsaved + "; shown Form4; close Form4; answer Don't_Save " +
+                 kUnsaved + "; exit 0");
+    QTest::newRow("Selection: Saved your file?")
+        << kToSelection + kSave + QStringList{"close Form4"}
         << steps("answer No Saved your file?; shown Form4; close Form4; "
                  "answer Yes Saved your file?; exit 0");
 }

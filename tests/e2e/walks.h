@@ -53,6 +53,12 @@ inline const QString kOverwrite =
 // Exit Program, answered Yes.
 inline const QString kExitSaved =
     QStringLiteral("click Form4/Command1; answer Yes Saved your file?");
+// The question before the program ends with changes not saved.
+inline const QString kUnsaved = QStringLiteral(
+    "[warn] Your page has changes that are not saved. Save them before Tarnwell ends?");
+// Exit Program with changes not saved, ended without saving them.
+inline const QString kExitUnsaved =
+    QStringLiteral("click Form4/Command1; answer Don't_Save ") + kUnsaved;
 
 // The questions before a screen adds to the page, answered Yes.
 inline const QString kSizeOk = QStringLiteral("answer Yes Did you check size, colour etc?");
