@@ -32,6 +32,10 @@ namespace {
 constexpr int kHeartbeatMs = 1000;
 constexpr qint64 kStopAfterMs = 5000;
 constexpr qint64 kEndAfterMs = 20000;
+// A long page keeps its process busy laying it out, answering nothing, for
+// longer: each megabyte allows this much more silence.
+constexpr qint64 kStopAfterPerMbMs = 1000;
+constexpr qint64 kEndAfterPerMbMs = 4000;
 // The narrowest the page is shown as on a computer.
 constexpr int kNarrowest = 240;
 // How long a page whose process was ended waits before it loads again.
@@ -233,6 +237,10 @@ LiveViewWidget::LiveViewWidget(QWidget *parent) : QWidget(parent)
     });
     connect(m_view, &QWebEngineView::loadFinished, this, &LiveViewWidget::pageLoaded);
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this, [this] {
+        // Ended twice for the same text: loading it a third time would only
+        // end the same way. The next change tries again.
+        if (m_endedTwice)
+            return;
         QTimer::singleShot(kReloadAfterEndMs, this, [this] {
             m_page->triggerAction(QWebEnginePage::Reload);
             m_heartbeat.start();
@@ -254,6 +262,8 @@ void LiveViewWidget::showPage(const QByteArray &bytes, const QString &path, int 
 {
     m_asked = serial;
     m_loading = true;
+    m_pageMb = bytes.size() / (1024 * 1024);
+    m_endedTwice = false;
     const QUrl before = m_scheme->pageAddress();
     // Pictures the viewer keeps are fetched again only when one has changed:
     // fetched every time, they would flicker at every key.
@@ -342,17 +352,19 @@ void LiveViewWidget::beat()
     // A busy machine may keep a page from answering for a while: only a long
     // silence is a script that does not finish.
     const qint64 silent = m_unanswered.elapsed();
-    if (silent > kStopAfterMs && !m_stopAsked) {
+    if (silent > kStopAfterMs + m_pageMb * kStopAfterPerMbMs && !m_stopAsked) {
         m_stopAsked = true;
         m_pinging = false;
         m_tools->stopScript();
         m_stopped->show();
         placeView();
-    } else if (silent > kEndAfterMs) {
+    } else if (silent > kEndAfterMs + m_pageMb * kEndAfterPerMbMs) {
         // A script that began before the tools could reach the page cannot be
         // stopped by them: its whole process ends, and the page loads again
         // in a new one.
         m_heartbeat.stop();
+        m_endedTwice = m_endedSerial == m_asked;
+        m_endedSerial = m_asked;
 #ifdef Q_OS_UNIX
         if (const qint64 process = m_page->renderProcessPid(); process > 0)
             ::kill(pid_t(process), SIGKILL);

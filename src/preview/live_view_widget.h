@@ -52,6 +52,9 @@ private:
     QLabel *m_notice = nullptr;
     QLabel *m_stopped = nullptr;
     int m_asked = -1; // the serial asked for last
+    qint64 m_pageMb = 0; // the size of the page asked for last
+    int m_endedSerial = -1; // the serial whose process was last ended
+    bool m_endedTwice = false;
     bool m_phone = false;
     int m_outlined = -1;
     bool m_loading = false;
