@@ -58,6 +58,7 @@ public:
 
     void showMessage(QWidget *, const QString &, Icon) override {}
     bool askYesNo(QWidget *, const QString &) override { return true; }
+    SaveChoice askToSave(QWidget *, const QString &) override { return SaveChoice::DontSave; }
     QString chooseFileToOpen(QWidget *, const QString &, const QString &) override
     {
         return openAnswer;

@@ -34,6 +34,7 @@ class Yes final : public Interaction
 public:
     void showMessage(QWidget *, const QString &, Icon) override {}
     bool askYesNo(QWidget *, const QString &) override { return true; }
+    SaveChoice askToSave(QWidget *, const QString &) override { return SaveChoice::DontSave; }
     QString chooseFileToOpen(QWidget *, const QString &, const QString &) override { return {}; }
     QString chooseFileToSave(QWidget *, const QString &, const QString &, const QString &) override
     {
