@@ -15,6 +15,8 @@ class FolderList final : public QListWidget
 
 public:
     explicit FolderList(QWidget *parent = nullptr);
+    // The list's own teardown empties it: that is no choice to report.
+    ~FolderList() override { blockSignals(true); }
 
     // The current folder in native form: no trailing separator but at a root.
     QString path() const { return m_path; }
