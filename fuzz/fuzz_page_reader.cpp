@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QImage>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <sys/stat.h>
@@ -71,7 +72,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (folder().isEmpty())
         fuzz::fail("no folder to check the page in", input);
     for (const PageFinding &finding : checkPage(page, folder())) {
-        if (finding.fix == PageFix::WebCopy &&
+        if (finding.fix == PageFix::AddHttps &&
+            (!finding.replacement.startsWith(QStringLiteral("https://")) ||
+             finding.replacement.contains(u'"') || finding.replacement.contains(u'\'') ||
+             std::any_of(finding.replacement.begin(), finding.replacement.end(),
+                         [](QChar c) { return c == u'<' || c == u'>' || c.unicode() <= 0x20; })))
+            fuzz::fail("a web address that would leave its attribute", input);
+        if (finding.fix == PageFix::AddHttps &&
+            finding.at >= 0 && finding.at + finding.length <= page.size()) {
+            // Written in, it stays in its attribute and is a web address there.
+            const QString mended = page.first(finding.at) + finding.replacement +
+                                   page.sliced(finding.at + finding.length);
+            const QList<PageReference> after = readPageReferences(mended).references;
+            if (std::none_of(after.begin(), after.end(), [&finding](const PageReference &r) {
+                    return r.at == finding.at && fileAddress(r.value).kind == AddressKind::Web;
+                }))
+                fuzz::fail("a mended address that is no web address where it was", input);
+        }
+        if ((finding.fix == PageFix::WebCopy || finding.fix == PageFix::AddHttps) &&
             (finding.at < 0 || finding.at + finding.length > page.size() ||
              page.sliced(finding.at, finding.length) != finding.address))
             fuzz::fail("a web copy's address not where the page has it", input);

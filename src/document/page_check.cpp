@@ -43,6 +43,96 @@ bool isOddName(const QString &key)
     });
 }
 
+// Endings of web sites that a beginner's page links to: the generic ones and
+// the countries' most used. Endings that are also common file types are left
+// out (.au sound, .ai, .ps, .pl, .py, .sh, .md, .cc, .in, .zip, .mov), so no
+// file of a page is taken for a web site; ".com.au" and the like are known
+// by their second part.
+bool isKnownTopLevel(QStringView ending)
+{
+    static const char16_t *const endings[] = {
+        u"com", u"org", u"net", u"edu", u"gov", u"info", u"eu", u"uk", u"ie", u"de", u"fr",
+        u"nl",  u"be",  u"ch",  u"at",  u"it",  u"es",   u"se", u"no", u"dk", u"fi", u"us",
+        u"ca",  u"nz",  u"io",  u"co"};
+    return std::any_of(std::begin(endings), std::end(endings), [ending](const char16_t *known) {
+        return ending.compare(QStringView(known), Qt::CaseInsensitive) == 0;
+    });
+}
+
+// The second part of "bbc.co.uk", "abc.net.au", "u-tokyo.ac.jp".
+bool isKnownSecondLevel(QStringView part)
+{
+    static const char16_t *const parts[] = {u"co", u"com", u"org", u"net", u"gov", u"ac", u"edu"};
+    return std::any_of(std::begin(parts), std::end(parts), [part](const char16_t *known) {
+        return part.compare(QStringView(known), Qt::CaseInsensitive) == 0;
+    });
+}
+
+// Endings of the files a page uses, which "www.name.html" ends in too.
+bool isFileEnding(QStringView ending)
+{
+    static const char16_t *const endings[] = {
+        u"html", u"htm", u"shtml", u"xhtml", u"php", u"asp", u"aspx", u"jsp", u"cgi", u"js",
+        u"css",  u"txt", u"pdf",   u"doc",   u"docx", u"jpg", u"jpeg", u"gif", u"png", u"bmp",
+        u"webp", u"svg", u"ico",   u"mp3",   u"mp4",  u"wav", u"zip"};
+    return std::any_of(std::begin(endings), std::end(endings), [ending](const char16_t *known) {
+        return ending.compare(QStringView(known), Qt::CaseInsensitive) == 0;
+    });
+}
+
+bool isHostLabel(QStringView label)
+{
+    if (label.isEmpty() || label.size() > 63 || label.front() == u'-' || label.back() == u'-')
+        return false;
+    return std::all_of(label.begin(), label.end(),
+                       [](QChar c) { return isLetterOrDigit(c) || c == u'-'; });
+}
+
+bool isLetters(QStringView text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+    });
+}
+
+// A host name that a person means as a web site: "www." and two parts more,
+// or a known ending.
+bool isWebHost(QStringView host)
+{
+    const QList<QStringView> labels = host.split(u'.');
+    if (labels.size() < 2 || !std::all_of(labels.begin(), labels.end(), isHostLabel))
+        return false;
+    const QStringView last = labels.last();
+    if (!isLetters(last) || isFileEnding(last))
+        return false;
+    if (labels.size() >= 3 && labels.first().compare(u"www", Qt::CaseInsensitive) == 0)
+        return true;
+    return isKnownTopLevel(last) ||
+           (labels.size() >= 3 && last.size() == 2 && isKnownSecondLevel(labels[labels.size() - 2]));
+}
+
+// The address as written into a page's attribute, quoted or not: nothing
+// in it ends the value or the tag.
+QString attributeText(const QString &address)
+{
+    QString text;
+    for (const QChar c : address) {
+        if (c == u'&')
+            text += QStringLiteral("&amp;");
+        else if (c == u'"')
+            text += QStringLiteral("&quot;");
+        else if (c == u'\'')
+            text += QStringLiteral("&#39;");
+        else if (c == u'<')
+            text += QStringLiteral("&lt;");
+        else if (c == u'>')
+            text += QStringLiteral("&gt;");
+        else
+            text += c;
+    }
+    return text;
+}
+
 bool isNamedAsPicture(const QString &key)
 {
     static const QStringList suffixes = {QStringLiteral("jpg"), QStringLiteral("jpeg"),
@@ -218,6 +308,7 @@ QString title(PageProblem problem)
         "Address from the site's root",
         "Outside your folder",
         "Picture not described",
+        "This looks like a web address without https://",
     };
     return QString::fromLatin1(titles[int(problem)]);
 }
@@ -502,6 +593,26 @@ void checkMouseOverNames(const PageReferences &scan, Findings &findings)
     }
 }
 
+void addWebAddress(Findings &findings, const PageReference &reference, const QString &value,
+                   const QString &web)
+{
+    const bool startText = value.startsWith(QStringLiteral(".html"), Qt::CaseInsensitive);
+    PageFinding &found = findings.add(
+        reference.at, PageProblem::WebAddress, value,
+        startText ? QStringLiteral("It begins with .html, the text that stood in the address "
+                                   "field before you typed, and has no https:// in front. A "
+                                   "browser takes it for the name of a file beside your page, "
+                                   "not for a web site, and finds nothing there.")
+                  : QStringLiteral("Without https:// in front, a browser takes it for the name "
+                                   "of a file beside your page, not for a web site, and finds "
+                                   "nothing there."),
+        QStringLiteral("Press Fix to write %1 in its place.").arg(web));
+    found.fix = PageFix::AddHttps;
+    found.at = reference.at;
+    found.length = reference.length;
+    found.replacement = attributeText(web);
+}
+
 } // namespace
 
 QList<PageFinding> checkPage(QStringView body, const QString &folder)
@@ -536,6 +647,14 @@ QList<PageFinding> checkPage(QStringView body, const QString &folder)
             if (findings.once(advice.problem, value))
                 findings.add(reference.at, advice.problem, value,
                              QString::fromLatin1(advice.effect), QString::fromLatin1(advice.mend));
+            continue;
+        }
+        // A web site typed without https:// is a file to a browser; unless
+        // the folder holds that very file, the site is meant.
+        if (const QString web = webAddressWithoutHttps(value);
+            !web.isEmpty() && !files.find(address.parts).exists) {
+            if (findings.once(PageProblem::WebAddress, value))
+                addWebAddress(findings, reference, value, web);
             continue;
         }
         const QString key = address.parts.join(u'/');
@@ -581,7 +700,7 @@ QList<PageFinding> checkPage(QStringView body, const QString &folder)
     // WebCopy replaces the address just where it was found.
     QList<PageFinding> found = findings.inPageOrder();
     for (PageFinding &finding : found)
-        if (finding.fix == PageFix::WebCopy)
+        if (finding.fix == PageFix::WebCopy || finding.fix == PageFix::AddHttps)
             finding.address = body.sliced(finding.at, finding.length).toString();
 
     QStringList pages;
@@ -704,6 +823,40 @@ bool makeWebCopy(const QString &folder, const PageFinding &finding, QString *new
     }
     *error = QStringLiteral("every name for the copy is taken.");
     return false;
+}
+
+QString webAddressWithoutHttps(QStringView address)
+{
+    address = address.trimmed();
+    // The Text Link screen's address field starts with ".html": typed after
+    // it, or before it, the site's name keeps it.
+    static const QString kStartText = QStringLiteral(".html");
+    const bool after = address.startsWith(kStartText, Qt::CaseInsensitive);
+    if (after)
+        address = address.sliced(kStartText.size());
+    qsizetype end = 0;
+    while (end < address.size() && address[end] != u'/' && address[end] != u'\\' &&
+           address[end] != u'?' && address[end] != u'#')
+        ++end;
+    QStringView host = address.first(end);
+    const QStringView rest = address.sliced(end);
+    if (!after && rest.isEmpty() && host.endsWith(kStartText, Qt::CaseInsensitive) &&
+        host.startsWith(u"www.", Qt::CaseInsensitive))
+        host.chop(kStartText.size());
+    if (!isWebHost(host))
+        return {};
+    QString web = QStringLiteral("https://") + host.toString();
+    // A path typed with Windows' separator means the same to the web site;
+    // a space is written as a web address writes it.
+    for (const QChar c : rest) {
+        if (c == u'\\')
+            web += u'/';
+        else if (c.unicode() <= 0x20 || c.unicode() == 0x7F)
+            web += u'%' + QString::number(c.unicode(), 16).toUpper().rightJustified(2, u'0');
+        else
+            web += c;
+    }
+    return web;
 }
 
 bool replaceAddress(QTextDocument *document, const PageFinding &finding, const QString &newAddress)

@@ -23,6 +23,7 @@ enum class PageProblem {
     SiteRoot,      // "/img/a.jpg": from the web site's root, not the page's folder
     OutsideFolder, // ".." past the folder, or a link in it that leads out
     NoDescription, // in a modern page, a picture without alt (a description)
+    WebAddress,    // "www.example.org": a web site without https://, a file to a browser
 };
 
 // A mend that touches nothing but the file concerned, inside the session
@@ -32,6 +33,7 @@ enum class PageFix {
     RenameFile,  // rename folderFile to file, the name the page uses
     CopyPicture, // copy a picture the user picks into the folder as file
     WebCopy,     // make a copy of folderFile 500 pixels wide and use it at `at` in the page
+    AddHttps,    // write replacement in place of the address at `at` in the page
 };
 
 struct PageFinding
@@ -48,6 +50,7 @@ struct PageFinding
     qsizetype at = -1;  // where the address that WebCopy replaces begins in the page
     qsizetype length = 0;
     QString address; // its text there, as the page writes it
+    QString replacement; // AddHttps: the address to write there instead
 };
 
 // Reads the page body as it stands, hand-typed HTML too, and the session
@@ -64,6 +67,12 @@ bool renameForPage(const QString &folder, const PageFinding &finding, QString *e
 // and gives the copy's address for the page; the original is kept.
 bool makeWebCopy(const QString &folder, const PageFinding &finding, QString *newAddress,
                  QString *error);
+
+// The web address that a page's address means when it looks like a web site
+// typed without https:// ("www.example.org", "example.org/news",
+// ".htmlwww.example.org" after the Text Link screen's start text), with
+// https:// in front; empty for anything else, such as "page.html".
+QString webAddressWithoutHttps(QStringView address);
 
 // Writes newAddress in place of the one address the finding was made for, as
 // one edit that Undo takes back; false, changing nothing, when the page no

@@ -53,6 +53,11 @@ public:
     FolderMode folderMode() const { return m_folderMode; }
     void setFolderMode(FolderMode mode) { m_folderMode = mode; }
 
+    // The folder of the page file just loaded, where the folder list opens;
+    // empty when the page came from no file.
+    QString loadedPageFolder() const { return m_loadedPageFolder; }
+    void setLoadedPageFolder(const QString &folder) { m_loadedPageFolder = folder; }
+
     // 0 begins a new page after the folder choice, 1 goes on with a loaded one.
     int ExistingFileMode() const { return m_existingFileMode; }
     void setExistingFileMode(int mode) { m_existingFileMode = mode; }
@@ -121,6 +126,7 @@ private:
     QString m_saveFolder;
     FolderMode m_folderMode = FolderMode::UseExisting;
     int m_existingFileMode = 0;
+    QString m_loadedPageFolder;
     QString m_pageTitle;
     HeadingFragment m_heading;
     bool m_modern = false;

@@ -7,12 +7,14 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QSettings>
 #include <QStyle>
 #include <QTimer>
@@ -56,6 +58,47 @@ void followPageAction(QAction *button, QWebEnginePage *page, QWebEnginePage::Web
 // Where "As on a phone" is kept between previews and between runs, among the
 // program's own settings.
 const QString kPhoneKey = QStringLiteral("preview/asOnAPhone");
+
+bool isWebSite(const QUrl &address)
+{
+    const QString scheme = address.scheme().toLower();
+    return scheme == QLatin1String("https") || scheme == QLatin1String("http");
+}
+
+// The desktop's own browser; false when there is none to be had.
+bool openOnDesktop(const QUrl &address)
+{
+    if (QDesktopServices::openUrl(address))
+        return true;
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // Platforms without desktop services of their own (a framebuffer, a
+    // remote or headless session) still have the desktop's opener.
+    return QProcess::startDetached(QStringLiteral("xdg-open"),
+                                   {address.toString(QUrl::FullyEncoded)});
+#else
+    return false;
+#endif
+}
+
+// A link of the page being made that leads to a web site opens in the
+// desktop's own browser, where the user's bookmarks and logins are; the
+// preview stays on the page. Pages from the web, reached with Search or a
+// typed address, follow their links here as any browser does.
+class PreviewPage final : public QWebEnginePage
+{
+public:
+    using QWebEnginePage::QWebEnginePage;
+
+protected:
+    bool acceptNavigationRequest(const QUrl &address, NavigationType type,
+                                 bool isMainFrame) override
+    {
+        if (type == NavigationTypeLinkClicked && isMainFrame && isWebSite(address) &&
+            url().scheme() == QLatin1String(PageScheme::kName) && openOnDesktop(address))
+            return false;
+        return QWebEnginePage::acceptNavigationRequest(address, type, isMainFrame);
+    }
+};
 
 } // namespace
 
@@ -103,7 +146,7 @@ BrowserScreen::BrowserScreen(const QUrl &startingAddress, QWidget *parent)
 
     m_viewer = new QWebEngineView(this);
     m_viewer->setObjectName(QStringLiteral("brwWebBrowser"));
-    m_viewer->setPage(new QWebEnginePage(m_profile, m_viewer));
+    m_viewer->setPage(new PreviewPage(m_profile, m_viewer));
     m_viewer->setMinimumSize(50, 50);
     m_tools = new PageTools(m_viewer->page());
     m_viewer->installEventFilter(this);

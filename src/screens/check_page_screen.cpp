@@ -104,7 +104,7 @@ void CheckPageScreen::fix()
             return found.problem == finding.problem && found.name == finding.name &&
                    found.fix == finding.fix && found.file == finding.file &&
                    found.folderFile == finding.folderFile && found.at == finding.at &&
-                   found.address == finding.address;
+                   found.address == finding.address && found.replacement == finding.replacement;
         })) {
         ui.showMessage(this,
                        QStringLiteral("%1 has changed in the page or in your folder since the "
@@ -151,6 +151,14 @@ void CheckPageScreen::fix()
         }
         break;
     }
+    case PageFix::AddHttps:
+        // One edit in the page, which Undo in the Selection screen takes back.
+        if (replaceAddress(session.page().document(), finding, finding.replacement))
+            done = QStringLiteral("Tarnwell wrote %1 in the page in place of %2.")
+                       .arg(finding.replacement, finding.name);
+        else
+            error = QStringLiteral("the page changed there meanwhile.");
+        break;
     case PageFix::WebCopy: {
         QString address;
         if (!makeWebCopy(folder, finding, &address, &error))

@@ -1,6 +1,7 @@
 #include "load_advice_screen.h"
 
 #include "document/page_file.h"
+#include "document/paths.h"
 #include "document/session.h"
 #include "start_screen.h"
 #include "ui/controls.h"
@@ -9,6 +10,7 @@
 #include "ui/workspace.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -57,6 +59,7 @@ LoadAdviceScreen::LoadAdviceScreen(Workspace &workspace, QWidget *parent)
 void LoadAdviceScreen::load()
 {
     Interaction &ui = m_workspace.interaction();
+    m_workspace.session().setLoadedPageFolder({});
     const QString path = ui.chooseFileToOpen(this, QStringLiteral("*.*"));
     if (path.isEmpty()) {
         ui.showMessage(this, QStringLiteral("You cancelled file loading - continue."),
@@ -75,6 +78,9 @@ void LoadAdviceScreen::load()
         if (read) {
             m_workspace.session().takeLoadedPage(loaded);
             m_workspace.session().markUnchanged();
+            // Most often the page's own folder is its session folder.
+            m_workspace.session().setLoadedPageFolder(
+                nativeFolderPath(QFileInfo(path).absolutePath()));
         }
     }
     hide();

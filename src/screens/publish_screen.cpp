@@ -60,6 +60,7 @@ bool breaksPage(PageProblem problem)
     case PageProblem::LocalAddress:
     case PageProblem::SiteRoot:
     case PageProblem::OutsideFolder:
+    case PageProblem::WebAddress:
         return true;
     default:
         return false;

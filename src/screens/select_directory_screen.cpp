@@ -60,6 +60,12 @@ SelectDirectoryScreen::SelectDirectoryScreen(Workspace &workspace, QWidget *pare
     m_arrow = named(new QLabel(QStringLiteral("<-"), frame), "Label6");
     m_arrow->setTextFormat(Qt::PlainText);
     grid->addWidget(m_arrow, 1, 2, Qt::AlignTop);
+    // Which folder Use takes, in words, whichever way it was chosen.
+    m_goesInto = named(new QLabel(frame), "PagesGoInto");
+    m_goesInto->setTextFormat(Qt::PlainText);
+    m_goesInto->setWordWrap(true);
+    m_goesInto->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    grid->addWidget(m_goesInto, 2, 0, 1, 4);
 
     m_instruction = named(new QLabel(frame), "Label1");
     m_instruction->setWordWrap(true);
@@ -75,8 +81,8 @@ SelectDirectoryScreen::SelectDirectoryScreen(Workspace &workspace, QWidget *pare
     m_typeName = named(new QLabel(QStringLiteral("Type a short folder name"), frame), "Label2");
     m_name = named(new QLineEdit(frame), "Text1");
     m_typeName->setBuddy(m_name);
-    grid->addWidget(m_typeName, 2, 0, 1, 2);
-    grid->addWidget(m_name, 3, 0, 1, 2);
+    grid->addWidget(m_typeName, 3, 0, 1, 2);
+    grid->addWidget(m_name, 4, 0, 1, 2);
 
     m_madeIcon = iconLabel(frame, "Image1", QStyle::SP_DirIcon);
     m_madeName = named(new QLabel(frame), "Label3");
@@ -87,7 +93,7 @@ SelectDirectoryScreen::SelectDirectoryScreen(Workspace &workspace, QWidget *pare
     made->addWidget(m_madeName);
     made->addWidget(m_created);
     made->addStretch();
-    grid->addLayout(made, 4, 0, 1, 4);
+    grid->addLayout(made, 5, 0, 1, 4);
 
     m_use = makeButton(this, "CmdUseFile", QStringLiteral("Use"));
     m_cancel = makeButton(this, "CmdCancelSetFileToNull", QStringLiteral("Cancel"));
@@ -114,6 +120,8 @@ SelectDirectoryScreen::SelectDirectoryScreen(Workspace &workspace, QWidget *pare
             &SelectDirectoryScreen::continueWithMadeFolder);
     connect(m_drives, &DriveList::driveChosen, this, &SelectDirectoryScreen::chooseDrive);
     connect(m_folders, &FolderList::pathChanged, m_drives, &DriveList::showDriveOf);
+    connect(m_folders, &FolderList::chosenPathChanged, this, &SelectDirectoryScreen::showChoice);
+    connect(m_name, &QLineEdit::textChanged, this, &SelectDirectoryScreen::showChoice);
     connect(qApp, &QGuiApplication::focusWindowChanged, this,
             &SelectDirectoryScreen::focusWindowChanged);
     m_lastFocusWindow = QGuiApplication::focusWindow();
@@ -148,7 +156,7 @@ void SelectDirectoryScreen::openToMakeFolder()
     m_openIcon->hide();
     m_continue->hide();
     m_instruction->setText(
-        QStringLiteral("Click on the folder you want this to be a subdirectory of e.g. C:\\"));
+        QStringLiteral("Click on the folder you want this to be a subdirectory of e.g. C:\\"));    showChoice();
 }
 
 void SelectDirectoryScreen::openToChooseFolder()
@@ -164,7 +172,7 @@ void SelectDirectoryScreen::openToChooseFolder()
     m_name->hide();
     m_openIcon->show();
     m_instruction->show();
-    m_instruction->setText(QStringLiteral("DoubleClick until the folder icon is open, like this."));
+    m_instruction->setText(QStringLiteral("DoubleClick until the folder icon is open, like this."));    showChoice();
 }
 
 void SelectDirectoryScreen::use()
@@ -184,7 +192,7 @@ void SelectDirectoryScreen::makeFolder()
                        Interaction::Icon::Critical);
         return;
     }
-    const QString path = subfolderPath(m_folders->path(), name);
+    const QString path = subfolderPath(m_folders->chosenPath(), name);
     // A name with a separator, "." or ".." would make or name a folder elsewhere.
     if (!isPlainFolderName(name) || !QDir().mkdir(QDir::fromNativeSeparators(path))) {
         ui.showMessage(
@@ -206,6 +214,7 @@ void SelectDirectoryScreen::makeFolder()
     m_madeName->show();
     m_created->show();
     m_madeName->setText(name);
+    showChoice();
     m_folders->setEnabled(false);
     m_drives->setEnabled(false);
     m_continue->setFocus();
@@ -232,7 +241,7 @@ void SelectDirectoryScreen::continueWithMadeFolder()
 void SelectDirectoryScreen::takeExistingFolder()
 {
     Session &session = m_workspace.session();
-    const QString folder = m_folders->path();
+    const QString folder = m_folders->chosenPath();
     const QString shown = folder + m_name->text();
     session.setSessionFolder(folder);
     session.setHeadFolder(shown);
@@ -279,8 +288,28 @@ void SelectDirectoryScreen::chooseDrive(const QString &root)
 
 void SelectDirectoryScreen::resetFolderList()
 {
-    m_folders->setPath(startFolder());
+    // A page just loaded most often lives in its session folder: the list
+    // opens there, with that folder chosen.
+    const Session &session = m_workspace.session();
+    const QString loaded = session.ExistingFileMode() == 1 ? session.loadedPageFolder() : QString();
+    if (loaded.isEmpty() || !m_folders->setPath(loaded))
+        m_folders->setPath(startFolder());
     m_drives->showDriveOf(m_folders->path());
+}
+
+void SelectDirectoryScreen::showChoice()
+{
+    const QString prefix = QStringLiteral("Your pages go into: ");
+    const QString chosen = m_folders->chosenPath();
+    if (!m_madePath.isEmpty())
+        m_goesInto->setText(prefix + m_madePath);
+    else if (m_workspace.session().folderMode() == FolderMode::UseExisting)
+        m_goesInto->setText(prefix + chosen);
+    else if (m_name->text().isEmpty())
+        m_goesInto->setText(prefix + QStringLiteral("a new folder in ") + chosen +
+                            QStringLiteral(", named below"));
+    else
+        m_goesInto->setText(prefix + subfolderPath(chosen, m_name->text()));
 }
 
 void SelectDirectoryScreen::showEvent(QShowEvent *event)

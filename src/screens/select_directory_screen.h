@@ -39,6 +39,7 @@ private:
     void cancel();
     void chooseDrive(const QString &root);
     void resetFolderList();
+    void showChoice();
     void focusWindowChanged(QWindow *now);
     bool isOtherScreen(QWindow *window) const;
 
@@ -49,6 +50,7 @@ private:
     QLabel *m_instruction = nullptr;
     QLabel *m_typeName = nullptr;
     QLabel *m_arrow = nullptr;
+    QLabel *m_goesInto = nullptr;
     QLabel *m_madeName = nullptr;
     QLabel *m_created = nullptr;
     QLabel *m_madeIcon = nullptr;

@@ -48,6 +48,7 @@ void offerLeftPages(Workspace &workspace, StartScreen *startScreen)
             continue;
         }
         session.takeLoadedPage({page.page.body, page.page.encoding});
+        session.setLoadedPageFolder({});
         keeper->adopt(std::move(page));
         session.setExistingFileMode(1);
         askForSessionFolder(workspace, startScreen);

@@ -33,6 +33,16 @@ FolderList::FolderList(QWidget *parent) : QListWidget(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QListWidget::itemActivated, this,
             [this](QListWidgetItem *item) { setPath(item->data(kPathRole).toString()); });
+    connect(this, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!m_filling)
+            emit chosenPathChanged(chosenPath());
+    });
+}
+
+QString FolderList::chosenPath() const
+{
+    const QList<QListWidgetItem *> chosen = selectedItems();
+    return chosen.isEmpty() ? m_path : chosen.first()->data(kPathRole).toString();
 }
 
 bool FolderList::setPath(const QString &path)
@@ -43,11 +53,14 @@ bool FolderList::setPath(const QString &path)
         return false;
     const QStringList subfolders =
         dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    m_filling = true;
     fill(target, subfolders);
+    m_filling = false;
     if (target != m_path) {
         m_path = target;
         emit pathChanged(m_path);
     }
+    emit chosenPathChanged(chosenPath());
     return true;
 }
 

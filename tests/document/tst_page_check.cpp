@@ -308,6 +308,8 @@ private slots:
     void findings_data();
     void findings();
     void webCopy();
+    void webAddresses_data();
+    void webAddresses();
     void header_data();
     void header();
     void files_data();
@@ -547,6 +549,101 @@ void TestPageCheck::findings()
         QCOMPARE(test::listing(folder), after);
     QCOMPARE(body.text(), pageAfter.isEmpty() ? before : pageAfter);
     QCOMPARE(test::listing(parent.path(), true, "site"), around);
+}
+
+void TestPageCheck::webAddresses_data()
+{
+    QTest::addColumn<QString>("address"); // as the page writes it, between quotes
+    QTest::addColumn<QStringList>("finding"); // file or name, problem, effect, mend; or none
+    QTest::addColumn<QString>("fixed");       // the address after Fix; empty: none offered
+    const QString web = "This looks like a web address without https://";
+    const QString noHttps = "Without https:// in front, a browser takes it for the name of a file "
+                            "beside your page, not for a web site, and finds nothing there.";
+    const QString startText =
+        "It begins with .html, the text that stood in the address field before you typed, and "
+        "has no https:// in front. A browser takes it for the name of a file beside your page, "
+        "not for a web site, and finds nothing there.";
+    const auto fixTo = [](const char *address) {
+        return QStringLiteral("Press Fix to write %1 in its place.").arg(address);
+    };
+    const QStringList missing = {
+        "Not in your folder",
+        "The page uses this linked file, but it is not in your session folder: on the web it "
+        "will be missing.",
+        "Put the file into your session folder under this name, or correct the name in the page."};
+    const auto row = [](const char *address, const QStringList &finding, const QString &fixed) {
+        QTest::newRow(address) << QString::fromUtf8(address) << finding << fixed;
+    };
+    row("www.x.org", {"www.x.org", web, noHttps, fixTo("https://www.x.org")}, "https://www.x.org");
+    row("x.org/a", {"x.org/a", web, noHttps, fixTo("https://x.org/a")}, "https://x.org/a");
+    row("x.html", QStringList{"x.html"} + missing, {});
+    row("mailto:ann@x.org", {}, {});
+    row("https://www.x.org", {}, {});
+    row(".htmlwww.x.org", {".htmlwww.x.org", web, startText, fixTo("https://www.x.org")},
+        "https://www.x.org");
+    row("C:\\x",
+        {"C:\\x", "Address on this computer",
+         "This is the address of a file on your own computer, which visitors to your page cannot "
+         "reach: for them it will be missing.",
+         "Copy the file into your session folder and write only its name in the page, such as "
+         "photo.jpg."},
+        {});
+    // Odd cases: letter case, a Windows separator, the start text after the
+    // name, a country's second part, escapes, and file names with a dot.
+    row("WWW.X.ORG", {"WWW.X.ORG", web, noHttps, fixTo("https://WWW.X.ORG")}, "https://WWW.X.ORG");
+    row(" x.org\\a b ", {"x.org\\a b", web, noHttps, fixTo("https://x.org/a%20b")},
+        "https://x.org/a%20b");
+    row("www.x.org.html", {"www.x.org.html", web, noHttps, fixTo("https://www.x.org")},
+        "https://www.x.org");
+    row("abc.net.au/news?a=1&amp;b=&quot;2&quot;",
+        {"abc.net.au/news?a=1&b=\"2\"", web, noHttps, fixTo("https://abc.net.au/news?a=1&b=\"2\"")},
+        "https://abc.net.au/news?a=1&amp;b=&quot;2&quot;");
+    row(".HTMLx.org/&lt;a&gt;", {".HTMLx.org/<a>", web, startText, fixTo("https://x.org/<a>")},
+        "https://x.org/&lt;a&gt;");
+    row("index.htm", QStringList{"index.htm"} + missing, {});
+    row("photo.jpg", QStringList{"photo.jpg"} + missing, {});
+    row("sound.au", QStringList{"sound.au"} + missing, {});
+    row("www.x", QStringList{"www.x"} + missing, {});
+    row("www.x.html", QStringList{"www.x.html"} + missing, {});
+    row("x..org", QStringList{"x..org"} + missing, {});
+    row("-x.org", QStringList{"-x.org"} + missing, {});
+    row("x.org1", QStringList{"x.org1"} + missing, {});
+    row(".html", QStringList{".html"} + missing, {});
+    // A file of the folder with that very name is what the page means.
+    row("here.org", {}, {});
+}
+
+// Check page's row for a link to each address, exactly as listed, and the
+// page exactly as the Fix leaves it; nothing in the folder changes.
+void TestPageCheck::webAddresses()
+{
+    QFETCH(QString, address);
+    QFETCH(QStringList, finding);
+    QFETCH(QString, fixed);
+    QTemporaryDir folder;
+    makeFiles(folder.path(), {"here.org", "index.html"});
+    const QStringList made = test::listing(folder.path(), true);
+    const auto page = [](const QString &href) {
+        return "<P>x</P>\r\n<A HREF=\"" + href + "\">To x</A><A HREF=\"" + href + "\">again</A>";
+    };
+    PageBody body;
+    body.replace(page(address));
+    const QList<PageFinding> found = checkPage(body.document()->toRawText(), folder.path());
+    QStringList shown;
+    for (const PageFinding &one : found)
+        shown = QStringList{one.name, one.title, one.effect, one.mend};
+    QCOMPARE(found.size(), finding.isEmpty() ? 0 : 1);
+    QCOMPARE(shown, finding);
+    QCOMPARE(found.value(0).fix == PageFix::AddHttps, !fixed.isEmpty());
+    if (!fixed.isEmpty()) {
+        QVERIFY(replaceAddress(body.document(), found.first(), found.first().replacement));
+        // The first link is mended; Check again finds the second.
+        QCOMPARE(body.text(), "<P>x</P>\r\n<A HREF=\"" + fixed + "\">To x</A><A HREF=\"" +
+                                  address + "\">again</A>");
+        body.document()->undo();
+        QCOMPARE(body.text(), page(address));
+    }
+    QCOMPARE(test::listing(folder.path(), true), made);
 }
 
 // The web copy: 500 pixels wide, see-through parts white, one edit that Undo
