@@ -90,6 +90,8 @@ public:
     // The file the page was last saved to, while the page is still as saved
     // there; else nothing.
     QString savedPageFile() const;
+    // The file the page was last saved to, changed since or not.
+    QString lastSavedFile() const { return m_savedFile; }
 
     // Keeps the page being made in a file in that folder, so that a crash
     // loses no more than its last moments.
