@@ -57,8 +57,7 @@ struct PageFinding
 // folder. Line breaks may be CR LF or a text document's block separators.
 // ownPage, the file this very page was saved to, is no other page: a rename
 // that the page is mended for breaks nothing there once it is saved again.
-QList<PageFinding> checkPage(QStringView body, const QString &folder,
-                             const QString &ownPage = {});
+QList<PageFinding> checkPage(QStringView body, const QString &folder, const QString &ownPage = {});
 
 // Renames folderFile to file, which differ in letter case alone, on every
 // file system. Does nothing unless folderFile is a plain file of the folder,

@@ -33,15 +33,32 @@ bool isApostrophe(QChar c)
 QString plainSpelling(QChar c)
 {
     switch (c.unicode()) {
-    case 0x00DF: return QStringLiteral("ss");
-    case 0x00E6: case 0x00C6: return QStringLiteral("ae");
-    case 0x0153: case 0x0152: return QStringLiteral("oe");
-    case 0x00F8: case 0x00D8: return QStringLiteral("o");
-    case 0x0142: case 0x0141: return QStringLiteral("l");
-    case 0x0111: case 0x0110: case 0x00F0: case 0x00D0: return QStringLiteral("d");
-    case 0x00FE: case 0x00DE: return QStringLiteral("th");
-    case 0x0131: return QStringLiteral("i");
-    default: return {};
+    case 0x00DF:
+        return QStringLiteral("ss");
+    case 0x00E6:
+    case 0x00C6:
+        return QStringLiteral("ae");
+    case 0x0153:
+    case 0x0152:
+        return QStringLiteral("oe");
+    case 0x00F8:
+    case 0x00D8:
+        return QStringLiteral("o");
+    case 0x0142:
+    case 0x0141:
+        return QStringLiteral("l");
+    case 0x0111:
+    case 0x0110:
+    case 0x00F0:
+    case 0x00D0:
+        return QStringLiteral("d");
+    case 0x00FE:
+    case 0x00DE:
+        return QStringLiteral("th");
+    case 0x0131:
+        return QStringLiteral("i");
+    default:
+        return {};
     }
 }
 
@@ -146,8 +163,7 @@ QString freeName(const QString &folder, const QString &stem, const QString &join
                  const QString &extension)
 {
     for (int n = 1; n < 1000; ++n) {
-        const QString name =
-            stem + (n > 1 ? joiner + QString::number(n) : QString()) + extension;
+        const QString name = stem + (n > 1 ? joiner + QString::number(n) : QString()) + extension;
         if (isFreeName(QDir(folder).filePath(name)))
             return name;
     }
@@ -177,7 +193,7 @@ bool makeWebPicture(QIODevice *device, const QString &name, int widest, WebPictu
         image = image.convertToFormat(QImage::Format_RGB32);
 
     const QString extension = stemAndExtension(name).second;
-    picture->extension = seeThrough ? QStringLiteral(".png")
+    picture->extension = seeThrough                            ? QStringLiteral(".png")
                          : extension == QLatin1String(".jpeg") ? extension
                                                                : QStringLiteral(".jpg");
     // Lower JPEG quality first, as far as it stays clean; then fewer pixels.
@@ -224,8 +240,7 @@ bool writeWebCopy(const QString &source, const QString &sourceName, const QStrin
         return false;
     const QString stem = safeParts(sourceName).first + QStringLiteral("-web");
     for (int n = 1; n < 1000; ++n) {
-        const QString name =
-            stem + (n > 1 ? QString::number(n) : QString()) + picture.extension;
+        const QString name = stem + (n > 1 ? QString::number(n) : QString()) + picture.extension;
         QFile copy(QDir(folder).filePath(name));
         if (!isFreeName(copy.fileName()))
             continue;
@@ -286,8 +301,7 @@ QString webCopyQuestion(const PictureFacts &facts)
     // Tenths of a megabyte, rounded half up, in whole numbers so that no
     // floating point decides the last digit.
     const qint64 tenths = (facts.bytes * 10 + 524288) / 1048576;
-    const QString megabytes =
-        QString::number(tenths / 10) + u'.' + QString::number(tenths % 10);
+    const QString megabytes = QString::number(tenths / 10) + u'.' + QString::number(tenths % 10);
     return QStringLiteral("This photo is %1 \u00D7 %2 pixels and %3 MB, too big for a web page. "
                           "Use a copy made for the web?")
         .arg(facts.size.width())

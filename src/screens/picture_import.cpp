@@ -56,18 +56,18 @@ void PictureImport::FileSave(QWidget *finishButton)
     if (finishButton)
         finishButton->setFocus();
     const QString canonicalFolder = QFileInfo(folder).canonicalFilePath();
-    const bool inFolder = !canonicalFolder.isEmpty() &&
-                          QFileInfo(QFileInfo(ChosenPath).absolutePath()).canonicalFilePath() ==
-                              canonicalFolder;
+    const bool inFolder =
+        !canonicalFolder.isEmpty() &&
+        QFileInfo(QFileInfo(ChosenPath).absolutePath()).canonicalFilePath() == canonicalFolder;
     if (!PictureName.isEmpty() && !inFolder) {
         PictureName = webSafeName(PictureName);
         const QString taken = derivedPath(folder, PictureName);
         const QFileInfo there(taken);
         if ((there.exists() || there.isSymLink()) && !sameBytes(SourcePath, taken)) {
             const qsizetype dot = PictureName.lastIndexOf(u'.');
-            const QString free = freeName(folder, dot > 0 ? PictureName.left(dot) : PictureName,
-                                          QStringLiteral("-"),
-                                          dot > 0 ? PictureName.sliced(dot) : QString());
+            const QString free =
+                freeName(folder, dot > 0 ? PictureName.left(dot) : PictureName, QStringLiteral("-"),
+                         dot > 0 ? PictureName.sliced(dot) : QString());
             if (!free.isEmpty())
                 PictureName = free;
         }

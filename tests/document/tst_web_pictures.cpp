@@ -29,8 +29,7 @@ namespace {
 // as a phone held upright writes it.
 QByteArray withOrientation(const QByteArray &jpeg, quint16 orientation)
 {
-    QByteArray exif("Exif\0\0MM\0\x2A\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\0\0\0\0\0\0\0",
-                    34);
+    QByteArray exif("Exif\0\0MM\0\x2A\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\0\0\0\0\0\0\0", 34);
     exif[25] = char(orientation);
     QByteArray segment("\xFF\xE1", 2);
     segment.append(char((exif.size() + 2) >> 8)).append(char((exif.size() + 2) & 0xFF));
@@ -132,14 +131,16 @@ void TestWebPictures::copyNames_data()
     QTest::addColumn<bool>("seeThrough");
     QTest::addColumn<QStringList>("there"); // "name" a file, "name>" a link to nowhere
     QTest::addColumn<QString>("copy");
-    QTest::newRow("spaces") << "Me at the Beach.JPG" << false << QStringList() << "me-at-the-beach-web.jpg";
-    QTest::newRow("taken") << "Me at the Beach.JPG" << false << QStringList{"me-at-the-beach-web.jpg"}
-                           << "me-at-the-beach-web2.jpg";
+    QTest::newRow("spaces") << "Me at the Beach.JPG" << false << QStringList()
+                            << "me-at-the-beach-web.jpg";
+    QTest::newRow("taken") << "Me at the Beach.JPG" << false
+                           << QStringList{"me-at-the-beach-web.jpg"} << "me-at-the-beach-web2.jpg";
     QTest::newRow("taken by a link to nowhere")
         << "Me at the Beach.JPG" << false
         << QStringList{"me-at-the-beach-web.jpg>", "me-at-the-beach-web2.jpg"}
         << "me-at-the-beach-web3.jpg";
-    QTest::newRow("jpeg keeps its extension") << "Sun.JPEG" << false << QStringList() << "sun-web.jpeg";
+    QTest::newRow("jpeg keeps its extension")
+        << "Sun.JPEG" << false << QStringList() << "sun-web.jpeg";
     QTest::newRow("opaque PNG") << "Sun Set.PNG" << false << QStringList() << "sun-set-web.jpg";
     QTest::newRow("see-through PNG") << "Logo.png" << true << QStringList() << "logo-web.png";
     QTest::newRow("only spaces") << "   .jpg" << false << QStringList() << "picture-web.jpg";
@@ -154,7 +155,8 @@ void TestWebPictures::copyNames()
     QTemporaryDir from, folder;
     QImage image(600, 400, seeThrough ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     image.fill(seeThrough ? Qt::transparent : Qt::darkCyan);
-    QVERIFY(image.save(from.filePath(source), seeThrough || source.endsWith("PNG") ? "PNG" : "JPEG"));
+    QVERIFY(
+        image.save(from.filePath(source), seeThrough || source.endsWith("PNG") ? "PNG" : "JPEG"));
     for (const QString &name : there) {
         if (name.endsWith('>'))
             QVERIFY(QFile::link(folder.filePath("nowhere"), folder.filePath(name.chopped(1))));
@@ -217,8 +219,8 @@ void TestWebPictures::cameraPhoto()
     QCOMPARE(shown.size(), size);
     // Stored left is shown at the top.
     QVERIFY(near(averageAround(shown, {size.width() / 2, size.height() / 8}), QColor(200, 40, 40)));
-    QVERIFY(near(averageAround(shown, {size.width() / 2, size.height() * 7 / 8}),
-                 QColor(40, 60, 200)));
+    QVERIFY(
+        near(averageAround(shown, {size.width() / 2, size.height() * 7 / 8}), QColor(40, 60, 200)));
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{made});
 }
 
@@ -254,12 +256,12 @@ void TestWebPictures::question_data()
     // A megabyte is 1,048,576 bytes: 2,040,000 bytes are 1.95 of them.
     QTest::newRow("the beach photo") << QSize(3000, 2000) << qint64(2040000)
                                      << text.arg(QString::fromUtf8("3000 × 2000"), "1.9");
-    QTest::newRow("just over the size limit") << QSize(400, 300) << qint64(307201)
-                                              << text.arg(QString::fromUtf8("400 × 300"), "0.3");
-    QTest::newRow("half a tenth rounds up") << QSize(501, 1) << qint64(104858)
-                                            << text.arg(QString::fromUtf8("501 × 1"), "0.1");
-    QTest::newRow("just under half a tenth") << QSize(501, 1) << qint64(52428)
-                                             << text.arg(QString::fromUtf8("501 × 1"), "0.0");
+    QTest::newRow("just over the size limit")
+        << QSize(400, 300) << qint64(307201) << text.arg(QString::fromUtf8("400 × 300"), "0.3");
+    QTest::newRow("half a tenth rounds up")
+        << QSize(501, 1) << qint64(104858) << text.arg(QString::fromUtf8("501 × 1"), "0.1");
+    QTest::newRow("just under half a tenth")
+        << QSize(501, 1) << qint64(52428) << text.arg(QString::fromUtf8("501 × 1"), "0.0");
     QTest::newRow("ten megabytes") << QSize(6000, 4000) << qint64(10485760)
                                    << text.arg(QString::fromUtf8("6000 × 4000"), "10.0");
 }
@@ -305,12 +307,16 @@ void TestWebPictures::spacesFix_data()
     QTest::addColumn<QString>("after");     // the page after the Fix
     const QString beach = "<IMG SRC=\"pics/Me at the Beach.JPG\">";
     const QString fixed = "<IMG SRC=\"pics/me-at-the-beach.jpg\">";
-    QTest::newRow("in a subfolder") << "<P>x</P>\r\n" + beach << QStringList{"pics/Me at the Beach.JPG"}
-                                    << "pics/me-at-the-beach.jpg" << "<P>x</P>\r\n" + fixed;
-    QTest::newRow("escaped spaces") << "<IMG SRC=\"pics/Me%20at%20the%20Beach.JPG\">"
-                                    << QStringList{"pics/Me at the Beach.JPG"}
-                                    << "pics/me-at-the-beach.jpg" << fixed;
-    QTest::newRow("name taken") << beach << QStringList{"pics/Me at the Beach.JPG", "pics/me-at-the-beach.jpg"}
+    QTest::newRow("in a subfolder")
+        << "<P>x</P>\r\n" + beach << QStringList{"pics/Me at the Beach.JPG"}
+        << "pics/me-at-the-beach.jpg"
+        << "<P>x</P>\r\n" + fixed;
+    QTest::newRow("escaped spaces")
+        << "<IMG SRC=\"pics/Me%20at%20the%20Beach.JPG\">" << QStringList{"pics/Me at the Beach.JPG"}
+        << "pics/me-at-the-beach.jpg" << fixed;
+    QTest::newRow("name taken") << beach
+                                << QStringList{"pics/Me at the Beach.JPG",
+                                               "pics/me-at-the-beach.jpg"}
                                 << "pics/me-at-the-beach-2.jpg"
                                 << "<IMG SRC=\"pics/me-at-the-beach-2.jpg\">";
     QTest::newRow("any file") << "<A HREF=\"docs/Price List.PDF\">Prices</A>"
@@ -318,8 +324,9 @@ void TestWebPictures::spacesFix_data()
                               << "<A HREF=\"docs/price-list.pdf\">Prices</A>";
     QTest::newRow("named twice: one address would break the other")
         << beach + beach << QStringList{"pics/Me at the Beach.JPG"} << QString() << QString();
-    QTest::newRow("a folder with a space") << "<IMG SRC=\"my pics/a b.png\">"
-                                           << QStringList{"my pics/a b.png"} << QString() << QString();
+    QTest::newRow("a folder with a space")
+        << "<IMG SRC=\"my pics/a b.png\">" << QStringList{"my pics/a b.png"} << QString()
+        << QString();
     QTest::newRow("another page uses the name")
         << beach << QStringList{"pics/Me at the Beach.JPG", "other.html=" + beach} << QString()
         << QString();
@@ -338,9 +345,10 @@ void TestWebPictures::spacesFix()
     QTemporaryDir folder;
     for (const QString &file : files) {
         const QString name = file.section('=', 0, 0);
-        QVERIFY(file.contains('=') ? QDir().mkpath(QFileInfo(folder.filePath(name)).path()) &&
-                                         writeBytes(folder.filePath(name), file.section('=', 1).toUtf8())
-                                   : writePicture(folder.filePath(name), 40, 30));
+        QVERIFY(file.contains('=')
+                    ? QDir().mkpath(QFileInfo(folder.filePath(name)).path()) &&
+                          writeBytes(folder.filePath(name), file.section('=', 1).toUtf8())
+                    : writePicture(folder.filePath(name), 40, 30));
     }
     PageBody body;
     body.replace(page);
@@ -370,9 +378,8 @@ void TestWebPictures::spacesFix()
     QCOMPARE(readAll(folder.filePath(renamed)), bytes);
     // Checked again, the name is well.
     const QList<PageFinding> again = checkPage(body.document()->toRawText(), folder.path());
-    QVERIFY(std::none_of(again.begin(), again.end(), [](const PageFinding &f) {
-        return f.problem == PageProblem::OddName;
-    }));
+    QVERIFY(std::none_of(again.begin(), again.end(),
+                         [](const PageFinding &f) { return f.problem == PageProblem::OddName; }));
 }
 
 // A page for phones takes pictures up to 1,200 pixels wide; a classic page 500.

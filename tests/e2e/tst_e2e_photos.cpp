@@ -77,30 +77,34 @@ void TestPhotos::bigPhoto_data()
         {"MouseOver Pictures", "click Form4/Command6; " + kSameSize + "; click Form18/Command1; ",
          "focus Form18/Command6; text Form18/Text1 {N}; type Form18/Text2 b.jpg; "
          "type Form18/Text5 beach; click Form18/Command6; hidden Form18"},
-        {"MouseOver buttons", kLinks + "click Form11/Command4; click Form14/Option1; "
-                                       "click Form14/Command1; click Form15/Command3; ",
+        {"MouseOver buttons",
+         kLinks + "click Form11/Command4; click Form14/Option1; "
+                  "click Form14/Command1; click Form15/Command3; ",
          "focus Form15/Command1; text Form15/Text1 {N}; "
-         "type Form15/Text3 page2.html; click Form15/Command1; answer Yes " + kSure +
-             "; hidden Form15"},
-        {"Button links", kLinks + "click Form11/Command2; click Form19/Option1; "
-                                  "click Form19/Command1; click Form20/Command2; ",
+         "type Form15/Text3 page2.html; click Form15/Command1; answer Yes " +
+             kSure + "; hidden Form15"},
+        {"Button links",
+         kLinks + "click Form11/Command2; click Form19/Option1; "
+                  "click Form19/Command1; click Form20/Command2; ",
          "focus Form20/Command1; text Form20/Text1 {N}; type Form20/Text2 index.html; "
-         "click Form20/Command1; answer Yes " + kSure + "; hidden Form20"},
+         "click Form20/Command1; answer Yes " +
+             kSure + "; hidden Form20"},
     };
     for (const Screen &screen : screens) {
-        QTest::addRow("%s, Yes", screen.name) << false << screen.before << true << screen.after
-                                              << QString() << "me-at-the-beach-web.jpg"
-                                              << QSize(500, 333);
+        QTest::addRow("%s, Yes", screen.name)
+            << false << screen.before << true << screen.after << QString()
+            << "me-at-the-beach-web.jpg" << QSize(500, 333);
         QTest::addRow("%s, No", screen.name) << false << screen.before << false << screen.after
                                              << QString() << "me-at-the-beach.jpg" << QSize();
     }
     // A page for phones takes a copy 1,200 pixels wide.
     const QString modernAfter =
         "focus Form9/Command2; text Form9/Text1 {N}; type Form9/AltText Sea; "
-        "click Form9/Command2; " + kPlaceOk + "; hidden Form9";
-    QTest::newRow("page for phones, Yes") << true << screens[0].before << true << modernAfter
-                                          << QString() << "me-at-the-beach-web.jpg"
-                                          << QSize(1200, 800);
+        "click Form9/Command2; " +
+        kPlaceOk + "; hidden Form9";
+    QTest::newRow("page for phones, Yes")
+        << true << screens[0].before << true << modernAfter << QString()
+        << "me-at-the-beach-web.jpg" << QSize(1200, 800);
     // Never over another file of the folder: the next free name.
     QTest::newRow("copy's name taken, Yes")
         << false << screens[0].before << true << screens[0].after << "me-at-the-beach-web.jpg"
@@ -125,8 +129,8 @@ void TestPhotos::bigPhoto()
     Program app;
     app.vars = {{"S", session.path()}, {"P", m_pictures.path()}, {"N", name}};
     E2E_RUN(app, (modern ? kModernToSelection : kToSelection) +
-                     steps(before + kPick + "answer " + (yes ? "Yes " : "No ") + kQuestion +
-                           "; " + after) +
+                     steps(before + kPick + "answer " + (yes ? "Yes " : "No ") + kQuestion + "; " +
+                           after) +
                      kSave);
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(session.filePath("page.html")), app.patience);
     const QByteArray page = readAll(session.filePath("page.html"));
