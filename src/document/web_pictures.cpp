@@ -248,11 +248,11 @@ bool writeWebCopy(const QString &source, const QString &sourceName, const QStrin
         if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             if (!isFreeName(copy.fileName()))
                 continue;
-            *error = copy.errorString();
+            *error = copy.errorString() + u'.';
             return false;
         }
         if (copy.write(picture.bytes) != picture.bytes.size() || !copy.flush()) {
-            *error = copy.errorString();
+            *error = copy.errorString() + u'.';
             copy.remove();
             return false;
         }
