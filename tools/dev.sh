@@ -77,7 +77,7 @@ fuzz() {
     local scratch name log
     scratch="$(mktemp -d)"
     for name in loader writer kept picture_header page_elements page_reader file_guard sent_record \
-        ftp_reply; do
+        ftp_reply web_picture; do
         cp -R "fuzz/corpus/$name" "$scratch/$name"
         log="$fuzz_dir/fuzz_$name.log"
         echo "fuzz_$name: ${fuzz_seconds} s on a copy of fuzz/corpus/$name"

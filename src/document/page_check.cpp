@@ -5,16 +5,13 @@
 #include "page_references.h"
 #include "paths.h"
 #include "picture_header.h"
+#include "web_pictures.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QImageReader>
-#include <QImageWriter>
-#include <QPainter>
 #include <QSet>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -24,8 +21,6 @@ namespace tarnwell {
 
 namespace {
 
-constexpr int kWidestPicture = 500; // the Start screen's advice
-constexpr qint64 kLargestPicture = 300 * 1024;
 constexpr qint64 kLargestOtherPage = 32 * 1024 * 1024;
 
 // How the page uses a file, as the page reader tells it.
@@ -396,16 +391,22 @@ struct FileUse
     QStringList parts;
     Found found;
     const PageReference *shown = nullptr; // the first that shows it as a picture
+    const PageReference *first = nullptr; // the first that names it
+    int references = 0;
 };
 
 // The files that the folder's other pages name in these very letters: a
 // rename would break them. False when one of them cannot be read.
-bool namedByOtherPages(FolderFiles &files, const QString &folder, QSet<QString> *named)
+bool namedByOtherPages(FolderFiles &files, const QString &folder, const QString &ownPage,
+                       QSet<QString> *named)
 {
+    const QString own = ownPage.isEmpty() ? QString() : QFileInfo(ownPage).canonicalFilePath();
     for (const QString &name : files.names(QString())) {
         if (!isPageName(name) || name == previewFileName())
             continue;
         const QString path = plainPathInside(folder, name, true);
+        if (!own.isEmpty() && !path.isEmpty() && QFileInfo(path).canonicalFilePath() == own)
+            continue;
         LoadedPage page;
         if (path.isEmpty() || QFileInfo(path).size() > kLargestOtherPage ||
             !loadPageFile(path, &page))
@@ -425,8 +426,10 @@ bool namedByOtherPages(FolderFiles &files, const QString &folder, QSet<QString> 
 class Checker final
 {
 public:
-    Checker(const QString &folder, FolderFiles &files, Findings &findings)
-        : m_folder(folder), m_files(files), m_findings(findings)
+    Checker(const QString &folder, const QString &ownPage, int widest, FolderFiles &files,
+            Findings &findings)
+        : m_folder(folder), m_ownPage(ownPage), m_widest(widest), m_files(files),
+          m_findings(findings)
     {}
 
     void check(const FileUse &file, int spellings);
@@ -436,12 +439,36 @@ private:
     {
         if (!m_otherPagesRead) {
             m_otherPagesRead = true;
-            m_otherPagesKnown = namedByOtherPages(m_files, m_folder, &m_namedByOtherPages);
+            m_otherPagesKnown =
+                namedByOtherPages(m_files, m_folder, m_ownPage, &m_namedByOtherPages);
         }
         return !m_otherPagesKnown || m_namedByOtherPages.contains(path);
     }
 
+    // The web-safe name the file found could take in its folder, if any.
+    QString webNameFor(const FileUse &file, int spellings)
+    {
+        const Found &found = file.found;
+        const QStringList folders = found.path.split(u'/').mid(0, file.parts.size() - 1);
+        if (!found.exists || !found.exact || found.kind != Kind::File || found.throughLink ||
+            file.references != 1 || spellings != 1 || isOddName(folders.join(u'/')))
+            return {};
+        const QString safe = webSafeName(found.name);
+        if (safe == found.name)
+            return {};
+        const QString path = plainPathInside(m_folder, found.path, true);
+        if (path.isEmpty() || renameBreaksOtherPages(found.path))
+            return {};
+        const qsizetype dot = safe.lastIndexOf(u'.');
+        const QString folder = path.left(path.size() - found.name.size());
+        const QString stem = dot > 0 ? safe.left(dot) : safe;
+        const QString extension = dot > 0 ? safe.sliced(dot) : QString();
+        return freeName(folder, stem, QStringLiteral("-"), extension);
+    }
+
     const QString &m_folder;
+    const QString &m_ownPage;
+    int m_widest;
     FolderFiles &m_files;
     Findings &m_findings;
     bool m_otherPagesRead = false;
@@ -503,14 +530,26 @@ void Checker::check(const FileUse &file, int spellings)
             letters.file = found.path.left(found.path.size() - found.name.size()) + pageName;
         }
     }
-    if (isOddName(file.parts.join(u'/')))
-        m_findings.add(file.at, PageProblem::OddName, name,
-                       QStringLiteral("Web addresses cannot hold spaces and some other "
-                                      "characters as they are; many web servers and browsers "
-                                      "then fail to find the file."),
-                       QStringLiteral("Rename the file using only letters, digits, - and _ "
-                                      "(such as my-photo.jpg) and change the name in the page "
-                                      "to match."));
+    if (isOddName(file.parts.join(u'/'))) {
+        const QString webName = webNameFor(file, spellings);
+        PageFinding &odd = m_findings.add(
+            file.at, PageProblem::OddName, name,
+            QStringLiteral("Web addresses cannot hold spaces and some other characters as they "
+                           "are; many web servers and browsers then fail to find the file."),
+            webName.isEmpty()
+                ? QStringLiteral("Rename the file using only letters, digits, - and _ (such as "
+                                 "my-photo.jpg) and change the name in the page to match.")
+                : QStringLiteral("Press Fix to rename the file in your folder to %1 and write "
+                                 "that name in the page.")
+                      .arg(webName));
+        if (!webName.isEmpty()) {
+            odd.fix = PageFix::WebName;
+            odd.folderFile = found.path;
+            odd.file = found.path.left(found.path.size() - found.name.size()) + webName;
+            odd.at = file.first->at;
+            odd.length = file.first->length;
+        }
+    }
     if (!found.exists || (!picture && !isNamedAsPicture(found.path)))
         return;
     // Only a plain file is opened: a named pipe or a device would never answer.
@@ -525,22 +564,26 @@ void Checker::check(const FileUse &file, int spellings)
                                       "picking the picture again."));
         return;
     }
-    if (file.shown && shown.size.width() > kWidestPicture) {
+    if (file.shown && shown.size.width() > m_widest) {
         const bool canCopy = !shown.animated && !found.throughLink;
         PageFinding &wide = m_findings.add(
             file.shown->at, PageProblem::TooWide, file.shown->value.trimmed(),
-            QStringLiteral("It is %1 pixels wide, more than the 500 that fit a page: visitors "
+            QStringLiteral("It is %1 pixels wide, more than the %2 that fit a page: visitors "
                            "must scroll sideways to see it all, and it loads slowly.")
-                .arg(shown.size.width()),
-            canCopy ? QStringLiteral("Press Fix to make a copy 500 pixels wide for the web and "
+                .arg(shown.size.width())
+                .arg(m_widest),
+            canCopy ? QStringLiteral("Press Fix to make a copy %1 pixels wide for the web and "
                                      "use it here in the page; your picture is kept as it is.")
-                    : QStringLiteral("Make a copy no wider than 500 pixels in a picture editor "
-                                     "and use it in the page."));
+                          .arg(m_widest)
+                    : QStringLiteral("Make a copy no wider than %1 pixels in a picture editor "
+                                     "and use it in the page.")
+                          .arg(m_widest));
         if (canCopy) {
             wide.fix = PageFix::WebCopy;
             wide.file = wide.folderFile = found.path;
             wide.at = file.shown->at;
             wide.length = file.shown->length;
+            wide.widest = m_widest;
         }
     }
     if (picture && shown.bytes > kLargestPicture)
@@ -615,7 +658,7 @@ void addWebAddress(Findings &findings, const PageReference &reference, const QSt
 
 } // namespace
 
-QList<PageFinding> checkPage(QStringView body, const QString &folder)
+QList<PageFinding> checkPage(QStringView body, const QString &folder, const QString &ownPage)
 {
     const PageReferences scan = readPageReferences(body);
     Findings findings;
@@ -628,6 +671,8 @@ QList<PageFinding> checkPage(QStringView body, const QString &folder)
     const auto takeUse = [&uses](qsizetype index, const PageReference &reference) {
         FileUse &use = uses[index];
         use.use |= reference.use;
+        if (use.references++ == 0)
+            use.first = &reference;
         if (!use.shown && (reference.use & Shown))
             use.shown = &reference;
     };
@@ -680,12 +725,13 @@ QList<PageFinding> checkPage(QStringView body, const QString &folder)
         if (use.found.exists)
             ++spellings[use.found.path];
     }
-    Checker checker(folder, files, findings);
+    const bool modern = isModernPage(body);
+    Checker checker(folder, ownPage, widestPicture(modern), files, findings);
     for (const FileUse &use : uses)
         checker.check(use, spellings.value(use.found.path));
     checkMouseOverNames(scan, findings);
     // A classic page has no descriptions to miss; a modern page promises them.
-    if (isModernPage(body)) {
+    if (modern) {
         for (const PictureWithoutAlt &picture : scan.withoutAlt) {
             if (findings.once(PageProblem::NoDescription, picture.source))
                 findings.add(
@@ -700,7 +746,8 @@ QList<PageFinding> checkPage(QStringView body, const QString &folder)
     // WebCopy replaces the address just where it was found.
     QList<PageFinding> found = findings.inPageOrder();
     for (PageFinding &finding : found)
-        if (finding.fix == PageFix::WebCopy || finding.fix == PageFix::AddHttps)
+        if (finding.fix == PageFix::WebCopy || finding.fix == PageFix::AddHttps ||
+            finding.fix == PageFix::WebName)
             finding.address = body.sliced(finding.at, finding.length).toString();
 
     QStringList pages;
@@ -760,69 +807,52 @@ bool renameForPage(const QString &folder, const PageFinding &finding, QString *e
     return true;
 }
 
+bool renameForWeb(const QString &folder, const PageFinding &finding, QString *newAddress,
+                  QString *error)
+{
+    const QString from = plainPathInside(folder, finding.folderFile, true);
+    const qsizetype slash = finding.folderFile.lastIndexOf(u'/');
+    const QString oldName = finding.folderFile.sliced(slash + 1);
+    const QString newName = finding.file.mid(slash + 1);
+    if (from.isEmpty() || finding.file.left(slash + 1) != finding.folderFile.left(slash + 1) ||
+        !isPlainName(newName) || webSafeName(newName) != newName || newName == oldName) {
+        *error = QStringLiteral("the file is no longer a plain file of your folder.");
+        return false;
+    }
+    const QString target = from.left(from.size() - oldName.size()) + newName;
+    if (!isFree(target)) {
+        *error = QStringLiteral("a file called %1 is in the folder already.").arg(newName);
+        return false;
+    }
+    // Qt renames without replacing: a file that appears meanwhile is kept.
+    QFile file(from);
+    if (!file.rename(target)) {
+        *error = file.errorString();
+        return false;
+    }
+    *newAddress = addressOfPath(finding.file);
+    return true;
+}
+
 bool makeWebCopy(const QString &folder, const PageFinding &finding, QString *newAddress,
-                 QString *error)
+                 QString *error, QSize *copySize)
 {
     const QString source = plainPathInside(folder, finding.folderFile, true);
     if (source.isEmpty()) {
         *error = QStringLiteral("the picture is no longer a plain file of your folder.");
         return false;
     }
-    QImageReader reader(source);
-    reader.setDecideFormatFromContent(true);
-    reader.setAutoTransform(true); // turned as the browser shows it
-    QImage image = reader.read();
-    if (image.isNull()) {
-        *error = reader.errorString();
-        return false;
-    }
-    if (image.width() > kWidestPicture)
-        image = image.scaledToWidth(kWidestPicture, Qt::SmoothTransformation);
-    if (image.hasAlphaChannel()) { // JPEG has none: see-through parts become white
-        QImage flat(image.size(), QImage::Format_RGB32);
-        flat.fill(Qt::white);
-        QPainter(&flat).drawImage(0, 0, image);
-        image = flat;
-    }
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setQuality(85);
-    if (!writer.write(image)) {
-        *error = writer.errorString();
-        return false;
-    }
-
     // The name comes from the file found in the folder, never from the page.
     const qsizetype slash = finding.folderFile.lastIndexOf(u'/');
     const QString name = finding.folderFile.sliced(slash + 1);
-    const qsizetype dot = name.lastIndexOf(u'.');
-    const QString stem = dot > 0 ? name.left(dot) : name;
     const QString parent = source.left(source.size() - name.size());
-    for (int n = 1; n < 1000; ++n) {
-        const QString copyName = stem + QStringLiteral("-web") +
-                                 (n > 1 ? QString::number(n) : QString()) + QStringLiteral(".jpg");
-        QFile copy(parent + copyName);
-        if (!isFree(copy.fileName()))
-            continue;
-        // NewOnly: a file that appears meanwhile is never overwritten.
-        if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            if (!isFree(copy.fileName()))
-                continue;
-            *error = copy.errorString();
-            return false;
-        }
-        if (copy.write(bytes) != bytes.size() || !copy.flush()) {
-            *error = copy.errorString();
-            copy.remove();
-            return false;
-        }
-        *newAddress = addressOfPath(finding.folderFile.left(slash + 1) + copyName);
-        return true;
-    }
-    *error = QStringLiteral("every name for the copy is taken.");
-    return false;
+    QString copyName;
+    if (!writeWebCopy(source, name, parent, finding.widest > 0 ? finding.widest
+                                                                : kClassicPictureWidth,
+                      &copyName, error, copySize))
+        return false;
+    *newAddress = addressOfPath(finding.folderFile.left(slash + 1) + copyName);
+    return true;
 }
 
 QString webAddressWithoutHttps(QStringView address)

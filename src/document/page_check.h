@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QSize>
 #include <QString>
 #include <QStringView>
 
@@ -32,8 +33,9 @@ enum class PageFix {
     None,
     RenameFile,  // rename folderFile to file, the name the page uses
     CopyPicture, // copy a picture the user picks into the folder as file
-    WebCopy,     // make a copy of folderFile 500 pixels wide and use it at `at` in the page
+    WebCopy,     // make a copy of folderFile for the web and use it at `at` in the page
     AddHttps,    // write replacement in place of the address at `at` in the page
+    WebName,     // rename folderFile to file, a web-safe name, and use it at `at` in the page
 };
 
 struct PageFinding
@@ -51,22 +53,33 @@ struct PageFinding
     qsizetype length = 0;
     QString address; // its text there, as the page writes it
     QString replacement; // AddHttps: the address to write there instead
+    int widest = 0;      // WebCopy: the copy's width at most
 };
 
 // Reads the page body as it stands, hand-typed HTML too, and the session
 // folder. Line breaks may be CR LF or a text document's block separators.
-QList<PageFinding> checkPage(QStringView body, const QString &folder);
+// ownPage, the file this very page was saved to, is no other page: a rename
+// that the page is mended for breaks nothing there once it is saved again.
+QList<PageFinding> checkPage(QStringView body, const QString &folder, const QString &ownPage = {});
 
 // Renames folderFile to file, which differ in letter case alone, on every
 // file system. Does nothing unless folderFile is a plain file of the folder,
 // reached through no link, and no file has the new name.
 bool renameForPage(const QString &folder, const PageFinding &finding, QString *error);
 
-// Writes a copy of finding.folderFile 500 pixels wide as JPEG beside it, under
-// a name made from its own that no file has ("big-web.jpg", "big-web2.jpg"),
-// and gives the copy's address for the page; the original is kept.
+// Writes a copy of finding.folderFile at most finding.widest pixels wide and
+// 300 KB beside it, under a web-safe name made from its own that no file has
+// ("big-web.jpg", "big-web2.jpg"), and gives the copy's address for the page;
+// the original is kept.
+// Renames finding.folderFile to finding.file, its web-safe name in the same
+// folder, and gives the new address for the page. Does nothing unless
+// folderFile is a plain file of the folder, reached through no link, and no
+// file has the new name.
+bool renameForWeb(const QString &folder, const PageFinding &finding, QString *newAddress,
+                  QString *error);
+
 bool makeWebCopy(const QString &folder, const PageFinding &finding, QString *newAddress,
-                 QString *error);
+                 QString *error, QSize *copySize = nullptr);
 
 // The web address that a page's address means when it looks like a web site
 // typed without https:// ("www.example.org", "example.org/news",

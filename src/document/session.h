@@ -105,6 +105,8 @@ public:
     // The page differs from what was last saved or loaded, or was begun and
     // never saved.
     bool hasUnsavedChanges() const;
+    // The file the page was last saved to, changed since or not.
+    QString lastSavedFile() const { return m_savedFile; }
 
     // Keeps the page being made in a file in that folder, so that a crash
     // loses no more than its last moments.

@@ -4,6 +4,7 @@
 #include "document/gallery.h"
 #include "document/paths.h"
 #include "document/session.h"
+#include "document/web_pictures.h"
 #include "head_screen.h"
 #include "html/colour.h"
 #include "html/modern.h"
@@ -14,6 +15,7 @@
 #include "ui/workspace.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -171,7 +173,12 @@ void BackgroundScreen::chooseTextureFile()
     if (path.size() < 5)
         return; // cancelled: the earlier file and BODY attributes stay
     m_ownFilePath = path;
-    const QString name = bareFileName(path);
+    // Copied in under a name that every web server serves; a picture of the
+    // session folder itself keeps its own.
+    const QString folder = QFileInfo(m_workspace.session().sessionFolder()).canonicalFilePath();
+    const bool inFolder = !folder.isEmpty() &&
+                          QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath() == folder;
+    const QString name = inFolder ? bareFileName(path) : webSafeName(bareFileName(path));
     m_ownFileName->setText(name);
     m_bodyAttributes = textureFileAttributes(name);
     showPicture(m_ownPreview, path);

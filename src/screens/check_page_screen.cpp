@@ -72,7 +72,8 @@ void CheckPageScreen::open()
 void CheckPageScreen::check()
 {
     const Session &session = m_workspace.session();
-    m_found = checkPage(session.page().document()->toRawText(), session.sessionFolder());
+    m_found = checkPage(session.page().document()->toRawText(), session.sessionFolder(),
+                        session.lastSavedFile());
     m_findings->clear();
     for (const PageFinding &found : m_found) {
         auto *row =
@@ -161,17 +162,34 @@ void CheckPageScreen::fix()
         break;
     case PageFix::WebCopy: {
         QString address;
-        if (!makeWebCopy(folder, finding, &address, &error))
+        QSize size;
+        if (!makeWebCopy(folder, finding, &address, &error, &size))
             break;
         // One edit in the page, which Undo in the Selection screen takes back.
         if (replaceAddress(session.page().document(), finding, address))
-            done = QStringLiteral("Tarnwell made %1, 500 pixels wide, and uses it here in the "
-                                  "page in place of %2, which is kept as it is.")
-                       .arg(address, finding.name);
+            done = QStringLiteral("Tarnwell made %1, %2 pixels wide, and uses it here in the "
+                                  "page in place of %3, which is kept as it is.")
+                       .arg(address)
+                       .arg(size.width())
+                       .arg(finding.name);
         else
             error = QStringLiteral("the page changed there meanwhile. The copy %1 is in your "
                                    "folder; the page is as it was.")
                         .arg(address);
+        break;
+    }
+    case PageFix::WebName: {
+        QString address;
+        if (!renameForWeb(folder, finding, &address, &error))
+            break;
+        if (replaceAddress(session.page().document(), finding, address))
+            done = QStringLiteral("Tarnwell renamed %1 in your session folder to %2 and uses "
+                                  "the new name in the page.")
+                       .arg(finding.folderFile, finding.file);
+        else
+            error = QStringLiteral("the page changed there meanwhile. The file is now called "
+                                   "%1; the page is as it was.")
+                        .arg(finding.file);
         break;
     }
     }

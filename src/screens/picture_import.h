@@ -23,11 +23,15 @@ public:
     // last was.
     void setFirstFolder(const QString &folder) { m_firstFolder = folder; }
 
-    // Copies the chosen file into the session folder unless a file of that
-    // name is there already; any failure is passed over.
+    // Copies the chosen file into the session folder under a name that every
+    // web server serves (PictureName becomes it). A file of that name with the
+    // same bytes is used as it is; another one is never overwritten, the copy
+    // takes the next free name. A picture chosen in the session folder itself
+    // keeps its name. Any failure is passed over.
     void FileSave(QWidget *finishButton);
 
-    // What a picture-finding button does: ask, copy, and hand back the bare
+    // What a picture-finding button does: ask, offer a copy made for the web
+    // when the picture is too big for a page, copy, and hand back the bare
     // name for the screen's picture-name box; the focus ends on finishButton.
     QString find(QWidget *parent, QWidget *finishButton);
 
@@ -38,6 +42,10 @@ public:
     QString TargetPath;
 
 private:
+    // True when the user took a web copy of the chosen picture, which is then
+    // PictureName in the session folder.
+    bool offerWebCopy(QWidget *parent);
+
     Workspace &m_workspace;
     QString m_firstFolder;
 };

@@ -6,6 +6,7 @@
 #include "walks.h"
 
 #include <QDir>
+#include <QImage>
 #include <QTest>
 
 using namespace tarnwell::e2e;
@@ -23,14 +24,18 @@ private:
     QTemporaryDir m_place;
 };
 
-// A picture that cannot be copied goes in by name without a word; saving
-// and making a folder there say that they failed.
+// A picture that cannot be copied goes in by name without a word; a copy
+// for the web that cannot be written, saving and making a folder there say
+// that they failed.
 void TestHostile::sessionFolderMadeReadOnly()
 {
     const QString locked = m_place.filePath(QStringLiteral("locked"));
     Mount mount(locked);
     REQUIRE_MOUNT(mount.mount(QStringLiteral("size=1m")));
     QVERIFY(writeBytes(m_place.filePath(QStringLiteral("photo.gif")), "GIF89a"));
+    QImage wide(600, 10, QImage::Format_RGB32);
+    wide.fill(Qt::darkGreen);
+    QVERIFY(wide.save(m_place.filePath(QStringLiteral("Wide Photo.png"))));
     Program app;
     app.vars = {{"S", locked}, {"P", m_place.path()}};
     E2E_RUN(app, kToSelection);
@@ -38,6 +43,13 @@ void TestHostile::sessionFolderMadeReadOnly()
     E2E_RUN(app, steps("click Form4/Command5; click Form9/Command1; file {P}/photo.gif; "
                        "text Form9/Text1 photo.gif; click Form9/Command2; answer Yes Did you "
                        "check CENTERED or LEFT?; "
+                       "hidden Form9; click Form4/Command5; click Form9/Command1; "
+                       "file {P}/Wide Photo.png; answer Yes This photo is 600 \u00D7 10 pixels "
+                       "and 0.0 MB, too big for a web page. Use a copy made for the web?; "
+                       "answer OK [stop] Tarnwell could not make a copy for the web: Read-only "
+                       "file system. The photo goes in as it is.; "
+                       "text Form9/Text1 wide-photo.png; click Form9/Command2; answer Yes Did "
+                       "you check CENTERED or LEFT?; "
                        "hidden Form9; click Form4/Command10; answer OK [info] Make sure you "
                        "save to your session folder.; file {S}/page; "
                        "answer OK [stop] The page was not saved: *; click Form4/Command16; "

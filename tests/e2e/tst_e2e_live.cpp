@@ -83,6 +83,7 @@ void TestLive::workedExample()
                   live("document.body.innerText.indexOf('there') < 0"), bodyHas("Hello")});
     // A photo too wide, mended by Check page: the web copy shows in its place.
     E2E_RUN(app, steps("click Form4/Command5; click Form9/Command1; file {P}/beach.jpg; "
+                       "answer No This photo is 3000 \u00D7 2000 pixels and *; "
                        "click Form9/Command2; " +
                        kPlaceOk + "; hidden Form9") +
                      QStringList{live("document.images.length === 1 && "

@@ -130,16 +130,16 @@ void TestPages::pages_data()
     row("single pictures, found and typed",
         kToSelection +
             steps("click Form4/Command5; focus Form9/Command2; click Form9/Command1; "
-                  "file {P}/My Photo \u0436.PNG; text Form9/Text1 My Photo \u0436.PNG; "
+                  "file {P}/My Photo \u0436.PNG; text Form9/Text1 my-photo.png; "
                   "click Form9/Command2; answer No Did you check CENTERED or LEFT?; "
                   "click Form9/Command2; answer Yes Did you check CENTERED or LEFT?; hidden "
                   "Form9; click Form4/Command5; "
                   "text Form9/Text1 ; click Form9/Option1; click Form9/Command1; cancel; "
                   "text Form9/Text1 ; type Form9/Text1 typed name.gif; click Form9/Command2; "
                   "answer Yes Did you check CENTERED or LEFT?"),
-        kPlainStart + "\r\n<IMG SRC=\"My Photo &#1078;.PNG\"><P></P>"
+        kPlainStart + "\r\n<IMG SRC=\"my-photo.png\"><P></P>"
                       "\r\n<CENTER><IMG SRC=\"typed name.gif\"></CENTER><P></P>",
-        QStringList{"My Photo \u0436.PNG"});
+        QStringList{"my-photo.png=My Photo \u0436.PNG"});
     row("two images",
         kToSelection +
             steps("click Form4/Command13; hidden Form4; click Form21/Command1; file {P}/a.png; "
@@ -233,9 +233,10 @@ void TestPages::pages_data()
     row("own texture",
         kToBackground +
             steps("click Form3/Command3; cancel; click Form3/Command3; "
-                  "file {P}/Stone Wall.jpg; text Form3/Text1 Stone Wall.jpg") +
+                  "file {P}/Stone Wall.jpg; text Form3/Text1 stone-wall.jpg") +
             kNext,
-        "<BODY BACKGROUND=\"Stone Wall.jpg\">\r\n" + kHeading, QStringList{"Stone Wall.jpg"});
+        "<BODY BACKGROUND=\"stone-wall.jpg\">\r\n" + kHeading,
+        QStringList{"stone-wall.jpg=Stone Wall.jpg"});
     row("gallery texture",
         kToBackground +
             // All twenty in turn, then round again.
@@ -290,10 +291,10 @@ void TestPages::pages_data()
     QTest::newRow("own texture")
         << kModernToBackground + steps("click Form3/Command3; file {P}/Stone Wall.jpg") + kNext
         << modernHead("en", {}) +
-               "<body style=\"background-image: url('Stone%20Wall.jpg')\">\r\n"
+               "<body style=\"background-image: url('stone-wall.jpg')\">\r\n"
                "<main>\r\n" +
                kModernWelcome + kModernClosing
-        << QStringList{"Stone Wall.jpg"};
+        << QStringList{"stone-wall.jpg=Stone Wall.jpg"};
 
     // Rows from the selection screen on: the page's body between its fixed lines.
     const auto fragment = [](const char *name, const QStringList &steps, const QByteArray &body,
@@ -396,13 +397,18 @@ void TestPages::pages()
     E2E_RUN(app, steps + kSave);
     QTRY_COMPARE_WITH_TIMEOUT(readAll(session.filePath(QStringLiteral("page.html"))), file,
                               app.patience);
-    QStringList listed = files + QStringList{"link.png", "page.html"};
+    // "name=source": copied in as name from source.
+    QStringList listed = QStringList{"link.png", "page.html"};
+    for (const QString &file : files)
+        listed << file.section(u'=', 0, 0);
     listed.sort(Qt::CaseInsensitive);
     QCOMPARE(QDir(session.path()).entryList(QDir::Files), listed);
-    for (const QString &file : files) {
-        const QString mine = QFileInfo::exists(m_pictures.filePath(file))
-                                 ? m_pictures.filePath(file)
-                                 : installedFile(QStringLiteral("share/tarnwell/") + file);
+    for (const QString &copied : files) {
+        const QString file = copied.section(u'=', 0, 0);
+        const QString source = copied.contains(u'=') ? copied.section(u'=', 1) : file;
+        const QString mine = QFileInfo::exists(m_pictures.filePath(source))
+                                 ? m_pictures.filePath(source)
+                                 : installedFile(QStringLiteral("share/tarnwell/") + source);
         QCOMPARE(readAll(session.filePath(file)), readAll(mine));
     }
 }
@@ -440,7 +446,7 @@ void TestPages::findAndFix()
                  special);
 
     E2E_RUN(app, {"select CheckPage/Findings photo1.jpg", "enabled CheckPage/Fix",
-                  "select CheckPage/Findings my photo.jpg", "disabled CheckPage/Fix",
+                  "select CheckPage/Findings my photo.jpg", "enabled CheckPage/Fix",
                   "select CheckPage/Findings photo1.jpg", "click CheckPage/Fix",
                   "answer OK [info] Tarnwell renamed Photo1.JPG in your session folder to "
                   "photo1.jpg.",
@@ -455,6 +461,18 @@ void TestPages::findAndFix()
                               app.patience);
     QCOMPARE(listing(session.path()),
              QStringList({"folder.jpg/", "gone.jpg", "good.png", "link.gif", "my photo.jpg",
+                          "photo1.jpg", "pipe.png"}));
+    // The name with a space: the file renamed and its one address with it.
+    E2E_RUN(app, {"select CheckPage/Findings my photo.jpg", "click CheckPage/Fix",
+                  "answer OK [info] Tarnwell renamed my photo.jpg in your session folder to "
+                  "my-photo.jpg and uses the new name in the page."});
+    QTRY_COMPARE_WITH_TIMEOUT(
+        findings(app), QStringList({"C:\\pics\\a.jpg | Address on this computer"}) + special,
+        app.patience);
+    QVERIFY(app.text("Form4/Text1").contains("<IMG SRC=\"photo1.jpg\"><IMG SRC=\"my-photo.jpg\">"
+                                             "<IMG SRC=\"C:"));
+    QCOMPARE(listing(session.path()),
+             QStringList({"folder.jpg/", "gone.jpg", "good.png", "link.gif", "my-photo.jpg",
                           "photo1.jpg", "pipe.png"}));
 }
 
