@@ -23,6 +23,7 @@ enum class PageProblem {
     SiteRoot,      // "/img/a.jpg": from the web site's root, not the page's folder
     OutsideFolder, // ".." past the folder, or a link in it that leads out
     NoDescription, // in a modern page, a picture without alt (a description)
+    NotForPhones,  // a page a phone shrinks to fit: it has no viewport line (advice)
 };
 
 // A mend that touches nothing but the file concerned, inside the session
@@ -53,6 +54,11 @@ struct PageFinding
 // Reads the page body as it stands, hand-typed HTML too, and the session
 // folder. Line breaks may be CR LF or a text document's block separators.
 QList<PageFinding> checkPage(QStringView body, const QString &folder);
+
+// Advice for a classic page, which a phone lays out 980 pixels wide and
+// shrinks to its own width; nothing for a page for phones, nor for a page
+// from elsewhere that has a viewport line of its own.
+QList<PageFinding> phoneAdvice(QStringView body);
 
 // Renames folderFile to file, which differ in letter case alone, on every
 // file system. Does nothing unless folderFile is a plain file of the folder,

@@ -356,6 +356,15 @@ private:
             }
             m_found.withoutAlt.append({source.trimmed(), from});
         }
+        if (start && !m_found.viewport && isName(rawTag, u"meta")) {
+            for (const Attribute &attribute : kept) {
+                if (attribute.name == u"name" &&
+                    decode(m_page.sliced(attribute.at, attribute.length), nullptr)
+                            .trimmed()
+                            .compare(u"viewport", Qt::CaseInsensitive) == 0)
+                    m_found.viewport = true;
+            }
+        }
         if (!kept.isEmpty()) {
             const QString tag = tagName(rawTag);
             for (const Attribute &attribute : kept)
