@@ -356,12 +356,12 @@ private:
             }
             m_found.withoutAlt.append({source.trimmed(), from});
         }
+        // A browser takes the name as it stands, capitals aside: " viewport" is none.
         if (start && !m_found.viewport && isName(rawTag, u"meta")) {
             for (const Attribute &attribute : kept) {
                 if (attribute.name == u"name" &&
-                    decode(m_page.sliced(attribute.at, attribute.length), nullptr)
-                            .trimmed()
-                            .compare(u"viewport", Qt::CaseInsensitive) == 0)
+                    isName(decode(m_page.sliced(attribute.at, attribute.length), nullptr),
+                           u"viewport"))
                     m_found.viewport = true;
             }
         }

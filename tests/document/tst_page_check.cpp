@@ -603,8 +603,13 @@ void TestPageCheck::phoneAdvice_data()
         << QStringList();
     QTest::newRow("from elsewhere, own viewport, any case, unquoted")
         << "<html><head><META NAME=VIEWPORT content=width=device-width></head>" << QStringList();
-    QTest::newRow("viewport in character references")
-        << "<meta name=\" view&#112;ort\" content=\"width=device-width\">" << QStringList();
+    QTest::newRow("viewport in character references, in the body")
+        << "<p>x</p><meta name=\"view&#112;ort\" content=\"width=device-width\">"
+        << QStringList();
+    // Browsers take no name with a space in it, nor a capital other than ASCII's.
+    QTest::newRow("a space before viewport") << "<meta name=\" viewport\">" << advice;
+    QTest::newRow("a space after viewport") << "<meta name=\"viewport \">" << advice;
+    QTest::newRow("a Turkish capital I") << u"<meta name=\"V\u0130EWPORT\">"_qs << advice;
     QTest::newRow("viewport in a comment")
         << "<!-- <meta name=\"viewport\" content=\"width=device-width\"> --><P>x</P>" << advice;
     QTest::newRow("viewport in a script's text")
@@ -622,6 +627,7 @@ void TestPageCheck::phoneAdvice()
     QFETCH(QStringList, expected);
     const QList<PageFinding> found = tarnwell::phoneAdvice(page);
     QCOMPARE(lines(found), expected);
+    QCOMPARE(test::disagreement(page), QString());
     for (const PageFinding &advice : found)
         QCOMPARE(advice.effect + ' ' + advice.mend,
                  "Phones show this page shrunk to less than half its size, with text too small "
