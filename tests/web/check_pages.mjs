@@ -307,30 +307,32 @@ async function checkInChromium(folder) {
 // A computer's window: the longest line of text in characters, where the
 // column stands, and whether anything leaves it or overlaps.
 function measureWide() {
-    const lines = new Map(); // block and line top -> characters
+    // Characters drawn on each line of each block, by the line's top.
+    const blocks = new Map();
     const walker = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT);
     const range = document.createRange();
     for (let node = walker.nextNode(); node; node = walker.nextNode()) {
         if (!node.textContent.trim())
             continue;
         const block = node.parentElement.closest('p, h1, h2, h3, div, main, body');
+        const lines = blocks.get(block) ?? new Map();
+        blocks.set(block, lines);
         for (let i = 0; i < node.length; ++i) {
             range.setStart(node, i);
             range.setEnd(node, i + 1);
             const box = range.getClientRects()[0];
-            if (!box || box.width === 0)
-                continue;
-            const key = [block, Math.round(box.top)];
-            const found = [...lines.keys()].find((k) => k[0] === key[0] && k[1] === key[1]);
-            lines.set(found ?? key, (lines.get(found ?? key) ?? 0) + 1);
+            if (box && box.width > 0)
+                lines.set(Math.round(box.top), (lines.get(Math.round(box.top)) ?? 0) + 1);
         }
     }
     let longest = 0;
     let longestText = '';
-    for (const [[block, top], count] of lines) {
-        if (count > longest) {
-            longest = count;
-            longestText = `${block.tagName} at ${top}`;
+    for (const [block, lines] of blocks) {
+        for (const [top, count] of lines) {
+            if (count > longest) {
+                longest = count;
+                longestText = `${block.tagName} at ${top} px`;
+            }
         }
     }
     const main = document.querySelector('main').getBoundingClientRect();
