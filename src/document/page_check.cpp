@@ -304,6 +304,7 @@ QString title(PageProblem problem)
         "Outside your folder",
         "Picture not described",
         "This looks like a web address without https://",
+        "Not made for phones",
     };
     return QString::fromLatin1(titles[int(problem)]);
 }
@@ -769,6 +770,21 @@ QList<PageFinding> checkPage(QStringView body, const QString &folder, const QStr
         found.append(index);
     }
     return found;
+}
+
+QList<PageFinding> phoneAdvice(QStringView body)
+{
+    if (isModernPage(body) || readPageReferences(body).viewport)
+        return {};
+    PageFinding advice;
+    advice.problem = PageProblem::NotForPhones;
+    advice.name = QStringLiteral("This page");
+    advice.title = title(PageProblem::NotForPhones);
+    advice.effect = QStringLiteral("Phones show this page shrunk to less than half its size, "
+                                   "with text too small to read.");
+    advice.mend = QStringLiteral("Tick 'Make a page for phones' on the HEAD screen when you "
+                                 "start your next page.");
+    return {advice};
 }
 
 bool renameForPage(const QString &folder, const PageFinding &finding, QString *error)

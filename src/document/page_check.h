@@ -25,6 +25,7 @@ enum class PageProblem {
     OutsideFolder, // ".." past the folder, or a link in it that leads out
     NoDescription, // in a modern page, a picture without alt (a description)
     WebAddress,    // "www.example.org": a web site without https://, a file to a browser
+    NotForPhones,  // a page a phone shrinks to fit: it has no viewport line (advice)
 };
 
 // A mend that touches nothing but the file concerned, inside the session
@@ -61,6 +62,11 @@ struct PageFinding
 // ownPage, the file this very page was saved to, is no other page: a rename
 // that the page is mended for breaks nothing there once it is saved again.
 QList<PageFinding> checkPage(QStringView body, const QString &folder, const QString &ownPage = {});
+
+// Advice for a classic page, which a phone lays out 980 pixels wide and
+// shrinks to its own width; nothing for a page for phones, nor for a page
+// from elsewhere that has a viewport line of its own.
+QList<PageFinding> phoneAdvice(QStringView body);
 
 // Renames folderFile to file, which differ in letter case alone, on every
 // file system. Does nothing unless folderFile is a plain file of the folder,

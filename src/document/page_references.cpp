@@ -356,6 +356,15 @@ private:
             }
             m_found.withoutAlt.append({source.trimmed(), from});
         }
+        // A browser takes the name as it stands, capitals aside: " viewport" is none.
+        if (start && !m_found.viewport && isName(rawTag, u"meta")) {
+            for (const Attribute &attribute : kept) {
+                if (attribute.name == u"name" &&
+                    isName(decode(m_page.sliced(attribute.at, attribute.length), nullptr),
+                           u"viewport"))
+                    m_found.viewport = true;
+            }
+        }
         if (!kept.isEmpty()) {
             const QString tag = tagName(rawTag);
             for (const Attribute &attribute : kept)

@@ -42,6 +42,7 @@ struct PageReferences
     QList<PageReference> references; // in page order
     QList<MouseOverName> names;
     QList<PictureWithoutAlt> withoutAlt;
+    bool viewport = false; // a META named viewport: a phone lays the page out at its own width
 };
 
 // The addresses and MouseOver names of a page, read as a browser reads its

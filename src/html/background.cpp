@@ -35,9 +35,9 @@ QString buildBodyLine(BackgroundChoice choice, const QString &bodyAttributes,
 }
 
 QString buildPageStart(const QString &title, const QString &bodyLine,
-                       const HeadingFragment &heading)
+                       const HeadingFragment &heading, const QString &description)
 {
-    return buildHeadText(title) + bodyLine + heading.text();
+    return buildHeadText(title, description) + bodyLine + heading.text();
 }
 
 } // namespace tarnwell

@@ -25,6 +25,6 @@ QString buildBodyLine(BackgroundChoice choice, const QString &bodyAttributes,
 
 // The first text of a new page: head text, BODY line and main heading.
 QString buildPageStart(const QString &title, const QString &bodyLine,
-                       const HeadingFragment &heading);
+                       const HeadingFragment &heading, const QString &description = {});
 
 } // namespace tarnwell

@@ -18,12 +18,15 @@ QString metaLine(const QString &name, const QString &content)
 }
 } // namespace
 
-QString buildHeadText(const QString &title)
+QString buildHeadText(const QString &title, const QString &description)
 {
+    const QString meta = description.isEmpty()
+                             ? metaLine(QStringLiteral("description"), kDescription) +
+                                   metaLine(QStringLiteral("keywords"), kKeywords)
+                             : metaLine(QStringLiteral("description"), attributeText(description));
     return QStringLiteral("<HTML>") + CRLF + QStringLiteral("<HEAD>") + CRLF +
-           QStringLiteral("<TITLE>") + title + QStringLiteral("</TITLE>") + CRLF +
-           metaLine(QStringLiteral("description"), kDescription) +
-           metaLine(QStringLiteral("keywords"), kKeywords) + QStringLiteral("</HEAD>") + CRLF;
+           QStringLiteral("<TITLE>") + title + QStringLiteral("</TITLE>") + CRLF + meta +
+           QStringLiteral("</HEAD>") + CRLF;
 }
 
 QString faceValue(HeadingFont font)

@@ -23,7 +23,9 @@ struct HeadingFragment
 };
 
 // The start of every page, from <HTML> to </HEAD>, each line ended by CR LF.
-QString buildHeadText(const QString &title);
+// A typed description takes the place of Tarnwell's own and its keywords,
+// which a search engine would show as the page's description.
+QString buildHeadText(const QString &title, const QString &description = {});
 
 // FACE value written for a font choice.
 QString faceValue(HeadingFont font);

@@ -2,28 +2,31 @@
 
 #include "text.h"
 
+#include <QRegularExpression>
+
 namespace tarnwell {
 
 namespace {
 // What every modern page needs: long words wrap rather than widen the page,
 // pictures shrink to a narrow screen, links show where the keyboard is, and
-// things side by side stack when there is no room.
+// things side by side stack when there is no room. On a wide screen the page
+// is a centred column of some 70 characters of its text, which no phone
+// reaches, with the background all round it; there pictures side by side
+// shrink to stay so, and text beside a picture keeps half the column.
 const QString kStyle =
     QStringLiteral("<style>\r\n"
                    "body { overflow-wrap: break-word; }\r\n"
+                   "main { max-width: 28rem; margin: 0 auto; }\r\n"
                    "img { max-width: 100%; height: auto; }\r\n"
                    "a:focus { outline: 3px solid currentColor; outline-offset: 2px; }\r\n"
                    ".side { display: flex; flex-wrap: wrap; align-items: center; gap: 1em; }\r\n"
                    ".side > p { flex: 1 1 15em; margin: 0; }\r\n"
+                   "@media (min-width: 30rem) {\r\n"
+                   ".side { flex-wrap: nowrap; }\r\n"
+                   ".side > img { min-width: 0; }\r\n"
+                   ".side > p { flex: 1 0 50%; }\r\n"
+                   "}\r\n"
                    "</style>\r\n");
-
-// A value inside double quotes.
-QString attributeText(const QString &value)
-{
-    QString text = value;
-    return text.replace(QLatin1Char('&'), QStringLiteral("&amp;"))
-        .replace(QLatin1Char('"'), QStringLiteral("&quot;"));
-}
 
 QString attribute(const char *name, const QString &value)
 {
@@ -192,9 +195,16 @@ QString modernPageClosing()
 QString modernParagraph(const QString &text, TextFont font, int size, Emphasis emphasis,
                         const QString &colour)
 {
+    // A browser runs typed lines together; each line break keeps its line,
+    // with a <br> before it unless the user typed one there.
+    static const QRegularExpression lineEnd(
+        QStringLiteral("(?<!<br>)(?<!<br/>)(?<!<br />)(\\r\\n|\\r(?!\\n)|(?<!\\r)\\n)"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString lines = text;
+    lines.replace(lineEnd, QStringLiteral("<br>\\1"));
     return CRLF + QStringLiteral("<p") +
            attribute("style", textStyle(font == TextFont::Arial, size, colour, emphasis)) +
-           QLatin1Char('>') + text + QStringLiteral("</p>");
+           QLatin1Char('>') + lines + QStringLiteral("</p>");
 }
 
 QString modernHeadingElement(const QString &text, int size, HeadingFont font, const QString &colour,

@@ -45,7 +45,7 @@ HeadingFragment modernHeading(const QString &text, int size, const QString &hexC
 QString modernPageClosing();
 
 // The text fragments; colours are "#" and six hex digits, sizes the classic
-// 1 to 7.
+// 1 to 7. A paragraph's typed line breaks each get a <br>.
 QString modernParagraph(const QString &text, TextFont font, int size, Emphasis emphasis,
                         const QString &colour);
 QString modernHeadingElement(const QString &text, int size, HeadingFont font, const QString &colour,

@@ -259,7 +259,8 @@ void BackgroundScreen::next()
             session.heading().text());
     } else {
         const QString bodyLine = buildBodyLine(m_choice, m_bodyAttributes, m_galleryName->text());
-        session.beginPage(buildPageStart(session.pageTitle(), bodyLine, session.heading()));
+        session.beginPage(buildPageStart(session.pageTitle(), bodyLine, session.heading(),
+                                         session.pageDescription()));
     }
     bringToFront(selection);
     selection->focusPreview();

@@ -72,8 +72,8 @@ void CheckPageScreen::open()
 void CheckPageScreen::check()
 {
     const Session &session = m_workspace.session();
-    m_found = checkPage(session.page().document()->toRawText(), session.sessionFolder(),
-                        session.lastSavedFile());
+    const QString body = session.page().document()->toRawText();
+    m_found = checkPage(body, session.sessionFolder(), session.lastSavedFile()) + phoneAdvice(body);
     m_findings->clear();
     for (const PageFinding &found : m_found) {
         auto *row =

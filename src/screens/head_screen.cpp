@@ -155,10 +155,10 @@ HeadScreen::HeadScreen(Workspace &workspace, QWidget *parent)
     layout->addWidget(optionsLabel);
     layout->addLayout(options);
     layout->addWidget(colourSamples(this));
-    layout->addWidget(m_modern);
-    layout->addLayout(modernRow);
     layout->addWidget(m_descriptionLabel);
     layout->addWidget(m_description);
+    layout->addWidget(m_modern);
+    layout->addLayout(modernRow);
     layout->addLayout(buttons);
     layout->addWidget(m_folder);
 
@@ -210,9 +210,9 @@ void HeadScreen::showFolder()
 
 void HeadScreen::showState()
 {
+    // The description serves both pages; the language only the page for phones.
     const bool modern = m_modern->isChecked();
-    for (QWidget *control :
-         QWidgetList{m_languageLabel, m_language, m_descriptionLabel, m_description})
+    for (QWidget *control : QWidgetList{m_languageLabel, m_language})
         control->setVisible(modern);
 }
 

@@ -8,6 +8,7 @@
 #include "html/elements.h"
 #include "html/head.h"
 #include "html/links.h"
+#include "html/modern.h"
 #include "support/files.h"
 #include "support/gumbo_oracle.h"
 #include "support/worked_example.h"
@@ -18,6 +19,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
@@ -198,7 +200,7 @@ QStringList lines(const QList<PageFinding> &findings)
 {
     static const char *const problems[] = {
         "missing", "case",     "odd",   "local", "wide",    "large",      "not a picture",
-        "twice",   "bad name", "index", "root",  "outside", "undescribed"};
+        "twice",   "bad name", "index", "root",  "outside", "undescribed", "phones"};
     QStringList out;
     for (const PageFinding &found : findings)
         out << QLatin1String(problems[int(found.problem)]) + u' ' + found.name +
@@ -310,6 +312,8 @@ private slots:
     void webCopy();
     void webAddresses_data();
     void webAddresses();
+    void phoneAdvice_data();
+    void phoneAdvice();
     void header_data();
     void header();
     void files_data();
@@ -679,6 +683,58 @@ void TestPageCheck::webCopy()
     QVERIFY(checkPage(page.document()->toRawText(), folder.path()).isEmpty());
     page.document()->undo();
     QCOMPARE(page.text(), before);
+}
+
+// A phone shrinks a page without a viewport line: advice for such a page
+// only, read as a browser reads it.
+void TestPageCheck::phoneAdvice_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList advice = {"phones This page"};
+    const QString classic = QString::fromLatin1(test::kWorkedExampleFile);
+    const QString modern = modernHeadText("My page", "en", {}) +
+                           modernBodyLine(BackgroundChoice::None, {}, {}) + "<p>Hi</p>";
+    QTest::newRow("classic worked example") << classic << advice;
+    QTest::newRow("classic with a description")
+        << buildHeadText("My page", "About fish") + "<BODY>" << advice;
+    QTest::newRow("typed by hand, no head") << "<P>x</P>" << advice;
+    QTest::newRow("page for phones") << modern << QStringList();
+    QTest::newRow("page for phones, its viewport line taken out")
+        << QString(modern).remove(QRegularExpression("<meta name=\"viewport\"[^\n]*\n"))
+        << QStringList();
+    QTest::newRow("from elsewhere, own viewport, any case, unquoted")
+        << "<html><head><META NAME=VIEWPORT content=width=device-width></head>" << QStringList();
+    QTest::newRow("viewport in character references, in the body")
+        << "<p>x</p><meta name=\"view&#112;ort\" content=\"width=device-width\">"
+        << QStringList();
+    // Browsers take no name with a space in it, nor a capital other than ASCII's.
+    QTest::newRow("a space before viewport") << "<meta name=\" viewport\">" << advice;
+    QTest::newRow("a space after viewport") << "<meta name=\"viewport \">" << advice;
+    QTest::newRow("a Turkish capital I") << u"<meta name=\"V\u0130EWPORT\">"_qs << advice;
+    QTest::newRow("viewport in a comment")
+        << "<!-- <meta name=\"viewport\" content=\"width=device-width\"> --><P>x</P>" << advice;
+    QTest::newRow("viewport in a script's text")
+        << "<script>'<meta name=\"viewport\">'</script><P>x</P>" << advice;
+    QTest::newRow("viewport as content, not name")
+        << "<meta content=\"viewport\" name=\"description\">" << advice;
+    QTest::newRow("a tag's second name does not count")
+        << "<meta name=\"description\" name=\"viewport\">" << advice;
+    QTest::newRow("not a META") << "<link name=\"viewport\">" << advice;
+}
+
+void TestPageCheck::phoneAdvice()
+{
+    QFETCH(QString, page);
+    QFETCH(QStringList, expected);
+    const QList<PageFinding> found = tarnwell::phoneAdvice(page);
+    QCOMPARE(lines(found), expected);
+    QCOMPARE(test::disagreement(page), QString());
+    for (const PageFinding &advice : found)
+        QCOMPARE(advice.effect + ' ' + advice.mend,
+                 "Phones show this page shrunk to less than half its size, with text too small "
+                 "to read. Tick 'Make a page for phones' on the HEAD screen when you start your "
+                 "next page.");
 }
 
 void TestPageCheck::header_data()

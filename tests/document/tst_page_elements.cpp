@@ -100,16 +100,16 @@ void TestPageElements::elements_data()
         modernHeadText("Mine", "en", "") + modernBodyLine(BackgroundChoice::None, "", "") +
             modernParagraph("Hi", TextFont::Arial, 3, Emphasis::Bold, "#000000") +
             modernPageClosing(),
-        "html -1 @17-644 [<html lang=\"en\">~<head>~<meta charset=…ODY>~</HTML>~]\n"
-        "head 0 @35-488 [<head>~<meta charset=\"utf-8\">~<meta na…style>~</head>]\n"
+        "html -1 @17-811 [<html lang=\"en\">~<head>~<meta charset=…ODY>~</HTML>~]\n"
+        "head 0 @35-655 [<head>~<meta charset=\"utf-8\">~<meta na…style>~</head>]\n"
         "meta 1 [<meta charset=\"utf-8\">]\n"
         "meta 1 @67-135 [<meta name=\"viewport\" content=\"width=dev…itial-scale=1\">]\n"
         "title 1 [<title>Mine</title>]\n"
         "meta 1 [<meta name=\"generator\" content=\"Tarnwell\">]\n"
-        "style 1 @202-479 [<style>~body { overflow-wrap: break-wor… 0; }~</style>]\n"
-        "body 0 @490-644 [<body>~<main>~~<p style=\"font-family:…ODY>~</HTML>~]\n"
-        "main 7 @498-626 [<main>~~<p style=\"font-family: Arial, …\">Hi</p></main>]\n"
-        "p 8 @508-619 [<p style=\"font-family: Arial, Helvetica,…t: bold\">Hi</p>]\n");
+        "style 1 @202-646 [<style>~body { overflow-wrap: break-wor… }~}~</style>]\n"
+        "body 0 @657-811 [<body>~<main>~~<p style=\"font-family:…ODY>~</HTML>~]\n"
+        "main 7 @665-793 [<main>~~<p style=\"font-family: Arial, …\">Hi</p></main>]\n"
+        "p 8 @675-786 [<p style=\"font-family: Arial, Helvetica,…t: bold\">Hi</p>]\n");
     // How an HTML5 parser builds the tree.
     row("P ended by P and by a block", "<P>one<P>two<DIV>three</DIV>",
         top + "p 2 [<P>one]\n"

@@ -280,9 +280,19 @@ void TestPages::pages_data()
                kModernClosing
         << QStringList();
     QTest::newRow("ticked and unticked again: the classic page")
-        << toModernHead("; click Form2/ModernPage; hidden Form2/Description") +
+        << toModernHead("; click Form2/ModernPage; hidden Form2/PageLanguage") +
                steps("click Form2/Command1") + kNext + steps("text Form4/PageMode Classic page")
         << savedPage(kPlainStart) << QStringList();
+    // A description typed for a classic page takes the place of Tarnwell's own.
+    QTest::newRow("description on a classic page")
+        << steps(kUseFolder + "; type Form2/Text1 My page; type Form2/Text2 Welcome; "
+                              "hidden Form2/PageLanguage; type Form2/Description Fish & "
+                              "\"chips\" \u0436; click Form2/Command1; shown Form3") +
+               kNext + steps("text Form4/PageMode Classic page")
+        << "<HTML>\r\n<HEAD>\r\n<TITLE>My page</TITLE>\r\n<META name=\"description\" "
+           "content=\"Fish &amp; &quot;chips&quot; &#1078;\">\r\n</HEAD>\r\n" +
+               kPlainStart + "\r\n</BODY>\r\n</HTML>\r\n\r\n"
+        << QStringList();
     QTest::newRow("background colour")
         << kModernToBackground + steps("click Form3/Command2; colour #ff0000") + kNext
         << modernHead("en", {}) + "<body style=\"background-color: #FF0000\">\r\n<main>\r\n" +
@@ -311,6 +321,11 @@ void TestPages::pages_data()
              QByteArray("\r\n<h1 style=\"font-family: 'Times New Roman', Times, serif; "
                         "color: #000000\">News</h1>\r\n<hr style=\"width: 75%\">\r\n<br>\r\n"
                         "<p></p>"));
+    fragment("paragraph keeps its line breaks",
+             steps("click Form4/Command4; type Form6/Text1 one\ntwo; click Form6/Command1; " +
+                   kSizeOk + "; hidden Form6"),
+             QByteArray("\r\n<p style=\"font-family: 'Times New Roman', Times, serif; "
+                        "font-size: 1.125rem; color: #000000\">one<br>\r\ntwo</p>"));
     fragment("pre-sized picture: decoration",
              steps("click Form4/Command5; click Form9/Command1; "
                    "file {P}/bike.png; click Form9/Option1; click Form9/Command2; " +
@@ -443,7 +458,7 @@ void TestPages::findAndFix()
              QStringList({"gone.jpg | Not in your folder", "photo1.jpg | Capital letters differ",
                           "my photo.jpg | Space or odd character",
                           "C:\\pics\\a.jpg | Address on this computer"}) +
-                 special);
+                 special + QStringList{kNotForPhones});
 
     E2E_RUN(app, {"select CheckPage/Findings photo1.jpg", "enabled CheckPage/Fix",
                   "select CheckPage/Findings my photo.jpg", "enabled CheckPage/Fix",
@@ -457,7 +472,7 @@ void TestPages::findAndFix()
     QTRY_COMPARE_WITH_TIMEOUT(findings(app),
                               QStringList({"my photo.jpg | Space or odd character",
                                            "C:\\pics\\a.jpg | Address on this computer"}) +
-                                  special,
+                                  special + QStringList{kNotForPhones},
                               app.patience);
     QCOMPARE(listing(session.path()),
              QStringList({"folder.jpg/", "gone.jpg", "good.png", "link.gif", "my photo.jpg",
@@ -514,22 +529,24 @@ void TestPages::oddAddressesAndAChangingFolder()
     E2E_RUN(app, kToSelection + QStringList{"type Form4/Text1 <A HREF=\"wide.png\">"
                                             "<IMG SRC=\"wide.png?v=1.2\"></A>",
                                             "click Form4/CheckPage"});
-    QCOMPARE(findings(app), QStringList({"wide.png?v=1.2 | Picture too wide"}));
+    QCOMPARE(findings(app), QStringList({"wide.png?v=1.2 | Picture too wide", kNotForPhones}));
     E2E_RUN(app, {"select CheckPage/Findings wide.png?v=1.2", "click CheckPage/Fix",
                   "answer OK [info] Tarnwell made wide-web.jpg, 500 pixels wide, and uses it "
                   "here in the page in place of wide.png?v=1.2, which is kept as it is.",
                   "text Form4/Text1 <A HREF=\"wide.png\"><IMG SRC=\"wide-web.jpg\"></A>",
-                  "text CheckPage/Findings No problems found |  |  | ",
+                  "text CheckPage/Findings This page | Not made for phones | Phones show this "
+                  "page shrunk to less than half its size, with text too small to read. | Tick "
+                  "'Make a page for phones' on the HEAD screen when you start your next page.",
                   "type Form4/Text1 <IMG SRC=\"later.png\"><IMG SRC=\"gone.png\">",
                   "click Form4/CheckPage"});
     QCOMPARE(findings(app),
-             QStringList({"later.png | Not in your folder", "gone.png | Not in your folder"}));
+             QStringList({"later.png | Not in your folder", "gone.png | Not in your folder", kNotForPhones}));
     // Check again sees the file put into the folder meanwhile.
     QVERIFY(wide.save(folder.filePath("later.png")));
     E2E_RUN(app, {"click CheckPage/Recheck"});
     QTRY_COMPARE_WITH_TIMEOUT(
         findings(app),
-        QStringList({"later.png | Picture too wide", "gone.png | Not in your folder"}),
+        QStringList({"later.png | Picture too wide", "gone.png | Not in your folder", kNotForPhones}),
         app.patience);
     E2E_RUN(app, {"select CheckPage/Findings gone.png", "click CheckPage/Fix", "dialog"});
     QVERIFY(writeBytes(folder.filePath("gone.png"), "mine"));
@@ -537,7 +554,7 @@ void TestPages::oddAddressesAndAChangingFolder()
                   "answer OK [stop] Tarnwell could not mend gone.png: a file called gone.png "
                   "is in your session folder now. Tarnwell kept it and copied nothing."});
     QTRY_COMPARE_WITH_TIMEOUT(
-        findings(app), QStringList({"later.png | Picture too wide", "gone.png | Not a picture"}),
+        findings(app), QStringList({"later.png | Picture too wide", "gone.png | Not a picture", kNotForPhones}),
         app.patience);
     QCOMPARE(readAll(folder.filePath("gone.png")), QByteArray("mine"));
     // A file that goes after the list was made is not mended blindly.
@@ -548,7 +565,7 @@ void TestPages::oddAddressesAndAChangingFolder()
                   "the list was made, so Tarnwell changed nothing. The list now shows what is "
                   "there."});
     QTRY_COMPARE_WITH_TIMEOUT(
-        findings(app), QStringList({"later.png | Not in your folder", "gone.png | Not a picture"}),
+        findings(app), QStringList({"later.png | Not in your folder", "gone.png | Not a picture", kNotForPhones}),
         app.patience);
     QCOMPARE(folder.entryList(QDir::Files), QStringList({"gone.png", "wide-web.jpg", "wide.png"}));
     QCOMPARE(listing(parent.path(), true, "site"), beside);

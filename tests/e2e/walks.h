@@ -79,6 +79,9 @@ inline QStringList paragraph(const QString &text)
                  kSizeOk + "; hidden Form6");
 }
 
+// The row of Check page's list for a classic page.
+inline const QString kNotForPhones = QStringLiteral("This page | Not made for phones");
+
 // The file or name and the problem of each row of Check page's list.
 inline QStringList findings(Program &app)
 {
@@ -107,8 +110,8 @@ inline QStringList toModernHead(const QString &more = {})
 {
     return steps(kUseFolder +
                  "; type Form2/Text1 My page; type Form2/Text2 Welcome; "
-                 "hidden Form2/PageLanguage; hidden Form2/Description; click Form2/ModernPage; "
-                 "shown Form2/Description; choose Form2/PageLanguage English (en)" +
+                 "hidden Form2/PageLanguage; shown Form2/Description; click Form2/ModernPage; "
+                 "shown Form2/PageLanguage; choose Form2/PageLanguage English (en)" +
                  more);
 }
 
@@ -120,11 +123,17 @@ inline const QStringList kModernToSelection =
 inline const QByteArray kModernStyle =
     "<style>\r\n"
     "body { overflow-wrap: break-word; }\r\n"
+    "main { max-width: 28rem; margin: 0 auto; }\r\n"
     "img { max-width: 100%; height: auto; }\r\n"
     "a:focus { outline: 3px solid currentColor; outline-offset: 2px; }\r\n"
     ".side { display: flex; flex-wrap: wrap; align-items: center; gap: 1em; "
     "}\r\n"
     ".side > p { flex: 1 1 15em; margin: 0; }\r\n"
+    "@media (min-width: 30rem) {\r\n"
+    ".side { flex-wrap: nowrap; }\r\n"
+    ".side > img { min-width: 0; }\r\n"
+    ".side > p { flex: 1 0 50%; }\r\n"
+    "}\r\n"
     "</style>\r\n";
 
 // From the doctype to the end of the head, with the title My page.

@@ -52,10 +52,16 @@ void TestModern::fragments_data()
     const QString tail = QStringLiteral(
         "<meta name=\"generator\" content=\"Tarnwell\">\r\n<style>\r\n"
         "body { overflow-wrap: break-word; }\r\n"
+        "main { max-width: 28rem; margin: 0 auto; }\r\n"
         "img { max-width: 100%; height: auto; }\r\n"
         "a:focus { outline: 3px solid currentColor; outline-offset: 2px; }\r\n"
         ".side { display: flex; flex-wrap: wrap; align-items: center; gap: 1em; }\r\n"
         ".side > p { flex: 1 1 15em; margin: 0; }\r\n"
+        "@media (min-width: 30rem) {\r\n"
+        ".side { flex-wrap: nowrap; }\r\n"
+        ".side > img { min-width: 0; }\r\n"
+        ".side > p { flex: 1 0 50%; }\r\n"
+        "}\r\n"
         "</style>\r\n</head>\r\n");
     QTest::newRow("head, no description")
         << modernHeadText("My page", "en", "") << top + "<title>My page</title>\r\n" + tail;
@@ -93,7 +99,36 @@ void TestModern::fragments_data()
     QTest::newRow("italic largest, text as typed")
         << modernParagraph("a & b\r\n<b>c</b>", TextFont::Times, 7, Emphasis::Italic, black)
         << "\r\n<p style=\"" + kTimes +
-               "; font-size: 3rem; color: #000000; font-style: italic\">a & b\r\n<b>c</b></p>";
+               "; font-size: 3rem; color: #000000; font-style: italic\">a & b<br>\r\n<b>c</b></p>";
+    // A browser runs lines together: each typed line break keeps its line.
+    const QString para = "\r\n<p style=\"" + kTimes + "; font-size: 1.125rem; color: #000000\">";
+    QTest::newRow("line breaks of every kind, and a blank line")
+        << modernParagraph("one\r\ntwo\nthree\rfour\r\n\r\nfive\r\n", TextFont::Times, 4,
+                           Emphasis::Normal, black)
+        << para + "one<br>\r\ntwo<br>\nthree<br>\rfour<br>\r\n<br>\r\nfive<br>\r\n</p>";
+    QTest::newRow("a <br> typed at a line's end is not doubled")
+        << modernParagraph("a<BR>\r\nb<br/>\nc<br />\r\nd <br>x\r\ne", TextFont::Times, 4,
+                           Emphasis::Normal, black)
+        << para + "a<BR>\r\nb<br/>\nc<br />\r\nd <br>x<br>\r\ne</p>";
+    // The classic page beside it: its paragraph and head are as they were.
+    QTest::newRow("classic paragraph keeps its lines without tags")
+        << buildParagraph("one\r\ntwo", TextFont::Times, 4, Emphasis::Normal, black)
+        << u"\r\n<FONT FACE=\"Times New Roman\" SIZE=\"4\" COLOR=\"#000000\">one\r\ntwo</FONT>"
+           u"<P></P>"_qs;
+    const QString classicTop = u"<HTML>\r\n<HEAD>\r\n<TITLE>My page</TITLE>\r\n"_qs;
+    QTest::newRow("classic head, no description")
+        << buildHeadText("My page", "")
+        << classicTop +
+               "<META name=\"description\" content=\" Tarnwell - the fast HTML page writer. "
+               "It's FREEWARE and it's fast! Create good-looking pages with simple effects. "
+               "MouseOver pictures and links easily created.\">\r\n"
+               "<META name=\"keywords\" content=\"HTML, Freeware, freeware, web, editor, "
+               "Internet, Education, education, computing\">\r\n</HEAD>\r\n";
+    QTest::newRow("classic head, typed description in place of ours and no keywords")
+        << buildHeadText("My page", u"Fish & \"chips\" <here> \u0436"_qs)
+        << classicTop +
+               u"<META name=\"description\" content=\"Fish &amp; &quot;chips&quot; <here> "
+               u"\u0436\">\r\n</HEAD>\r\n"_qs;
     QTest::newRow("sizes 5 and 6")
         << modernParagraph("", TextFont::Times, 5, Emphasis::Normal, black) +
                modernParagraph("", TextFont::Times, 6, Emphasis::Normal, black)

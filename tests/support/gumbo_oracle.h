@@ -59,6 +59,9 @@ inline QList<OracleAttribute> gumboAddresses(const QString &page)
         for (unsigned k = 0; k < element.attributes.length; ++k) {
             const auto *attribute = static_cast<const GumboAttribute *>(element.attributes.data[k]);
             const QString name = QString::fromUtf8(attribute->name);
+            // A META's name, for the viewport line; it has no place.
+            if (element.tag == GUMBO_TAG_META && name == u"name")
+                found.append({-1, QStringLiteral("meta name"), QString::fromUtf8(attribute->value)});
             const GumboStringPiece &raw = attribute->original_value;
             // An empty value (an attribute without "=") has no place of its own
             // in gumbo, and names no file.
@@ -115,7 +118,20 @@ inline QString disagreement(const QString &original)
     static const QRegularExpression longNumber(QStringLiteral("&#[xX]?[0-9a-fA-F]{8}"));
     if (page.contains(longNumber))
         return {};
-    const QList<OracleAttribute> theirs = gumboAddresses(page);
+    QList<OracleAttribute> theirs = gumboAddresses(page);
+    // A viewport line as a browser knows it: the name as it stands, ASCII
+    // capitals aside.
+    bool viewport = false;
+    for (const OracleAttribute &attribute : theirs) {
+        QString name = attribute.value;
+        for (QChar &c : name)
+            if (c >= u'A' && c <= u'Z')
+                c = QChar(c.unicode() + 32);
+        viewport = viewport || (attribute.name == u"meta name" && name == u"viewport");
+    }
+    theirs.removeIf([](const OracleAttribute &attribute) { return attribute.end < 0; });
+    if (viewport && !ours.viewport)
+        return QStringLiteral("gumbo finds a viewport line");
     const auto alike = [&page](const PageReference &reference, const OracleAttribute &attribute) {
         const qsizetype end = reference.at + reference.length;
         return reference.attribute == attribute.name && reference.value == attribute.value &&
@@ -138,6 +154,8 @@ inline QString disagreement(const QString &original)
         QStringLiteral("html head body frame frameset table td th tr tbody thead tfoot col "
                        "caption colgroup form isindex")
             .split(u' ');
+    if (ours.viewport && !viewport)
+        return QStringLiteral("gumbo finds no viewport line");
     for (const PageReference &reference : ours.references) {
         if (reference.attribute.startsWith(u"on") || mergedOrDropped.contains(reference.tag) ||
             reference.length == 0)

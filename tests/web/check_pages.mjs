@@ -3,7 +3,9 @@
 //   node check_pages.mjs vnu FOLDER          the Nu HTML checker finds nothing
 //                                            in the modern pages
 //   node check_pages.mjs chromium FOLDER     as a phone in headless Chromium:
-//                                            layout, text size, axe-core, MouseOver
+//                                            layout, text size, axe-core, MouseOver;
+//                                            then in a computer's full-width window:
+//                                            the longest line, the column, the background
 //   node check_pages.mjs screenshots FOLDER OUT   the worked example with the
 //                                            photo on a phone, classic and modern
 //   node check_pages.mjs phone FOLDER SCRIPT PAGE...   the value of SCRIPT in
@@ -24,6 +26,9 @@ const classicPages = ['classic.html', 'classic-photo.html'];
 const allPages = [...modernPages, ...classicPages];
 const chromiumPath = '/usr/bin/chromium';
 const phone = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
+const desktop = { width: 1920, height: 1080, deviceScaleFactor: 1 };
+// Readers manage 45 to 75 characters a line.
+const longestLine = 75;
 
 const failures = [];
 const fail = (why) => failures.push(why);
@@ -158,7 +163,9 @@ function measureLayout() {
         }
     }
     const images = [...document.images];
+    const main = document.querySelector('main');
     return {
+        mainFillsBody: !main || main.getBoundingClientRect().width === document.body.clientWidth,
         layoutWidth: window.innerWidth,
         scale: window.visualViewport.scale,
         scrollWidth: document.documentElement.scrollWidth,
@@ -281,6 +288,7 @@ async function checkInChromium(folder) {
                 [!(m.smallestText >= 16), `text of ${m.smallestText} px`],
                 [m.unloaded.length, `pictures not shown: ${m.unloaded.join(', ')}`],
                 [m.overlaps.length, `things side by side overlap: ${m.overlaps.join(' | ')}`],
+                [!m.mainFillsBody, 'the text column is narrower than the phone'],
                 [violations.length, `axe-core violations: ${violations.join(', ')}`],
             ];
             for (const [bad, why] of classic ? faults.slice(0, 1) : faults) {
@@ -288,10 +296,117 @@ async function checkInChromium(folder) {
                     fail(`${page}: ${why}`);
             }
             await tab.close();
+            if (!classic)
+                await checkWide(chromium.browser, folder, page);
         }
     } finally {
         await chromium.close();
     }
+}
+
+// A computer's window: the longest line of text in characters, where the
+// column stands, and whether anything leaves it or overlaps.
+function measureWide() {
+    // Characters drawn on each line of each block, by the line's top.
+    const blocks = new Map();
+    const walker = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT);
+    const range = document.createRange();
+    for (let node = walker.nextNode(); node; node = walker.nextNode()) {
+        if (!node.textContent.trim())
+            continue;
+        const block = node.parentElement.closest('p, h1, h2, h3, div, main, body');
+        const lines = blocks.get(block) ?? new Map();
+        blocks.set(block, lines);
+        for (let i = 0; i < node.length; ++i) {
+            range.setStart(node, i);
+            range.setEnd(node, i + 1);
+            const box = range.getClientRects()[0];
+            if (box && box.width > 0)
+                lines.set(Math.round(box.top), (lines.get(Math.round(box.top)) ?? 0) + 1);
+        }
+    }
+    let longest = 0;
+    let longestText = '';
+    for (const [block, lines] of blocks) {
+        for (const [top, count] of lines) {
+            if (count > longest) {
+                longest = count;
+                longestText = `${block.tagName} at ${top} px`;
+            }
+        }
+    }
+    const main = document.querySelector('main').getBoundingClientRect();
+    const outside = [...document.querySelectorAll('main img, main p, main h1, main h2, main h3, ' +
+        'main .side')].filter((e) => {
+        const box = e.getBoundingClientRect();
+        return box.left < main.left - 0.5 || box.right > main.right + 0.5;
+    }).map((e) => e.outerHTML.slice(0, 60));
+    const overlaps = [];
+    for (const row of document.querySelectorAll('.side')) {
+        const boxes = [...row.children].map((child) => child.getBoundingClientRect());
+        for (let i = 1; i < boxes.length; ++i) {
+            const a = boxes[i - 1];
+            const b = boxes[i];
+            if (a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom)
+                overlaps.push(row.outerHTML.slice(0, 60));
+        }
+    }
+    // Rows side by side stay so on a wide screen.
+    const stacked = [...document.querySelectorAll('.side')].filter((row) => {
+        const tops = [...row.children].map((child) => child.getBoundingClientRect().top);
+        const bottoms = [...row.children].map((child) => child.getBoundingClientRect().bottom);
+        return Math.max(...tops) >= Math.min(...bottoms);
+    }).map((row) => row.outerHTML.slice(0, 60));
+    return {
+        longest, longestText, left: main.left, right: main.right,
+        scrollWidth: document.documentElement.scrollWidth, outside, overlaps, stacked,
+    };
+}
+
+// One pixel of the screen as [red, green, blue]: a PNG of one pixel is its
+// filter byte and the pixel, whichever filter was chosen.
+async function pixel(tab, x, y) {
+    const { inflateSync } = await import('node:zlib');
+    const png = Buffer.from(
+        await tab.screenshot({ clip: { x, y, width: 1, height: 1 }, type: 'png' }));
+    const chunks = [];
+    for (let at = 8; at < png.length;) {
+        const length = png.readUInt32BE(at);
+        if (png.toString('latin1', at + 4, at + 8) === 'IDAT')
+            chunks.push(png.subarray(at + 8, at + 8 + length));
+        at += 12 + length;
+    }
+    return [...inflateSync(Buffer.concat(chunks)).subarray(1, 4)];
+}
+
+async function checkWide(browser, folder, page) {
+    const { tab } = await openAsPhone(browser, folder, page, desktop);
+    const m = await tab.evaluate(measureWide);
+    console.log(`chromium ${page} at ${desktop.width} px: longest line ${m.longest} characters ` +
+        `(${m.longestText}), column ${Math.round(m.left)} to ${Math.round(m.right)} px`);
+    const centre = (m.left + m.right) / 2;
+    const faults = [
+        [m.longest > longestLine, `a line of ${m.longest} characters (${m.longestText})`],
+        [Math.abs(centre - desktop.width / 2) > 1, `the column's centre is at ${centre} px`],
+        [m.scrollWidth > desktop.width, `scrolls sideways (${m.scrollWidth} px)`],
+        [m.outside.length, `leaves the column: ${m.outside.join(' | ')}`],
+        [m.overlaps.length, `things side by side overlap: ${m.overlaps.join(' | ')}`],
+        [m.stacked.length, `things side by side stack: ${m.stacked.join(' | ')}`],
+    ];
+    // every.html's tile is plain 0xFFFDF4 at (16, 16) of each 64 pixels:
+    // the background shows there at the window's far left and far right.
+    if (page === 'every.html') {
+        for (const x of [16, desktop.width - 64 + 16]) {
+            const [r, g, b] = await pixel(tab, x, 64 * 14 + 16);
+            if (Math.abs(r - 0xFF) > 2 || Math.abs(g - 0xFD) > 2 || Math.abs(b - 0xF4) > 2)
+                faults.push([true, `no background at ${x} px: rgb(${r}, ${g}, ${b})`]);
+        }
+    }
+    for (const [bad, why] of faults) {
+        if (bad)
+            fail(`${page} at ${desktop.width} px: ${why}`);
+    }
+    await tab.close();
 }
 
 async function takeScreenshots(folder, out) {

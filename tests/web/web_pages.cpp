@@ -115,6 +115,10 @@ QString everyElement()
     page += modernButtonLinks(ButtonLayout::ThreeAcross, buttons);
     page += modernButtonLinks(ButtonLayout::TwoDown, buttons);
     page += modernButtonLinks(ButtonLayout::OneButton, buttons);
+    // The smallest text, long enough to fill the widest column, and a line
+    // of its own.
+    page += modernParagraph(sentence + ' ' + sentence + "\r\nA line of its own.", TextFont::Times,
+                            2, Emphasis::Normal, black);
     return page;
 }
 QString everyClassicElement()
