@@ -200,7 +200,7 @@ QStringList lines(const QList<PageFinding> &findings)
 {
     static const char *const problems[] = {
         "missing", "case",     "odd",   "local", "wide",    "large",      "not a picture",
-        "twice",   "bad name", "index", "root",  "outside", "undescribed", "phones"};
+        "twice",   "bad name", "index", "root",  "outside", "undescribed", "web", "phones"};
     QStringList out;
     for (const PageFinding &found : findings)
         out << QLatin1String(problems[int(found.problem)]) + u' ' + found.name +
