@@ -29,7 +29,7 @@ namespace {
 // as a phone held upright writes it.
 QByteArray withOrientation(const QByteArray &jpeg, quint16 orientation)
 {
-    QByteArray exif("Exif\0\0MM\0\x2A\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\0\0\0\0\0\0\0", 34);
+    QByteArray exif("Exif\0\0MM\0\x2A\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\0\0\0\0\0\0\0", 32);
     exif[25] = char(orientation);
     QByteArray segment("\xFF\xE1", 2);
     segment.append(char((exif.size() + 2) >> 8)).append(char((exif.size() + 2) & 0xFF));
