@@ -3,11 +3,7 @@
 // installed.
 
 #include "connections.h"
-
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QLibrary>
+#include "document/modules.h"
 
 namespace tarnwell::publish {
 
@@ -16,24 +12,11 @@ namespace {
 // The module's offer, or null with the reason it could not be had.
 const Connections *loadConnections(QString *whyNot)
 {
-    const QDir programDir(QCoreApplication::applicationDirPath());
-    const QString name = QStringLiteral(TARNWELL_CONNECTIONS_MODULE);
-    const QStringList candidates = {
-        programDir.filePath(name),
-        programDir.filePath(QStringLiteral(TARNWELL_CONNECTIONS_INSTALL_DIR "/") + name)};
-    for (const QString &path : candidates) {
-        if (!QFile::exists(path))
-            continue;
-        // Stays loaded: the transports' libraries keep threads and state.
-        QLibrary library(path);
-        using Entry = const Connections *(*)();
-        if (auto entry = reinterpret_cast<Entry>(library.resolve("tarnwell_connections")))
-            return entry();
-        *whyNot = library.errorString();
-        return nullptr;
-    }
-    *whyNot = QStringLiteral("the connections module %1 is missing").arg(candidates.constLast());
-    return nullptr;
+    using Entry = const Connections *(*)();
+    const auto entry = reinterpret_cast<Entry>(moduleEntry(
+        "connections", QStringLiteral(TARNWELL_CONNECTIONS_MODULE),
+        QStringLiteral(TARNWELL_CONNECTIONS_INSTALL_DIR), "tarnwell_connections", whyNot));
+    return entry ? entry() : nullptr;
 }
 
 const Connections *connections(QString *whyNot)

@@ -1,12 +1,9 @@
 #include "keyring.h"
 
+#include "document/modules.h"
 #include "keyring_calls.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QEventLoop>
-#include <QFile>
-#include <QLibrary>
 #include <QTimer>
 
 namespace tarnwell {
@@ -17,24 +14,12 @@ namespace {
 const KeyringCalls *keyringCalls(QString *whyNot)
 {
     static QString reason;
-    static const KeyringCalls *calls = []() -> const KeyringCalls * {
-        const QDir programDir(QCoreApplication::applicationDirPath());
-        const QString name = QStringLiteral(TARNWELL_CONNECTIONS_MODULE);
-        const QStringList candidates = {
-            programDir.filePath(name),
-            programDir.filePath(QStringLiteral(TARNWELL_CONNECTIONS_INSTALL_DIR "/") + name)};
-        for (const QString &path : candidates) {
-            if (!QFile::exists(path))
-                continue;
-            QLibrary library(path);
-            using Entry = const KeyringCalls *(*)();
-            if (auto entry = reinterpret_cast<Entry>(library.resolve("tarnwell_keyring")))
-                return entry();
-            reason = library.errorString();
-            return nullptr;
-        }
-        reason = QStringLiteral("the connections module %1 is missing").arg(candidates.constLast());
-        return nullptr;
+    static const KeyringCalls *calls = [] {
+        using Entry = const KeyringCalls *(*)();
+        const auto entry = reinterpret_cast<Entry>(moduleEntry(
+            "connections", QStringLiteral(TARNWELL_CONNECTIONS_MODULE),
+            QStringLiteral(TARNWELL_CONNECTIONS_INSTALL_DIR), "tarnwell_keyring", &reason));
+        return entry ? entry() : nullptr;
     }();
     *whyNot = reason;
     return calls;
