@@ -314,14 +314,12 @@ void SelectionScreen::exitProgram()
             m_workspace.quit();
         return;
     }
-    if (mayEndProgram(this))
+    if (mayEndWithChanges(this))
         m_workspace.quit();
 }
 
-bool SelectionScreen::mayEndProgram(QWidget *asker)
+bool SelectionScreen::mayEndWithChanges(QWidget *asker)
 {
-    if (!m_workspace.session().hasUnsavedChanges())
-        return true;
     switch (m_workspace.interaction().askToSave(
         asker, QStringLiteral("Your page has changes that are not saved. Save them before "
                               "Tarnwell ends?"))) {

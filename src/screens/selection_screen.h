@@ -39,9 +39,9 @@ public:
     // SAVE my file: true when the page was written.
     bool save();
 
-    // Before the program ends: asks about changes not saved, if there are
-    // any, and saves when asked to. True when the program may end.
-    bool mayEndProgram(QWidget *asker);
+    // Before the program ends with changes not saved: asks about them, and
+    // saves when asked to. True when the program may end.
+    bool mayEndWithChanges(QWidget *asker);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

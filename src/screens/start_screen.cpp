@@ -143,7 +143,7 @@ void StartScreen::quitProgram()
     // A page loaded over one with changes, or kept from a crash, may be
     // under this screen.
     if (!m_workspace.session().hasUnsavedChanges() ||
-        m_workspace.screen<SelectionScreen>()->mayEndProgram(this))
+        m_workspace.screen<SelectionScreen>()->mayEndWithChanges(this))
         m_workspace.quit();
 }
 
