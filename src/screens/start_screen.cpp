@@ -140,8 +140,8 @@ void StartScreen::closeEvent(QCloseEvent *event)
 
 void StartScreen::quitProgram()
 {
-    // A page loaded over one with changes, or kept from a crash, may be
-    // under this screen.
+    // A page taken back after a crash, not saved yet, may be under this
+    // screen.
     if (!m_workspace.session().hasUnsavedChanges() ||
         m_workspace.screen<SelectionScreen>()->mayEndWithChanges(this))
         m_workspace.quit();
