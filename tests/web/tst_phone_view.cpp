@@ -46,11 +46,15 @@ QJsonObject chromium()
 // twice, a moment apart.
 QJsonObject settled(Program &app, const QString &view)
 {
+    // The phone's width comes first and the page is laid out again after it:
+    // on a busy machine that can take more than one look to arrive.
     QString before;
+    int same = 0;
     for (int tries = 0; tries < 60; ++tries) {
         const QString now = app.evaluate(view, kMeasure);
         const QJsonObject found = QJsonDocument::fromJson(now.toUtf8()).object();
-        if (now == before && found.value("phone").toBool())
+        same = now == before ? same + 1 : 0;
+        if (same >= 4 && found.value("phone").toBool())
             return found;
         before = now;
         QTest::qWait(500);
