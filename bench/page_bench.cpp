@@ -631,6 +631,8 @@ public:
     double stop()
     {
         m_measuring = false;
+        if (m_tellWho)
+            std::fprintf(stderr, "longest %.2f ms: %s\n", m_longest, m_who.constData());
         return m_longest;
     }
 
@@ -640,9 +642,18 @@ public:
             return QApplication::notify(receiver, event);
         // Only the outermost event: one nested inside is part of its time.
         ++m_depth;
+        // Which event took longest, for finding what holds the thread.
+        const QByteArray who = m_tellWho ? QByteArray(receiver->metaObject()->className()) + ' ' +
+                                               receiver->objectName().toUtf8() + " event " +
+                                               QByteArray::number(int(event->type()))
+                                         : QByteArray();
         const double start = threadMs();
         const bool done = QApplication::notify(receiver, event);
-        m_longest = qMax(m_longest, threadMs() - start);
+        const double took = threadMs() - start;
+        if (took > m_longest) {
+            m_longest = took;
+            m_who = who;
+        }
         --m_depth;
         return done;
     }
@@ -658,6 +669,8 @@ private:
     bool m_measuring = false;
     int m_depth = 0;
     double m_longest = 0;
+    const bool m_tellWho = qEnvironmentVariableIsSet("TARNWELL_BENCH_WHO");
+    QByteArray m_who;
 };
 
 TimedApplication *g_app = nullptr;
