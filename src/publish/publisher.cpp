@@ -281,7 +281,18 @@ void Publisher::run()
     const QString place = SentRecord::placeOf(m_site);
     const SentRecord record = SentRecord::read(m_store.record);
     SentRecord sentNow; // this run's entries, merged into the file at the end
+    QHash<QString, QSet<QString>> cleared;
     QSet<QString> madeFolders;
+
+    // What an earlier publish, cut off, left under a temporary name.
+    for (const QString &left : record.leftovers(place)) {
+        Problem problem;
+        const std::optional<RemoteFile> there = transport->remoteFile(left, &problem);
+        if (problem)
+            break;
+        if (!there || !there->regular || !transport->remove(left))
+            cleared[place].insert(left);
+    }
 
     for (const PageFile &file : std::as_const(m_files)) {
         if (m_cancelled) {
@@ -343,8 +354,9 @@ void Publisher::run()
             problem = transport->replace(temporary, target);
         if (problem) {
             // Nothing is left half-sent; the old file, if any, was never touched.
-            if (problem.failure != Failure::ConnectionLost)
-                transport->remove(temporary);
+            // Cut off, the part sent stays until the next publish removes it.
+            if (problem.failure == Failure::ConnectionLost || transport->remove(temporary))
+                sentNow.addLeftover(place, temporary);
             fail(file, problem);
             break;
         }
@@ -364,8 +376,8 @@ void Publisher::run()
         emit progress(done, total);
     }
 
-    if (!sentNow.isEmpty())
-        sentNow.mergeInto(m_store.record);
+    if (!sentNow.isEmpty() || !cleared.isEmpty())
+        sentNow.mergeInto(m_store.record, cleared);
     emit finished(report);
 }
 

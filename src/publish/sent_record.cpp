@@ -3,6 +3,8 @@
 #include "document/files.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QRegularExpression>
 #include <QJsonDocument>
 #include <QDir>
 #include <QFileInfo>
@@ -21,6 +23,16 @@ constexpr int hashBytes = 32;
 constexpr double largestTime = 9007199254740992.0;
 // Another publish holds the lock while it reads and writes the file: moments.
 constexpr int lockWaitMs = 20000;
+constexpr int mostLeftovers = 1000;
+// What temporaryNameOf makes, and nothing else: a record that names the
+// user's own page must not have it removed.
+bool isTemporaryName(const QString &path)
+{
+    static const QRegularExpression name(
+        QStringLiteral("\\A(?:[^/]+/)*\\.[^/]+\\.[0-9a-f]{16}\\.tarnwell-tmp\\z"));
+    return name.match(path).hasMatch() && nameProblem(path).isEmpty() &&
+           !path.split(u'/').contains(QStringLiteral(".."));
+}
 // A name that UTF-8 cannot hold (a lone surrogate from "\ud800") would be
 // written as another name.
 bool survivesUtf8(const QString &text)
@@ -78,7 +90,23 @@ SentRecord SentRecord::parse(const QByteArray &json)
                 record.m_places[place.key()].insert(file.key(), entry);
         }
     }
+    const QJsonObject left = document.object().value(QLatin1String("left")).toObject();
+    for (auto place = left.begin(); place != left.end(); ++place) {
+        if (!survivesUtf8(place.key()))
+            continue;
+        for (const QJsonValue name : place.value().toArray())
+            record.addLeftover(place.key(), name.toString());
+    }
     return record;
+}
+
+void SentRecord::addLeftover(const QString &place, const QString &path)
+{
+    QSet<QString> &names = m_left[place];
+    if (names.size() < mostLeftovers && isTemporaryName(path))
+        names.insert(path);
+    if (names.isEmpty())
+        m_left.remove(place);
 }
 
 QByteArray SentRecord::toJson() const
@@ -102,6 +130,14 @@ QByteArray SentRecord::toJson() const
     }
     QJsonObject root;
     root.insert(QLatin1String("places"), places);
+    QJsonObject left;
+    for (auto place = m_left.begin(); place != m_left.end(); ++place) {
+        QStringList names = place->values();
+        names.sort();
+        left.insert(place.key(), QJsonArray::fromStringList(names));
+    }
+    if (!left.isEmpty())
+        root.insert(QLatin1String("left"), left);
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -114,7 +150,8 @@ bool SentRecord::write(const QString &path) const
     return file.commit();
 }
 
-bool SentRecord::mergeInto(const QString &path) const
+bool SentRecord::mergeInto(const QString &path,
+                           const QHash<QString, QSet<QString>> &cleared) const
 {
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
@@ -125,6 +162,15 @@ bool SentRecord::mergeInto(const QString &path) const
     for (auto place = m_places.begin(); place != m_places.end(); ++place)
         for (auto file = place->begin(); file != place->end(); ++file)
             merged.m_places[place.key()].insert(file.key(), file.value());
+    for (auto place = cleared.begin(); place != cleared.end(); ++place) {
+        QSet<QString> &names = merged.m_left[place.key()];
+        names.subtract(*place);
+        if (names.isEmpty())
+            merged.m_left.remove(place.key());
+    }
+    for (auto place = m_left.begin(); place != m_left.end(); ++place)
+        for (const QString &name : *place)
+            merged.addLeftover(place.key(), name);
     return merged.write(path);
 }
 

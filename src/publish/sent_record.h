@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <optional>
 
@@ -34,9 +35,17 @@ public:
     QByteArray toJson() const;
     // Written whole or not at all.
     bool write(const QString &path) const;
-    // Sets these entries in the file at path, read again under a lock beside
+    // Sets these entries and leftovers in the file at path, and takes the
+    // cleared leftovers out of it, the file read again under a lock beside
     // it, so that two publishes at once keep each other's entries.
-    bool mergeInto(const QString &path) const;
+    bool mergeInto(const QString &path,
+                   const QHash<QString, QSet<QString>> &cleared = {}) const;
+
+    // Temporary files that a publish may have left on the server, cut off
+    // part-way: removed by the next one. Only names that a temporary file
+    // can have (see temporaryNameOf) are kept.
+    QSet<QString> leftovers(const QString &place) const { return m_left.value(place); }
+    void addLeftover(const QString &place, const QString &path);
 
     // None when no entry is kept.
     std::optional<Entry> entry(const QString &place, const QString &name) const;
@@ -44,12 +53,16 @@ public:
     // The hash as 32 raw bytes, or empty when none is kept.
     QByteArray hash(const QString &place, const QString &name) const;
     void setHash(const QString &place, const QString &name, const QByteArray &hash);
-    bool isEmpty() const { return m_places.isEmpty(); }
+    bool isEmpty() const { return m_places.isEmpty() && m_left.isEmpty(); }
 
-    bool operator==(const SentRecord &other) const { return m_places == other.m_places; }
+    bool operator==(const SentRecord &other) const
+    {
+        return m_places == other.m_places && m_left == other.m_left;
+    }
 
 private:
     QHash<QString, QHash<QString, Entry>> m_places;
+    QHash<QString, QSet<QString>> m_left;
 };
 
 } // namespace tarnwell::publish

@@ -14,6 +14,9 @@
 #include "support/ftp_server.h"
 #include "support/sshd_server.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
 #include <optional>
@@ -164,6 +167,8 @@ private slots:
     void statLines();
     void recordEntries_data();
     void recordEntries();
+    void leftovers_data();
+    void leftovers();
 };
 
 void TestPublishHostile::runs_data()
@@ -614,6 +619,33 @@ void TestPublishHostile::recordEntries()
         return;
     QCOMPARE(entry->hash, QByteArray(32, '\xaa'));
     QCOMPARE(entry->modified.value_or(-1), modified);
+    QVERIFY(SentRecord::parse(record.toJson()) == record);
+}
+
+void TestPublishHostile::leftovers_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("a temporary name") << "web/pics/.a b.png.0123456789abcdef.tarnwell-tmp"
+                                      << true;
+    QTest::newRow("at the top") << ".a.png.0123456789abcdef.tarnwell-tmp" << true;
+    QTest::newRow("the page itself") << "web/index.html" << false;
+    QTest::newRow("too few digits") << "web/.a.png.0123456789abcde.tarnwell-tmp" << false;
+    QTest::newRow("capital digits") << "web/.a.png.0123456789ABCDEF.tarnwell-tmp" << false;
+    QTest::newRow("up and out") << "../.a.png.0123456789abcdef.tarnwell-tmp" << false;
+    QTest::newRow("a line break") << "web/.a\n.png.0123456789abcdef.tarnwell-tmp" << false;
+    QTest::newRow("from temporaryNameOf") << temporaryNameOf("web/pics/photo.jpg") << true;
+}
+
+// Only what Tarnwell's temporary files are called is ever removed as one.
+void TestPublishHostile::leftovers()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, kept);
+    QJsonObject left{{"p", QJsonArray{name}}};
+    const SentRecord record =
+        SentRecord::parse(QJsonDocument(QJsonObject{{"left", left}}).toJson());
+    QCOMPARE(record.leftovers("p").contains(name), kept);
     QVERIFY(SentRecord::parse(record.toJson()) == record);
 }
 
