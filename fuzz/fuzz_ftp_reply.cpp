@@ -1,5 +1,5 @@
-// Any bytes as what an FTP server says, and as the file of accepted
-// certificates. A reply line read must have a reply's code and text fit to
+// Any bytes as what an FTP server says (a reply line, MLST's facts), and as
+// the file of accepted certificates. A reply line read must have a reply's code and text fit to
 // show; a certificate read must be one that could have been written, and
 // adding a server to any file must keep every server that it held.
 #include "page_oracle.h"
@@ -61,6 +61,15 @@ void checkCertificates(const QByteArray &input)
             fuzz::fail("adding a server changed what another one holds", input);
     }
 }
+// An MLST line of facts: a file read has a size and a time that could be.
+void checkFacts(const QByteArray &input)
+{
+    const std::optional<RemoteFile> file = readFacts(input);
+    if (!file)
+        return;
+    if (file->size < 0 || (file->regular && !input.toLower().contains("type=file")))
+        fuzz::fail("facts read as an impossible file", input);
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -68,5 +77,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
     checkReply(input);
     checkCertificates(input);
+    checkFacts(input);
     return 0;
 }

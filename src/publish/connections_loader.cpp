@@ -34,7 +34,7 @@ class Unavailable final : public Transport
 public:
     explicit Unavailable(QString why) : m_why(std::move(why)) {}
     Problem connect() override { return fault(Failure::Other, m_why); }
-    std::optional<qint64> remoteSize(const QString &, Problem *problem) override
+    std::optional<RemoteFile> remoteFile(const QString &, Problem *problem) override
     {
         *problem = connect();
         return std::nullopt;
@@ -45,7 +45,7 @@ public:
         return false;
     }
     Problem makeFolder(const QString &) override { return connect(); }
-    Problem upload(const QString &, const QString &, const SentSoFar &) override
+    Problem upload(QIODevice &, const QString &, const SentSoFar &) override
     {
         return connect();
     }
@@ -57,6 +57,13 @@ private:
 };
 
 } // namespace
+
+bool isWebAddress(const QUrl &address)
+{
+    const QString scheme = address.scheme().toLower();
+    return address.isValid() && !address.host().isEmpty() &&
+           (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+}
 
 std::unique_ptr<Transport> makeSftpTransport(const Site &site, const Store &store,
                                              const std::atomic_bool &cancelled)
@@ -76,6 +83,15 @@ std::unique_ptr<Transport> makeFtpTransport(const Site &site, const Store &store
 
 Arrival checkArrival(const QUrl &address, const QByteArray &sent, QString *details)
 {
+    // Only a web server's answer shows that the page is on the web: a file:
+    // address would read it from this computer.
+    if (!isWebAddress(address)) {
+        if (details)
+            *details = QStringLiteral("%1 is not a web address: it must start with http:// or "
+                                      "https://.")
+                           .arg(address.toDisplayString());
+        return Arrival::NotFound;
+    }
     QString whyNot;
     if (const Connections *module = connections(&whyNot))
         return module->arrival(address, sent, details);

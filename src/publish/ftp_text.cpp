@@ -1,5 +1,6 @@
 #include "ftp_text.h"
 
+#include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -26,6 +27,62 @@ QJsonObject serversIn(const QByteArray &file)
     return document.object().value(kServers).toObject();
 }
 } // namespace
+
+std::optional<RemoteFile> readFacts(QByteArrayView line)
+{
+    // A space, the facts each ending in ';', a space, the name.
+    if (line.isEmpty() || line[0] != ' ')
+        return std::nullopt;
+    line = line.sliced(1);
+    const qsizetype end = line.indexOf(' ');
+    if (end <= 0)
+        return std::nullopt;
+    std::optional<QByteArray> type;
+    std::optional<qint64> size;
+    std::optional<qint64> modified;
+    const QByteArray facts = line.first(end).toByteArray();
+    for (const QByteArray &fact : facts.split(';')) {
+        const qsizetype equals = fact.indexOf('=');
+        if (equals <= 0)
+            continue;
+        const QByteArray name = fact.first(equals).toLower();
+        const QByteArrayView value = QByteArrayView(fact).sliced(equals + 1);
+        const bool digits = !value.isEmpty() && value.size() <= 18 &&
+                            std::all_of(value.begin(), value.end(),
+                                        [](char c) { return c >= '0' && c <= '9'; });
+        if (name == "type") {
+            type = value.toByteArray().toLower();
+        } else if (name == "size") {
+            if (!digits)
+                return std::nullopt;
+            size = value.toLongLong();
+        } else if (name == "modify") {
+            // YYYYMMDDHHMMSS in UTC, and perhaps a fraction of a second.
+            const qsizetype dot = value.indexOf('.');
+            const QByteArrayView whole = dot < 0 ? value : value.first(dot);
+            QDateTime time = QDateTime::fromString(QString::fromLatin1(whole),
+                                                   QStringLiteral("yyyyMMddHHmmss"));
+            if (whole.size() != 14 || !time.isValid())
+                return std::nullopt;
+            time.setTimeSpec(Qt::UTC);
+            modified = time.toSecsSinceEpoch();
+        }
+    }
+    if (!type)
+        return std::nullopt;
+    RemoteFile file;
+    file.regular = *type == "file";
+    if (file.regular && (!size || !modified))
+        return std::nullopt;
+    file.size = size.value_or(0);
+    file.modified = modified.value_or(0);
+    return file;
+}
+
+bool listsLinkOrFolder(QByteArrayView line)
+{
+    return line.size() >= 2 && line[0] == ' ' && (line[1] == 'l' || line[1] == 'd');
+}
 
 std::optional<ReplyLine> readReplyLine(QByteArrayView line)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "site.h"
+#include "transport.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -28,6 +29,16 @@ std::optional<ReplyLine> readReplyLine(QByteArrayView line);
 // What a failed command's reply code means for the user; verb is the
 // command's first word ("CWD", "STOR"...).
 Failure failureForReply(int code, QByteArrayView verb);
+
+// What an MLST answer's line of facts (" type=file;size=12;modify=20240102030405; name")
+// says of a name; nothing when it does not say what it is, or says it
+// garbled. Only "type=file" is an ordinary file: a link shows as
+// "OS.unix=symlink" or "OS.unix=slink:...".
+std::optional<RemoteFile> readFacts(QByteArrayView line);
+
+// Whether STAT's line about one name (" lrwxrwxrwx 1 ann ann 13 ... a -> b")
+// shows a link or a folder.
+bool listsLinkOrFolder(QByteArrayView line);
 
 // A certificate that the user accepted for a host and port.
 struct RememberedCertificate

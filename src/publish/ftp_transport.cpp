@@ -124,11 +124,10 @@ public:
     ~FtpTransport() override;
 
     Problem connect() override;
-    std::optional<qint64> remoteSize(const QString &path, Problem *problem) override;
+    std::optional<RemoteFile> remoteFile(const QString &path, Problem *problem) override;
     bool folderExists(const QString &path, Problem *problem) override;
     Problem makeFolder(const QString &path) override;
-    Problem upload(const QString &localPath, const QString &path,
-                   const SentSoFar &sentSoFar) override;
+    Problem upload(QIODevice &source, const QString &path, const SentSoFar &sentSoFar) override;
     Problem replace(const QString &from, const QString &to) override;
     Problem remove(const QString &path) override;
 
@@ -144,7 +143,9 @@ private:
     std::optional<QStringList> segments(const QString &path, Problem *problem) const;
     QByteArray urlFor(const QStringList &segments, bool folder) const;
     QByteArray commandPath(const QStringList &segments) const;
-    CURLcode perform(const QByteArray &url, Request request, QFile *source = nullptr,
+    // A server without MLST: what SIZE and MDTM say, which cannot tell a link.
+    std::optional<RemoteFile> sizeAndTime(const QStringList &segments, Problem *problem);
+    CURLcode perform(const QByteArray &url, Request request, QIODevice *source = nullptr,
                      const QList<QByteArray> &commands = {});
     Problem commands(const QList<QByteArray> &lines);
     Problem problemFor(CURLcode code) const;
@@ -161,6 +162,7 @@ private:
     CertificateCheck m_check;
     char m_error[CURL_ERROR_SIZE] = {};
     QList<ReplyLine> m_replies;
+    QByteArray m_inner; // the last line inside a reply that starts with a space
     QByteArray m_lastVerb; // the verb alone: a PASS line's password is never kept
     const SentSoFar *m_sentSoFar = nullptr;
     bool m_stopped = false;
@@ -249,6 +251,11 @@ int FtpTransport::onDebug(CURL *, curl_infotype type, char *data, size_t size, v
             qsizetype end = bytes.indexOf('\n', start);
             if (end < 0)
                 end = bytes.size();
+            // Inside a reply, a line that starts with a space: MLST's facts,
+            // or STAT's listing.
+            if (bytes[start] == ' ' && end - start < 4096)
+                transport->m_inner =
+                    ' ' + bytes.sliced(start, end - start).toByteArray().trimmed();
             if (const std::optional<ReplyLine> reply =
                     readReplyLine(bytes.sliced(start, end - start))) {
                 transport->m_replies.append(*reply);
@@ -275,7 +282,7 @@ int FtpTransport::onProgress(void *self, curl_off_t, curl_off_t, curl_off_t, cur
 
 size_t FtpTransport::onRead(char *buffer, size_t size, size_t count, void *file)
 {
-    const qint64 read = static_cast<QFile *>(file)->read(buffer, qint64(size * count));
+    const qint64 read = static_cast<QIODevice *>(file)->read(buffer, qint64(size * count));
     return read < 0 ? CURL_READFUNC_ABORT : size_t(read);
 }
 
@@ -321,11 +328,12 @@ QByteArray FtpTransport::commandPath(const QStringList &segments) const
     return path + segments.join(QLatin1Char('/')).toUtf8();
 }
 
-CURLcode FtpTransport::perform(const QByteArray &url, Request request, QFile *source,
+CURLcode FtpTransport::perform(const QByteArray &url, Request request, QIODevice *source,
                                const QList<QByteArray> &commands)
 {
     m_error[0] = 0;
     m_replies.clear();
+    m_inner.clear();
     m_lastVerb.clear();
     m_stopped = false;
     if (!m_usable)
@@ -346,7 +354,8 @@ CURLcode FtpTransport::perform(const QByteArray &url, Request request, QFile *so
         curl_easy_setopt(m_curl, CURLOPT_NOBODY, 0L);
         curl_easy_setopt(m_curl, CURLOPT_UPLOAD, 1L);
         curl_easy_setopt(m_curl, CURLOPT_READDATA, source);
-        curl_easy_setopt(m_curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(source->size()));
+        curl_easy_setopt(m_curl, CURLOPT_INFILESIZE_LARGE,
+                         curl_off_t(source->size() - source->pos()));
     } else {
         curl_easy_setopt(m_curl, CURLOPT_UPLOAD, 0L);
         curl_easy_setopt(m_curl, CURLOPT_NOBODY, 1L);
@@ -459,19 +468,56 @@ Problem FtpTransport::connect()
     return {};
 }
 
-std::optional<qint64> FtpTransport::remoteSize(const QString &path, Problem *problem)
+std::optional<RemoteFile> FtpTransport::remoteFile(const QString &path, Problem *problem)
 {
     *problem = {};
     const std::optional<QStringList> parts = segments(path, problem);
-    if (!parts)
+    if (!parts || parts->isEmpty())
         return std::nullopt;
-    if (parts->isEmpty())
+    // MLST tells a link from a file, which SIZE, following it, does not.
+    const CURLcode code =
+        perform(urlFor({}, true), Request::Look, nullptr, {"MLST " + commandPath(*parts)});
+    const int reply = m_replies.isEmpty() ? 0 : m_replies.last().code;
+    if (code == CURLE_OK) {
+        std::optional<RemoteFile> file = readFacts(m_inner);
+        // ProFTPD, as most servers, gives a link the type of what it leads
+        // to; its STAT lists the name as ls -l would, a link with an "l".
+        if (file && file->regular &&
+            perform(urlFor({}, true), Request::Look, nullptr, {"STAT " + commandPath(*parts)}) ==
+                CURLE_OK &&
+            listsLinkOrFolder(m_inner))
+            file->regular = false;
+        if (file)
+            return file;
+        *problem = {Failure::Other,
+                    QStringLiteral("The server's answer about %1 is garbled.").arg(path),
+                    {},
+                    {}};
         return std::nullopt;
-    const CURLcode code = perform(urlFor(*parts, false), Request::Look);
+    }
+    if (code == CURLE_QUOTE_ERROR && m_lastVerb == "MLST") {
+        if (reply == 550 || reply == 450)
+            return std::nullopt; // nothing there
+        if (reply == 500 || reply == 501 || reply == 502 || reply == 504)
+            return sizeAndTime(*parts, problem);
+    }
+    *problem = problemFor(code);
+    return std::nullopt;
+}
+
+std::optional<RemoteFile> FtpTransport::sizeAndTime(const QStringList &parts, Problem *problem)
+{
+    curl_easy_setopt(m_curl, CURLOPT_FILETIME, 1L);
+    const CURLcode code = perform(urlFor(parts, false), Request::Look);
+    curl_easy_setopt(m_curl, CURLOPT_FILETIME, 0L);
     if (code == CURLE_OK) {
         curl_off_t size = -1;
+        curl_off_t time = -1;
         curl_easy_getinfo(m_curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &size);
-        return size >= 0 ? std::optional<qint64>(size) : std::nullopt;
+        curl_easy_getinfo(m_curl, CURLINFO_FILETIME_T, &time);
+        if (size < 0)
+            return std::nullopt;
+        return RemoteFile{qint64(size), qint64(time), true};
     }
     // No such file, or no such folder on the way: nothing there.
     if (code == CURLE_REMOTE_FILE_NOT_FOUND ||
@@ -507,8 +553,12 @@ Problem FtpTransport::makeFolder(const QString &path)
             continue;
         if (problem)
             return problem;
-        if ((problem = commands({"MKD " + commandPath(folder)})))
-            return problem;
+        // Another publish at the same time may have just made it.
+        if ((problem = commands({"MKD " + commandPath(folder)}))) {
+            Problem again;
+            if (!folderExists(folder.join(QLatin1Char('/')), &again))
+                return problem;
+        }
     }
     return {};
 }
@@ -518,8 +568,7 @@ Problem FtpTransport::commands(const QList<QByteArray> &lines)
     return problemFor(perform(urlFor({}, true), Request::Look, nullptr, lines));
 }
 
-Problem FtpTransport::upload(const QString &localPath, const QString &path,
-                             const SentSoFar &sentSoFar)
+Problem FtpTransport::upload(QIODevice &source, const QString &path, const SentSoFar &sentSoFar)
 {
     Problem problem;
     const std::optional<QStringList> parts = segments(path, &problem);
@@ -527,10 +576,15 @@ Problem FtpTransport::upload(const QString &localPath, const QString &path,
         return problem;
     if (parts->isEmpty())
         return {Failure::Other, QStringLiteral("No file name to send to."), {}, {}};
-    QFile source(localPath);
-    QString reason;
-    if (!openRegularFile(source, &reason))
-        return {Failure::Other, localPath + QStringLiteral(": ") + reason, {}, {}};
+    // FTP cannot make a file only if it is new: the name is checked first,
+    // and is one nobody could have guessed.
+    if (remoteFile(path, &problem) || problem)
+        return problem ? problem
+                       : Problem{Failure::Other,
+                                 QStringLiteral("Something is already at %1 on the server.")
+                                     .arg(path),
+                                 {},
+                                 {}};
     m_sentSoFar = &sentSoFar;
     const CURLcode code = perform(urlFor(*parts, false), Request::Upload, &source);
     m_sentSoFar = nullptr;

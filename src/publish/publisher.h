@@ -16,15 +16,23 @@ namespace tarnwell::publish {
 struct PageFile
 {
     QString name;      // relative to the session folder, '/' between folders
-    QString localPath; // the file found in the folder
+    QString localPath; // the file found in the folder, for showing
     qint64 size = 0;
+    QString folder; // the session folder, as its links lead
+    // The file listed: whatever is put in its place is not sent.
+    quint64 device = 0;
+    quint64 inode = 0;
 };
 
 // Every file of the folder that the page uses, read as Check page reads it,
-// then the page itself; nothing outside the folder, no link out of it, no
-// special file.
+// then the page itself; only ordinary files reached from the folder without
+// following any link, so nothing outside it and no special file.
 QList<PageFile> filesToPublish(const QString &folder, const QString &pageName,
                                QStringView pageText);
+
+// Why the page file cannot be published from the folder (missing, a link, not
+// an ordinary file), as a NotInFolder problem; none when it can.
+Problem pageFileProblem(const QString &folder, const QString &pageName);
 
 enum class FileState { Sent, Unchanged, Failed };
 
@@ -72,7 +80,12 @@ private:
 
 enum class Arrival { Same, Different, NotFound };
 
-// Fetches the page from the web and compares it with the bytes sent.
+// An http or https address with a host: the only kind whose answer shows
+// that a page is on the web.
+bool isWebAddress(const QUrl &address);
+
+// Fetches the page from the web and compares it with the bytes sent; an
+// address that is not a web address is refused, NotFound with the reason.
 Arrival checkArrival(const QUrl &address, const QByteArray &sent, QString *details);
 
 } // namespace tarnwell::publish

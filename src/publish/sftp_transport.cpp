@@ -137,7 +137,7 @@ public:
         return {};
     }
 
-    std::optional<qint64> remoteSize(const QString &path, Problem *problem) override
+    std::optional<RemoteFile> remoteFile(const QString &path, Problem *problem) override
     {
         const Waiting waiting(*this);
         sftp_attributes attributes = sftp_lstat(m_sftp, remoteName(path).constData());
@@ -147,12 +147,12 @@ public:
                 *problem = failure();
             return std::nullopt;
         }
-        const bool file = attributes->type == SSH_FILEXFER_TYPE_REGULAR;
-        const qint64 size = qint64(attributes->size);
+        RemoteFile file;
+        file.regular = attributes->type == SSH_FILEXFER_TYPE_REGULAR;
+        file.size = qint64(attributes->size);
+        file.modified = qint64(attributes->mtime);
         sftp_attributes_free(attributes);
-        if (!file)
-            return std::nullopt;
-        return size;
+        return file;
     }
 
     bool folderExists(const QString &path, Problem *problem) override
@@ -181,16 +181,12 @@ public:
         return failure();
     }
 
-    Problem upload(const QString &localPath, const QString &path,
-                   const SentSoFar &sentSoFar) override
+    Problem upload(QIODevice &local, const QString &path, const SentSoFar &sentSoFar) override
     {
-        QFile local(localPath);
-        QString reason;
-        if (!openRegularFile(local, &reason))
-            return fault(Failure::Other, localPath + QStringLiteral(": ") + reason);
         Waiting waiting(*this);
+        // Made new or not at all: a link at that name is not followed.
         sftp_file remote =
-            sftp_open(m_sftp, remoteName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            sftp_open(m_sftp, remoteName(path).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
         if (!remote)
             return failure();
         QByteArray chunk(chunkSize, Qt::Uninitialized);
@@ -203,8 +199,7 @@ public:
             }
             const qint64 got = local.read(chunk.data(), chunkSize);
             if (got < 0) {
-                problem =
-                    fault(Failure::Other, localPath + QStringLiteral(": ") + local.errorString());
+                problem = fault(Failure::Other, local.errorString());
                 break;
             }
             if (got == 0)

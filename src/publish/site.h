@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 namespace tarnwell::publish {
 
@@ -16,7 +17,7 @@ struct Site
     QString user;
     QString password;
     QString keyFile;      // SFTP: a private key file, optional
-    QString remoteFolder; // from the login folder, '/' between folders; empty: the login folder
+    QString remoteFolder; // as typed; folderOnServer() says what it means
     // A first connection's key or certificate that the user has just accepted
     // ("SHA256:..."): remembered if the server still shows it.
     QString acceptedFingerprint;
@@ -53,6 +54,10 @@ enum class Failure {
     NoRoom,             // the server's disk or quota is full
     ConnectionLost,     // the connection ended part-way
     Cancelled,
+    BadName,     // a file's name cannot be sent; where names the file
+    BadFolder,   // the folder on the server goes up or cannot be a name; where names it
+    NotInFolder, // a file is not (or no longer) the one listed in the session folder; where
+    NotAFile,    // on the server, a link or a folder where a file goes; where
     Other,
 };
 
@@ -61,7 +66,8 @@ struct Problem
     Failure failure = Failure::None;
     QString details;     // the server's or the library's own words
     QString fingerprint; // "SHA256:<base64>" for the key and certificate failures
-    QString where;       // the file that holds the remembered key or certificate
+    QString where;       // the file that holds the remembered key or certificate, or
+                         // the file that the problem is about
 
     explicit operator bool() const { return failure != Failure::None; }
 };
@@ -82,5 +88,26 @@ inline QString trimmedFolder(QString folder)
         folder.chop(1);
     return folder;
 }
+
+// The folder on the server, the same for every method: counted from the
+// login folder, '/' between folders, so that a "/" or "~/" at the start and
+// "." parts are left out. Nothing, and why, when it goes up with ".." or a
+// part cannot be a name on a server (see nameProblem).
+std::optional<QString> folderOnServer(const QString &typed, QString *why = nullptr);
+
+// What a file name on the server ('/' between folders) gets while it is being
+// sent: "." before its last part and "." + 16 random hex digits +
+// ".tarnwell-tmp" after, so that nobody can put something there beforehand.
+inline constexpr int kTemporaryNameExtra = 31;
+QString temporaryNameOf(const QString &path);
+
+// Why a name ('/' between folders) cannot be sent to a server, or empty:
+// a part that is empty, "." or "..", has a control character (a line break
+// ends an FTP command), cannot be written in UTF-8, or is longer than 255
+// bytes in UTF-8 once the last part has its temporary additions.
+QString nameProblem(const QString &name);
+
+// The name with every control character shown as '?', for a message.
+QString shownName(const QString &name);
 
 } // namespace tarnwell::publish

@@ -113,7 +113,11 @@ PublishScreen::PublishScreen(Workspace &workspace, QWidget *parent)
     m_keyFile->setPlaceholderText(QStringLiteral("optional"));
     m_chooseKey = makeButton(this, "ChooseKeyFile", QStringLiteral("Choose..."));
     m_remoteFolder = named(new QLineEdit(this), "RemoteFolder");
-    m_remoteFolder->setPlaceholderText(QStringLiteral("such as public_html"));
+    m_remoteFolder->setPlaceholderText(
+        QStringLiteral("such as public_html, from the folder you log in to"));
+    m_remoteFolder->setToolTip(
+        QStringLiteral("Every method counts this folder from the folder you log in to: a / or "
+                       "~/ at the start is left out, and .. cannot be used."));
     m_siteAddress = named(new QLineEdit(this), "SiteAddress");
     m_siteAddress->setPlaceholderText(QStringLiteral("such as https://example.org/~ann/ (optional)"));
     m_remember = named(new QCheckBox(QStringLiteral("Remember the password in this computer's "
@@ -291,6 +295,15 @@ bool PublishScreen::readyToConnect()
                        Interaction::Icon::Information);
         return false;
     }
+    const QString address = m_siteAddress->text().trimmed();
+    if (!address.isEmpty() && !publish::isWebAddress(QUrl(address))) {
+        ui.showMessage(this,
+                       QStringLiteral("The web address of the folder must start with http:// or "
+                                      "https://, such as https://example.org/~ann/. Correct it, "
+                                      "or leave it empty."),
+                       Interaction::Icon::Information);
+        return false;
+    }
     remember();
     if (wanted.method == Method::Ftp) {
         QSettings settings;
@@ -337,6 +350,13 @@ void PublishScreen::publish()
                        QStringLiteral("Save your page in your session folder to publish it: "
                                       "the pictures it uses are there."),
                        Interaction::Icon::Information);
+        return;
+    }
+    // The page itself must be a file of the folder: a link to another file
+    // would leave the page out while its pictures go.
+    if (const publish::Problem problem =
+            publish::pageFileProblem(session.sessionFolder(), pageName)) {
+        tellProblem(problem);
         return;
     }
     QFile page(saved);
@@ -552,6 +572,30 @@ void PublishScreen::tellProblem(const publish::Problem &problem)
         text = QStringLiteral("The connection to %1 was lost part-way. The files not listed as "
                               "sent are as they were on the server: publish again to send them.")
                    .arg(host);
+        break;
+    case Failure::BadName:
+        text = QStringLiteral("Tarnwell sent nothing: a web server cannot take the name of %1. "
+                              "Give the file a shorter name without line breaks or other special "
+                              "characters, and change your page to use it.")
+                   .arg(problem.where);
+        break;
+    case Failure::BadFolder:
+        text = QStringLiteral("Tarnwell sent nothing: the folder on the server \"%1\" cannot be "
+                              "used. It is counted from the folder you log in to, and cannot go "
+                              "up with \"..\".")
+                   .arg(problem.where);
+        break;
+    case Failure::NotInFolder:
+        text = QStringLiteral("Tarnwell did not send %1: it is not a file of your session folder "
+                              "(it is missing, a link or a folder, or it was replaced while "
+                              "Tarnwell was publishing). Put the file itself in your session "
+                              "folder and publish again.")
+                   .arg(problem.where);
+        break;
+    case Failure::NotAFile:
+        text = QStringLiteral("On %1, %2 is a link or a folder, not a file, so Tarnwell did not "
+                              "replace it. Remove it from your web space, then publish again.")
+                   .arg(host, problem.where);
         break;
     case Failure::Other:
         text = QStringLiteral("Publishing to %1 failed. The details say why.").arg(host);

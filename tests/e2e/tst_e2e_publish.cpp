@@ -118,6 +118,7 @@ private slots:
     void passwordInTheKeyring();
     void ftpsWithItsCertificate();
     void plainFtp();
+    void refusedBeforeConnecting();
 };
 
 void TestPublish::publishOverSftp()
@@ -318,6 +319,43 @@ void TestPublish::plainFtp()
                        "to date"));
     QCOMPARE(filesUnder(server.home()).keys(), QStringList({"a.jpg", "page.html", "pics/b.jpg"}));
     QCOMPARE(filesHolding(app.home(), server.password()), QStringList());
+}
+
+// What cannot be published is refused before any connection: a folder that
+// goes up, a page that is a link out of the session folder, a web address
+// that is not one.
+void TestPublish::refusedBeforeConnecting()
+{
+    Walk walk;
+    START(walk);
+    Program &app = walk.app;
+    E2E_RUN(app, kToPublish + steps("type Publish/RemoteFolder ../up; click Publish/Upload; " +
+                                    kSaveFirst +
+                                    "; answer OK [warn] Tarnwell sent nothing: the folder on the "
+                                    "server \"../up\" cannot be used.*"));
+    const QString page = walk.session.filePath("page.html");
+    QTemporaryDir outside;
+    QVERIFY(QFile::rename(page, outside.filePath("page.html")));
+    QVERIFY(QFile::link(outside.filePath("page.html"), page));
+    E2E_RUN(app, steps("type Publish/RemoteFolder {R}; click Publish/Upload; answer OK [warn] "
+                       "Tarnwell did not send page.html: it is not a file of your session "
+                       "folder*"));
+    QVERIFY(QFile::remove(page) && QFile::rename(outside.filePath("page.html"), page));
+    E2E_RUN(app, steps("type Publish/SiteAddress file:///etc/; click Publish/Upload; answer OK "
+                       "[info] The web address of the folder must start with http:// or "
+                       "https://*; enabled Publish/Upload"));
+    QVERIFY(filesUnder(walk.server.webFolder()).isEmpty());
+
+    // On the server, a link where the page goes is left as it is.
+    const QString web = walk.server.webFolder();
+    QVERIFY(writeBytes(web + "/../other.txt", "the account's own"));
+    QVERIFY(QFile::link("../other.txt", web + "/page.html"));
+    E2E_RUN(app, steps("type Publish/SiteAddress http://127.0.0.1:1/; click Publish/Upload; " +
+                       kFirstTime.arg("Yes") +
+                       "; answer OK [warn] On 127.0.0.1, {R}/page.html is a link or a folder, "
+                       "not a file, so Tarnwell did not replace it.*"));
+    QVERIFY(QFileInfo(web + "/page.html").isSymLink());
+    QCOMPARE(readAll(web + "/../other.txt"), QByteArray("the account's own"));
 }
 
 QTEST_GUILESS_MAIN(TestPublish)

@@ -102,7 +102,8 @@ void TestPublishTables::files_data()
     QTest::newRow("file address") << "<img src=\"file:///etc/passwd\">" << none;
     QTest::newRow("web address") << "<img src=\"http://example.org/a.png\">" << none;
     QTest::newRow("link out") << "<img src=\"out.png\">" << none;
-    QTest::newRow("link inside") << "<img src=\"in.png\">" << QStringList{"in.png"};
+    // Not followed: what it leads to may change before it is sent.
+    QTest::newRow("link inside") << "<img src=\"in.png\">" << none;
     QTest::newRow("through a linked folder") << "<img src=\"linked/x.png\">" << none;
     QTest::newRow("named pipe") << "<img src=\"pipe.png\">" << none;
     QTest::newRow("a folder") << "<a href=\"pics/\"><a href=\"pics\">" << none;
