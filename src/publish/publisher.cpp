@@ -188,7 +188,8 @@ Problem openFolder(Transport *transport, const Site &site, const QString &folder
 
 } // namespace
 
-QList<PageFile> filesToPublish(const QString &folder, const QString &pageName, QStringView pageText)
+QList<PageFile> filesToPublish(const QString &folder, const QString &pageName, QStringView pageText,
+                               QList<Problem> *refused)
 {
     QList<PageFile> files;
     const QString canonicalFolder = QFileInfo(folder).canonicalFilePath();
@@ -199,8 +200,21 @@ QList<PageFile> filesToPublish(const QString &folder, const QString &pageName, Q
         if (seen.contains(name))
             return;
         seen.insert(name);
-        if (std::optional<PageFile> file = fileInFolder(canonicalFolder, name))
-            files.append(*file);
+        struct stat info = {};
+        QString why;
+        Descriptor file(openInFolder(canonicalFolder, name, &info, &why));
+        if (file.fd >= 0) {
+            files.append(PageFile{name, canonicalFolder + u'/' + name, qint64(info.st_size),
+                                  canonicalFolder, quint64(info.st_dev), quint64(info.st_ino)});
+            return;
+        }
+        // A file that is not there at all is Check page's to tell.
+        const QFileInfo there(canonicalFolder + u'/' + name);
+        if (refused && (there.exists() || there.isSymLink())) {
+            Problem problem = fault(Failure::NotInFolder, why);
+            problem.where = name;
+            refused->append(problem);
+        }
     };
     // The page goes last, so that no visitor sees it before its pictures.
     seen.insert(pageName);

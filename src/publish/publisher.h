@@ -26,9 +26,12 @@ struct PageFile
 
 // Every file of the folder that the page uses, read as Check page reads it,
 // then the page itself; only ordinary files reached from the folder without
-// following any link, so nothing outside it and no special file.
+// following any link, so nothing outside it and no special file. A file the
+// page uses that is there but cannot be sent (a link, a folder, a device) is
+// told in refused, as a NotInFolder problem: left out in silence, the page
+// would go up without it.
 QList<PageFile> filesToPublish(const QString &folder, const QString &pageName,
-                               QStringView pageText);
+                               QStringView pageText, QList<Problem> *refused = nullptr);
 
 // Why the page file cannot be published from the folder (missing, a link, not
 // an ordinary file), as a NotInFolder problem; none when it can.

@@ -378,10 +378,17 @@ void PublishScreen::publish()
                                broken.join(QLatin1Char('\n')) +
                                QStringLiteral("\n\nPublish anyway?")))
         return;
+    QList<publish::Problem> refused;
+    QList<publish::PageFile> files =
+        publish::filesToPublish(session.sessionFolder(), pageName, text, &refused);
+    if (!refused.isEmpty()) {
+        tellProblem(refused.first());
+        return;
+    }
     if (!readyToConnect())
         return;
     m_pageName = pageName;
-    m_files = publish::filesToPublish(session.sessionFolder(), pageName, text);
+    m_files = std::move(files);
     m_sent->clear();
     start(Task::Publish);
 }

@@ -341,6 +341,15 @@ void TestPublish::refusedBeforeConnecting()
                        "Tarnwell did not send page.html: it is not a file of your session "
                        "folder*"));
     QVERIFY(QFile::remove(page) && QFile::rename(outside.filePath("page.html"), page));
+    // A picture that is a link, even to a file of the folder, is not sent, and
+    // the page is not published without it.
+    const QString picture = walk.session.filePath("pics/b.jpg");
+    QVERIFY(QFile::remove(picture) && QFile::link("../a.jpg", picture));
+    E2E_RUN(app, steps("click Publish/Upload; answer OK [warn] Tarnwell did not send pics/b.jpg: "
+                       "it is not a file of your session folder (it is missing, a link or a "
+                       "folder, or it was replaced while Tarnwell was publishing). Put the file "
+                       "itself in your session folder and publish again."));
+    QVERIFY(QFile::remove(picture) && writeBytes(picture, kPictureB));
     E2E_RUN(app, steps("type Publish/SiteAddress file:///etc/; click Publish/Upload; answer OK "
                        "[info] The web address of the folder must start with http:// or "
                        "https://*; enabled Publish/Upload"));
