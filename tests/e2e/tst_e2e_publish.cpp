@@ -290,6 +290,32 @@ void TestPublish::ftpsWithItsCertificate()
     E2E_RUN(app, steps("click Publish/Upload; answer OK [stop] The certificate of 127.0.0.1 "
                        "has changed*"));
     QCOMPARE(readAll(server.home() + "/site/a.jpg"), kPictureA);
+
+    // The host says it changed the certificate: its old one forgotten after
+    // a warning (No keeps it), the new one shown and taken as the first was.
+    const QString forget =
+        "answer %1 [stop] Forget the certificate of 127.0.0.1 on port {P}? Tarnwell remembers it "
+        "so that it can tell when someone pretends to be your server to catch your password and "
+        "your files. Forget it only when your web host says that it changed the certificate: "
+        "the next connection shows the new one's fingerprint and asks first.";
+    const QString certificates = app.home() + "/.local/share/Tarnwell/certificates.json";
+    const QByteArray remembered = readAll(certificates);
+    E2E_RUN(app, steps("click Publish/ForgetKey; " + forget.arg("No") +
+                       "; click Publish/Upload; answer OK [stop] The certificate of 127.0.0.1 "
+                       "has changed*"));
+    QCOMPARE(readAll(certificates), remembered);
+    E2E_RUN(app, steps("click Publish/ForgetKey; " + forget.arg("Yes") +
+                       "; answer OK [info] Tarnwell has forgotten the certificate of 127.0.0.1. "
+                       "The next connection shows the fingerprint of the server's certificate "
+                       "and asks first.; click Publish/Upload; " +
+                       firstTime + "; " + kSent.arg(1) +
+                       "; click Publish/ForgetKey; " + forget.arg("Yes") +
+                       "; answer OK [info] Tarnwell has forgotten the certificate of 127.0.0.1.*"
+                       "; type Publish/Port 1; click Publish/ForgetKey; " + forget.arg("Yes")
+                                                                                .replace("{P}", "1") +
+                       "; answer OK [info] Tarnwell remembers no certificate of 127.0.0.1 on "
+                       "port 1."));
+    QCOMPARE(readAll(server.home() + "/site/a.jpg"), kPictureB);
     QCOMPARE(filesHolding(app.home(), server.password()), QStringList());
 }
 
