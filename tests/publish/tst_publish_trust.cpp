@@ -345,17 +345,21 @@ void TestPublishTrust::replaceAside_data()
     QTest::addColumn<Method>("method");
     QTest::addColumn<bool>("newThere");   // the new file was sent
     QTest::addColumn<bool>("pageDenied"); // FTP: the server refuses any rename to the page
+    QTest::addColumn<QString>("leftBefore"); // a file that an earlier try left in the folder
     QTest::addColumn<Failure>("failure");
     QTest::addColumn<QString>("left"); // what the folder holds then: old, new, aside
 
-    QTest::newRow("FTPS, replaced") << Method::Ftps << true << false << Failure::None << "new";
-    QTest::newRow("SFTP, replaced") << Method::Sftp << true << false << Failure::None << "new";
+    QTest::newRow("FTPS, replaced") << Method::Ftps << true << false << "" << Failure::None << "new";
+    QTest::newRow("SFTP, replaced") << Method::Sftp << true << false << "" << Failure::None << "new";
+    for (const Method method : {Method::Sftp, Method::Ftps})
+        QTest::addRow("%s, beside a file an earlier try left", method == Method::Sftp ? "SFTP" : "FTPS")
+            << method << true << false << "index.html.tarnwell-old" << Failure::None << "new";
     QTest::newRow("FTPS, the new file gone: the old one back")
-        << Method::Ftps << false << false << Failure::Other << "old";
+        << Method::Ftps << false << false << "" << Failure::Other << "old";
     QTest::newRow("SFTP, the new file gone: the old one back")
-        << Method::Sftp << false << false << Failure::FolderMissing << "old";
+        << Method::Sftp << false << false << "" << Failure::FolderMissing << "old";
     QTest::newRow("FTPS, the old one cannot come back")
-        << Method::Ftps << true << true << Failure::LeftAside << "aside";
+        << Method::Ftps << true << true << "" << Failure::LeftAside << "aside";
 }
 
 void TestPublishTrust::replaceAside()
@@ -363,6 +367,7 @@ void TestPublishTrust::replaceAside()
     QFETCH(Method, method);
     QFETCH(bool, newThere);
     QFETCH(bool, pageDenied);
+    QFETCH(QString, leftBefore);
     QFETCH(Failure, failure);
     QFETCH(QString, left);
     SshdServer ssh;
@@ -390,6 +395,8 @@ void TestPublishTrust::replaceAside()
     const QString local = data.filePath("index.html");
     QVERIFY(writeBytes(local, "new"));
     QVERIFY(writeBytes(web + "/index.html", "old"));
+    if (!leftBefore.isEmpty())
+        QVERIFY(writeBytes(web + '/' + leftBefore, "older"));
     const std::unique_ptr<Transport> transport = makeTransport(site, storeIn(data.path()), never);
     QVERIFY(!connectWithin(*transport));
     const QString folder = site.remoteFolder + '/';
@@ -412,6 +419,8 @@ void TestPublishTrust::replaceAside()
     }
     if (newThere && left != "new")
         expected.insert(temporary, "new");
+    if (!leftBefore.isEmpty())
+        expected.insert(leftBefore, "older");
     QCOMPARE(filesUnder(web), expected);
 }
 

@@ -177,12 +177,12 @@ private:
                                  "Subsystem sftp internal-sftp%3\n")
                              .arg(m_port)
                              .arg(m_etc)
-                             .arg(m_refusePosixRename ? " -P posix-rename@openssh.com" : "");
+                             .arg(m_refusePosixRename ? " -P posix-rename" : "");
         if (m_chrooted)
             config += QString("Match User %1\n    ChrootDirectory %2\n"
                               "    ForceCommand internal-sftp%3\n")
                           .arg(QLatin1String(account), m_root,
-                               m_refusePosixRename ? " -P posix-rename@openssh.com" : "");
+                               m_refusePosixRename ? " -P posix-rename" : "");
         if (!writeBytes(m_etc + "/sshd_config", config.toLatin1())) {
             *why = "cannot write sshd_config";
             return false;
