@@ -146,7 +146,7 @@ PublishScreen::PublishScreen(Workspace &workspace, QWidget *parent)
     m_upload = makeButton(this, "Upload", QStringLiteral("Publish now"));
     m_cancel = makeButton(this, "Cancel", QStringLiteral("Cancel"));
     m_close = makeButton(this, "Close", QStringLiteral("Close"));
-    m_forgetKey = makeButton(this, "ForgetKey", QStringLiteral("Forget this server's key..."));
+    m_forgetKey = makeButton(this, "ForgetKey", QStringLiteral("Forget this server's key\u2026"));
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_forgetKey);
     buttons->addStretch();

@@ -5,6 +5,7 @@
 // one; TLS 1.3; no core dump while a password is held.
 
 #include "publish/ftp_text.h"
+#include "publish/known_hosts.h"
 #include "publish/publisher.h"
 #include "publish/secret.h"
 #include "publish/transport.h"
@@ -104,6 +105,10 @@ class TestPublishTrust final : public QObject
 
 private slots:
     void initTestCase();
+    void hostField_data();
+    void hostField();
+    void knownHostsLines_data();
+    void knownHostsLines();
     void keyPassphrase_data();
     void keyPassphrase();
     void renewedCertificate_data();
@@ -127,6 +132,75 @@ void TestPublishTrust::initTestCase()
     // catches one that waits.
     QVERIFY(std::freopen("/dev/null", "r", stdin));
     ::setsid();
+}
+
+// OpenSSH's host patterns, the names compared in small letters.
+void TestPublishTrust::hostField_data()
+{
+    QTest::addColumn<QByteArray>("field");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<bool>("matches");
+    QTest::newRow("another port") << QByteArray("[h]:2222") << "h" << 2222 << true;
+    QTest::newRow("another port, not given") << QByteArray("h") << "h" << 2222 << false;
+    QTest::newRow("port 22 plain") << QByteArray("h") << "h" << 22 << true;
+    QTest::newRow("capitals") << QByteArray("[LocalHost]:2222") << "localHOST" << 2222 << true;
+    QTest::newRow("wildcard") << QByteArray("*.Example.org") << "www.example.ORG" << 22 << true;
+    QTest::newRow("negated") << QByteArray("*.example.org,!bad.example.org") << "bad.example.org"
+                             << 22 << false;
+    QTest::newRow("one letter") << QByteArray("host?") << "host1" << 22 << true;
+    QTest::newRow("one letter, two given") << QByteArray("host?") << "host12" << 22 << false;
+    QTest::newRow("second of a list") << QByteArray("a,[h]:2,b") << "h" << 2 << true;
+    QTest::newRow("empty") << QByteArray() << "h" << 22 << false;
+    QTest::newRow("hashed, cut short") << QByteArray("|1|abc") << "h" << 22 << false;
+}
+
+void TestPublishTrust::hostField()
+{
+    QFETCH(QByteArray, field);
+    QFETCH(QString, host);
+    QFETCH(int, port);
+    QFETCH(bool, matches);
+    QCOMPARE(hostFieldMatches(field, host, port), matches);
+}
+
+// Lines of a known_hosts file: what is damaged, and hashed names as
+// ssh-keygen -H writes them.
+void TestPublishTrust::knownHostsLines_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("damaged");
+    const QByteArray key = "ssh-ed25519 AAAAC3NzaC1lZDI1NTE5AAAAIKx9";
+    QTest::newRow("empty") << QByteArray() << false;
+    QTest::newRow("comments and blank lines") << "# mine\n\n   \n[h]:2 " + key + "\n" << false;
+    QTest::newRow("CR LF") << "[h]:2 " + key + "\r\nh " + key + "\r\n" << false;
+    QTest::newRow("no end of line") << "h " + key << false;
+    QTest::newRow("markers") << "@revoked h " + key + "\n@cert-authority *.o " + key << false;
+    QTest::newRow("an unknown marker") << "@trusted h " + key + "\n" << true;
+    QTest::newRow("no key") << QByteArray("h ssh-ed25519\n") << true;
+    QTest::newRow("a key not in base64") << QByteArray("h ssh-ed25519 !!!!\n") << true;
+    QTest::newRow("a NUL") << QByteArray("h ssh-ed25519 AAAA\0\n", 22) << true;
+}
+
+void TestPublishTrust::knownHostsLines()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, damaged);
+    QCOMPARE(knownHostsDamaged(file), damaged);
+    if (damaged)
+        return;
+    // The same file with its names hashed.
+    const QTemporaryDir dir;
+    const QString path = dir.filePath("known_hosts");
+    QVERIFY(writeBytes(path, file));
+    QString why;
+    QVERIFY2(runProgram("ssh-keygen", {"-q", "-H", "-f", path}, &why), qPrintable(why));
+    const QByteArray hashed = readAll(path);
+    QCOMPARE(knownHostsDamaged(hashed), false);
+    bool found = false;
+    const QByteArray kept = withoutServer(hashed, "H", 2, &found);
+    QCOMPARE(found, file.contains("[h]:2 "));
+    QCOMPARE(kept.count('\n'), hashed.count('\n') - (found ? 1 : 0));
 }
 
 // A key in the older PEM form with a passphrase.
