@@ -127,11 +127,11 @@ std::optional<RememberedCertificate> rememberedCertificate(const QByteArray &fil
     const QJsonObject entry = servers.value(name).toObject();
     RememberedCertificate certificate{entry.value(kFingerprint).toString(),
                                       entry.value(kPin).toString()};
-    // An entry of the whole certificate alone is still good for that certificate.
-    if (!fingerprintWellFormed(certificate.fingerprint))
+    // An entry of the whole certificate alone, with no pin, is still good
+    // for that certificate.
+    if (!fingerprintWellFormed(certificate.fingerprint) ||
+        (entry.contains(kPin) && !pinWellFormed(certificate.pin)))
         return std::nullopt;
-    if (!pinWellFormed(certificate.pin))
-        certificate.pin.clear();
     return certificate;
 }
 
@@ -146,7 +146,9 @@ bool certificatesDamaged(const QByteArray &file)
         return true;
     const QJsonObject entries = servers.toObject();
     for (auto entry = entries.begin(); entry != entries.end(); ++entry) {
-        if (!fingerprintWellFormed(entry.value().toObject().value(kFingerprint).toString()))
+        const QJsonObject fields = entry.value().toObject();
+        if (!fingerprintWellFormed(fields.value(kFingerprint).toString()) ||
+            (fields.contains(kPin) && !pinWellFormed(fields.value(kPin).toString())))
             return true;
     }
     return false;

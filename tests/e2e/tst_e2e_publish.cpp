@@ -175,6 +175,7 @@ void TestPublish::publishOverSftp()
 void TestPublish::trustMistakesAndStops()
 {
     Walk walk;
+    walk.server.addPemKey();
     START(walk);
     Program &app = walk.app;
     // A key remembered for this server that is not its own.
@@ -238,6 +239,28 @@ void TestPublish::trustMistakesAndStops()
                        "on the web:\na.jpg: Not in your folder\n\nPublish anyway?; "
                        "enabled Publish/Upload"));
     QCOMPARE(readAll(web + "/a.jpg"), kPictureA);
+
+    // A key file with a password, none typed: said, never asked on a
+    // terminal; typed, it logs in.
+    app.vars["K"] = walk.server.pemKey();
+    app.vars["KW"] = SshdServer::pemKeyPassphrase();
+    E2E_RUN(app, steps("type Publish/KeyFile {K}; type Publish/Password ; "
+                       "click Publish/TestConnection; answer OK [warn] This key file needs its "
+                       "password: type it in Password; type Publish/Password {KW}; "
+                       "click Publish/TestConnection; answer OK [info] Connected: Tarnwell can "
+                       "write to {R}/new/deeper on 127.0.0.1."));
+
+    // The server's key marked revoked in the user's own known_hosts.
+    const QString userKnown = app.home() + "/.ssh/known_hosts";
+    QVERIFY(QDir().mkpath(QFileInfo(userKnown).path()));
+    QVERIFY(writeBytes(userKnown, QString("@revoked [127.0.0.1]:%1 %2\n")
+                                      .arg(walk.server.port())
+                                      .arg(walk.server.hostKeyLine())
+                                      .toUtf8()));
+    E2E_RUN(app, steps("click Publish/TestConnection; answer OK [stop] The key of 127.0.0.1 has "
+                       "been marked revoked on this computer (in " + userKnown +
+                       "), and Tarnwell will not connect to a server that shows it. It sent "
+                       "nothing. Ask your web host for the server's new key."));
     QCOMPARE(filesHolding(app.home(), walk.server.password()), QStringList());
 }
 
@@ -316,6 +339,20 @@ void TestPublish::ftpsWithItsCertificate()
                        "; answer OK [info] Tarnwell remembers no certificate of 127.0.0.1 on "
                        "port 1."));
     QCOMPARE(readAll(server.home() + "/site/a.jpg"), kPictureB);
+
+    // The file of certificates damaged: set aside and said, then the server
+    // is asked about as on a first connection.
+    QVERIFY(writeBytes(certificates, "{\"servers\": {\"127.0.0.1:"));
+    E2E_RUN(app, steps("type Publish/Port {P}; click Publish/TestConnection; answer OK [stop] "
+                       "The file " + certificates + ", where Tarnwell remembers the servers you "
+                       "trusted, was damaged. Tarnwell set it aside as " + certificates +
+                       ".damaged-*; click Publish/TestConnection; " + firstTime +
+                       "; answer OK [info] Connected: Tarnwell can write to site on 127.0.0.1."));
+    const QStringList aside = QDir(QFileInfo(certificates).path())
+                                  .entryList({"certificates.json.damaged-*"}, QDir::Files);
+    QCOMPARE(aside.size(), 1);
+    QCOMPARE(readAll(QFileInfo(certificates).path() + '/' + aside.first()),
+             "{\"servers\": {\"127.0.0.1:");
     QCOMPARE(filesHolding(app.home(), server.password()), QStringList());
 }
 

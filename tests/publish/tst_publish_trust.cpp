@@ -344,6 +344,10 @@ void TestPublishTrust::damagedTrustFile_data()
     QTest::newRow("FTPS, not a set of servers") << Method::Ftps << QByteArray("[1, 2]");
     QTest::newRow("FTPS, an entry without its fingerprint")
         << Method::Ftps << QByteArray("{\"servers\": {\"a:21\": {\"pin\": 3}}}");
+    QTest::newRow("FTPS, a pin that is not one")
+        << Method::Ftps
+        << "{\"servers\": {\"a:21\": {\"fingerprint\": \"SHA256:" + QByteArray(43, 'A') +
+               "\", \"pin\": 3}}}";
 }
 
 void TestPublishTrust::damagedTrustFile()
