@@ -380,6 +380,29 @@ void TestPublish::plainFtp()
                        "; click Publish/Upload; answer OK [info] Everything was already up "
                        "to date"));
     QCOMPARE(filesUnder(server.home()).keys(), QStringList({"a.jpg", "page.html", "pics/b.jpg"}));
+
+    // A server that does not rename over a file: the picture replaced all
+    // the same. Then one that takes no file under that name at all: the old
+    // picture stays aside under a hidden name, and the message says which.
+    server.stop();
+    server.setAllowOverwrite(false);
+    QVERIFY2(server.start(), qPrintable(server.error()));
+    QVERIFY(writeBytes(session.filePath("a.jpg"), kPictureB));
+    E2E_RUN(app, steps("click Publish/Upload; " + kSent.arg(1)));
+    QCOMPARE(filesUnder(server.home()).keys(), QStringList({"a.jpg", "page.html", "pics/b.jpg"}));
+    QCOMPARE(readAll(server.home() + "/a.jpg"), kPictureB);
+    server.stop();
+    server.setMoreConfiguration("<Directory ~/a.jpg>\n<Limit RNTO>\nDenyAll\n</Limit>\n"
+                                "</Directory>\n");
+    QVERIFY2(server.start(), qPrintable(server.error()));
+    QVERIFY(writeBytes(session.filePath("a.jpg"), kPictureA));
+    E2E_RUN(app, steps("click Publish/Upload; answer OK [warn] Tarnwell could not put the new "
+                       "file in place on 127.0.0.1, nor put the old one back: the old file is now "
+                       "on the server as .a.jpg.tarnwell-old-*"));
+    const QMap<QString, QByteArray> left = filesUnder(server.home());
+    QCOMPARE(left.size(), 3);
+    QVERIFY2(left.firstKey().startsWith(".a.jpg.tarnwell-old-"), qPrintable(left.firstKey()));
+    QCOMPARE(left.first(), kPictureB);
     QCOMPARE(filesHolding(app.home(), server.password()), QStringList());
 }
 
