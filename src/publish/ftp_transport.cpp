@@ -1,5 +1,6 @@
-// FTP and FTPS through libcurl: one control connection for the whole publish,
-// passive mode, and for FTPS explicit TLS on both connections or nothing.
+// FTP and FTPS through libcurl: one control connection for the whole publish
+// (under TLS 1.3, one more for each upload), passive mode, and for FTPS
+// explicit TLS on both connections or nothing.
 //
 // A certificate is checked inside the TLS handshake (an OpenSSL verify
 // callback), before the login, so that the password never goes to a server
@@ -169,6 +170,7 @@ private:
     bool m_usable = false;
     bool m_loggedIn = false;
     bool m_remembered = false;
+    bool m_freshForData = false; // each data connection on a control connection of its own
     Problem m_setAside; // the file of certificates was damaged and set aside
     QByteArray m_entryPath; // the login folder, as the server named it
     CertificateCheck m_check;
@@ -384,6 +386,9 @@ CURLcode FtpTransport::perform(const QByteArray &url, Request request, QFile *so
         curl_easy_setopt(m_curl, CURLOPT_READDATA, nullptr);
         curl_easy_setopt(m_curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(-1));
     }
+    const long fresh = request == Request::Upload && m_freshForData ? 1L : 0L;
+    curl_easy_setopt(m_curl, CURLOPT_FRESH_CONNECT, fresh);
+    curl_easy_setopt(m_curl, CURLOPT_FORBID_REUSE, fresh);
     curl_easy_setopt(m_curl, CURLOPT_POSTQUOTE, list);
     curl_easy_setopt(m_curl, CURLOPT_URL, url.constData());
     const CURLcode code = curl_easy_perform(m_curl);
@@ -494,6 +499,12 @@ Problem FtpTransport::connect()
         curl_easy_setopt(m_curl, CURLOPT_SSLVERSION,
                          long(CURL_SSLVERSION_TLSv1_3) | long(CURL_SSLVERSION_MAX_DEFAULT));
         code = perform(urlFor({}, true), Request::Look);
+        // Under TLS 1.3 libcurl resumes a second data connection from the
+        // first one's ticket, not from the control connection's session, and
+        // the server refuses it ("425"): each upload logs in afresh, on a
+        // control connection that is closed after it, while the commands
+        // without a data connection stay on this one.
+        m_freshForData = code == CURLE_OK;
     }
     if (code != CURLE_OK)
         return problemFor(code);

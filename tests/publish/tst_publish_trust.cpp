@@ -121,6 +121,7 @@ private slots:
     void revokedKey();
     void replaceAside_data();
     void replaceAside();
+    void onlyTls13_data();
     void onlyTls13();
     void noCoreDumpWithPassword();
     void wipedPassword();
@@ -502,19 +503,45 @@ void TestPublishTrust::replaceAside()
     QCOMPARE(filesUnder(web), expected);
 }
 
-// A server that speaks TLS 1.3 and nothing older: reached, and written to.
+// A server that speaks TLS 1.3 and nothing older, and wants each data
+// connection to resume the control connection's TLS session: reached, and
+// written to, one file or several.
+void TestPublishTrust::onlyTls13_data()
+{
+    QTest::addColumn<bool>("publish"); // a whole publish, else Test connection
+    QTest::newRow("Test connection") << false;
+    QTest::newRow("a page and two pictures, one in a folder") << true;
+}
+
 void TestPublishTrust::onlyTls13()
 {
+    QFETCH(bool, publish);
     FtpServer server;
     server.setOnlyTls13(true);
     QVERIFY2(server.start(), qPrintable(server.error()));
+    const QTemporaryDir folder;
+    const Files files{{"index.html", "<img src=\"stone.png\"><img src=\"pics/sky.jpg\">"},
+                      {"stone.png", QByteArray("\x89PNG\r\n\x1a\n stone", 14)},
+                      {"pics/sky.jpg", QByteArray(70000, '\xd8')}};
+    QVERIFY(QDir(folder.path()).mkdir("pics"));
+    for (auto file = files.cbegin(); file != files.cend(); ++file)
+        QVERIFY(writeBytes(folder.filePath(file.key()), file.value()));
     const QTemporaryDir data;
-    Publisher publisher(ftpsSite(server), storeIn(data.path()), {});
+    Publisher publisher(ftpsSite(server), storeIn(data.path()),
+                        filesToPublish(folder.path(), "index.html",
+                                       QString::fromLatin1(files.value("index.html"))));
     Report report;
     QObject::connect(&publisher, &Publisher::finished, [&](const Report &r) { report = r; });
-    publisher.testConnection();
-    QVERIFY2(!report.problem, qPrintable(failureText(report.problem)));
-    QVERIFY(server.commands().contains("STOR .tarnwell-test"));
+    if (publish) {
+        publisher.run();
+        QVERIFY2(!report.problem, qPrintable(failureText(report.problem)));
+        QCOMPARE(report.sent, 3);
+        QCOMPARE(filesUnder(server.home()), files);
+    } else {
+        publisher.testConnection();
+        QVERIFY2(!report.problem, qPrintable(failureText(report.problem)));
+        QVERIFY(server.commands().contains("STOR .tarnwell-test"));
+    }
 }
 
 // While a publish holds the password the process writes no core dump;
