@@ -1,9 +1,13 @@
-// Any bytes as what an FTP server says (a reply line, MLST's facts), and as
-// the file of accepted certificates. A reply line read must have a reply's code and text fit to
-// show; a certificate read must be one that could have been written, and
-// adding a server to any file must keep every server that it held.
+// Any bytes as what an FTP server says (a reply line, MLST's facts), as the
+// file of accepted certificates and as a known_hosts file. A reply line read
+// must have a reply's code and text fit to show; facts read must be a file
+// that could be; a certificate read must be one that could have been written
+// (or an entry of the whole certificate alone), and adding a server to any
+// file must keep every server that it held; a server taken out of
+// known_hosts is gone, and nothing else is.
 #include "page_oracle.h"
 #include "publish/ftp_text.h"
+#include "publish/known_hosts.h"
 
 #include <QList>
 #include <cstddef>
@@ -43,7 +47,7 @@ void checkCertificates(const QByteArray &input)
     const QString named = QString::fromUtf8(input.left(end < 0 ? 64 : end));
     for (const QString &server : {QStringLiteral("h:21"), named}) {
         const std::optional<RememberedCertificate> held = rememberedCertificate(input, server);
-        if (held && !withCertificate({}, server, *held))
+        if (held && !held->pin.isEmpty() && !withCertificate({}, server, *held))
             fuzz::fail("a certificate read that could not have been written", input);
         const std::optional<QByteArray> written =
             withCertificate(input, QStringLiteral("[::1]:990"), kAdded);
@@ -70,6 +74,24 @@ void checkFacts(const QByteArray &input)
     if (file->size < 0 || (file->regular && !input.toLower().contains("type=file")))
         fuzz::fail("facts read as an impossible file", input);
 }
+
+void checkKnownHosts(const QByteArray &input)
+{
+    knownHostsDamaged(input);
+    markedRevoked(input, QStringLiteral("h"), 22, "AAAA");
+    for (const int port : {22, 2222}) {
+        bool found = false;
+        const QByteArray kept = withoutServer(input, QStringLiteral("H"), port, &found);
+        if (!found && kept != input)
+            fuzz::fail("known_hosts changed where the server was not named", input);
+        if (found && kept.size() >= input.size())
+            fuzz::fail("a server named in known_hosts not taken out", input);
+        bool again = false;
+        withoutServer(kept, QStringLiteral("h"), port, &again);
+        if (again)
+            fuzz::fail("a server still named in known_hosts once taken out", input);
+    }
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -78,5 +100,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     checkReply(input);
     checkCertificates(input);
     checkFacts(input);
+    checkKnownHosts(input);
     return 0;
 }

@@ -12,13 +12,34 @@ const QString kServers = QStringLiteral("servers");
 const QString kFingerprint = QStringLiteral("fingerprint");
 const QString kPin = QStringLiteral("pin");
 
+// 32 bytes: 43 characters of base64, and "=" where padded.
+bool fingerprintWellFormed(const QString &text)
+{
+    static const QRegularExpression fingerprint(QStringLiteral("\\ASHA256:[A-Za-z0-9+/]{43}\\z"));
+    return fingerprint.match(text).hasMatch();
+}
+
+bool pinWellFormed(const QString &text)
+{
+    static const QRegularExpression pin(QStringLiteral("\\Asha256//[A-Za-z0-9+/]{43}=\\z"));
+    return pin.match(text).hasMatch();
+}
+
 bool wellFormed(const RememberedCertificate &certificate)
 {
-    // 32 bytes: 43 characters of base64, and "=" where padded.
-    static const QRegularExpression fingerprint(QStringLiteral("\\ASHA256:[A-Za-z0-9+/]{43}\\z"));
-    static const QRegularExpression pin(QStringLiteral("\\Asha256//[A-Za-z0-9+/]{43}=\\z"));
-    return fingerprint.match(certificate.fingerprint).hasMatch() &&
-           pin.match(certificate.pin).hasMatch();
+    return fingerprintWellFormed(certificate.fingerprint) && pinWellFormed(certificate.pin);
+}
+
+// The server's entry, its name compared in small letters: older files kept
+// the host as typed.
+QString entryName(const QJsonObject &servers, const QString &server)
+{
+    const QString wanted = server.toLower();
+    for (auto entry = servers.begin(); entry != servers.end(); ++entry) {
+        if (entry.key().toLower() == wanted)
+            return entry.key();
+    }
+    return {};
 }
 
 QJsonObject serversIn(const QByteArray &file)
@@ -148,19 +169,57 @@ Failure failureForReply(int code, QByteArrayView verb)
 
 QString serverKey(const QString &host, int port)
 {
-    const QString name = host.contains(QLatin1Char(':')) ? u'[' + host + u']' : host;
+    const QString small = host.trimmed().toLower();
+    const QString name = small.contains(QLatin1Char(':')) ? u'[' + small + u']' : small;
     return name + u':' + QString::number(port);
 }
 
 std::optional<RememberedCertificate> rememberedCertificate(const QByteArray &file,
                                                            const QString &server)
 {
-    const QJsonObject entry = serversIn(file).value(server).toObject();
+    const QJsonObject servers = serversIn(file);
+    const QString name = entryName(servers, server);
+    if (name.isEmpty())
+        return std::nullopt;
+    const QJsonObject entry = servers.value(name).toObject();
     RememberedCertificate certificate{entry.value(kFingerprint).toString(),
                                       entry.value(kPin).toString()};
-    if (!wellFormed(certificate))
+    // An entry of the whole certificate alone, with no pin, is still good
+    // for that certificate.
+    if (!fingerprintWellFormed(certificate.fingerprint) ||
+        (entry.contains(kPin) && !pinWellFormed(certificate.pin)))
         return std::nullopt;
     return certificate;
+}
+
+bool certificatesDamaged(const QByteArray &file)
+{
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(file, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return true;
+    const QJsonValue servers = document.object().value(kServers);
+    if (!servers.isUndefined() && !servers.isObject())
+        return true;
+    const QJsonObject entries = servers.toObject();
+    for (auto entry = entries.begin(); entry != entries.end(); ++entry) {
+        const QJsonObject fields = entry.value().toObject();
+        if (!fingerprintWellFormed(fields.value(kFingerprint).toString()) ||
+            (fields.contains(kPin) && !pinWellFormed(fields.value(kPin).toString())))
+            return true;
+    }
+    return false;
+}
+
+std::optional<QByteArray> withoutCertificate(const QByteArray &file, const QString &server)
+{
+    QJsonObject servers = serversIn(file);
+    const QString name = entryName(servers, server);
+    if (name.isEmpty())
+        return std::nullopt;
+    for (QString other = name; !other.isEmpty(); other = entryName(servers, server))
+        servers.remove(other);
+    return QJsonDocument(QJsonObject{{kServers, servers}}).toJson(QJsonDocument::Indented);
 }
 
 std::optional<QByteArray> withCertificate(const QByteArray &file, const QString &server,
@@ -169,7 +228,9 @@ std::optional<QByteArray> withCertificate(const QByteArray &file, const QString 
     if (!wellFormed(certificate))
         return std::nullopt;
     QJsonObject servers = serversIn(file);
-    servers.insert(server,
+    for (QString old = entryName(servers, server); !old.isEmpty(); old = entryName(servers, server))
+        servers.remove(old);
+    servers.insert(server.toLower(),
                    QJsonObject{{kFingerprint, certificate.fingerprint}, {kPin, certificate.pin}});
     return QJsonDocument(QJsonObject{{kServers, servers}}).toJson(QJsonDocument::Indented);
 }

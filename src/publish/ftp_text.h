@@ -40,23 +40,32 @@ std::optional<RemoteFile> readFacts(QByteArrayView line);
 // shows a link or a folder.
 bool listsLinkOrFolder(QByteArrayView line);
 
-// A certificate that the user accepted for a host and port.
+// A certificate that the user accepted for a host and port: its key is
+// what must stay the same, so that a renewed certificate passes.
 struct RememberedCertificate
 {
     QString fingerprint; // "SHA256:" and the certificate's digest in base64
-    QString pin;         // "sha256//" and the public key's digest in base64
+    QString pin;         // "sha256//" and the public key's digest in base64; empty
+                         // in an entry of the whole certificate alone
 };
 
-// "host:port", with an IPv6 address in brackets.
+// "host:port" in small letters, with an IPv6 address in brackets.
 QString serverKey(const QString &host, int port);
 
-// The certificate remembered for a server in the file's bytes; nothing when
-// there is none or the file is damaged.
+// The certificate remembered for a server in the file's bytes (the server's
+// name compared in small letters); nothing when there is none or the file is
+// damaged.
 std::optional<RememberedCertificate> rememberedCertificate(const QByteArray &file,
                                                            const QString &server);
 
-// The file's bytes with the server's certificate set; a damaged file is
-// started afresh. Nothing when the certificate's fields are not well formed.
+// Whether the file is not a set of servers and their certificates.
+bool certificatesDamaged(const QByteArray &file);
+
+// The file's bytes without the server's certificate; nothing when it has none.
+std::optional<QByteArray> withoutCertificate(const QByteArray &file, const QString &server);
+
+// The file's bytes with the server's certificate set (the caller sets a
+// damaged file aside first). Nothing when the certificate's fields are not well formed.
 std::optional<QByteArray> withCertificate(const QByteArray &file, const QString &server,
                                           const RememberedCertificate &certificate);
 

@@ -1,15 +1,22 @@
-// FTP and FTPS through libcurl: one control connection for the whole publish,
-// passive mode, and for FTPS explicit TLS on both connections or nothing.
+// FTP and FTPS through libcurl: one control connection for the whole publish
+// (under TLS 1.3, one more for each upload), passive mode, and for FTPS
+// explicit TLS on both connections or nothing.
 //
 // A certificate is checked inside the TLS handshake (an OpenSSL verify
 // callback), before the login, so that the password never goes to a server
 // that the user has not trusted: against the system's authorities first; a
 // certificate they do not vouch for is shown to the user by its fingerprint,
-// and once accepted it alone is let through, with libcurl's own public-key pin
-// besides.
+// and once accepted its public key is what is let through from then on (with
+// libcurl's own public-key pin besides), so that a certificate renewed with
+// the same key passes and one with another key is refused. An entry that
+// holds the whole certificate alone lets that certificate through and is
+// written again with its key.
+#include "aside.h"
 #include "connections.h"
 #include "document/files.h"
 #include "ftp_text.h"
+#include "known_hosts.h"
+#include "secret.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -42,10 +49,14 @@ void initCurl()
 // What the handshake saw of the server's certificate, and what it lets by.
 struct CertificateCheck
 {
-    QString expected; // the one certificate to let by; empty: the authorities decide
+    QString expected;    // the one certificate to let by, unless expectedPin is set
+    QString expectedPin; // the one public key to let by
     QString fingerprint;
     QString pin;
     bool refused = false;
+
+    // Empty expectations: the authorities decide.
+    bool trustsAuthorities() const { return expected.isEmpty() && expectedPin.isEmpty(); }
 };
 
 int checkIndex()
@@ -98,9 +109,10 @@ int verifyCertificate(int verified, X509_STORE_CTX *context)
     }
     check->fingerprint = fingerprintOf(sha256(der));
     check->pin = pinOf(sha256(key));
-    if (check->expected.isEmpty())
+    if (check->trustsAuthorities())
         return verified;
-    if (check->fingerprint == check->expected)
+    if (check->expectedPin.isEmpty() ? check->fingerprint == check->expected
+                                     : check->pin == check->expectedPin)
         return 1;
     check->refused = true;
     return 0;
@@ -151,6 +163,7 @@ private:
     Problem problemFor(CURLcode code) const;
     void remember();
 
+    const NoCoreDump m_noCoreDump;
     const Site m_site;
     const Store m_store;
     const std::atomic_bool &m_cancelled;
@@ -158,6 +171,8 @@ private:
     bool m_usable = false;
     bool m_loggedIn = false;
     bool m_remembered = false;
+    bool m_freshForData = false; // each data connection on a control connection of its own
+    Problem m_setAside; // the file of certificates was damaged and set aside
     QByteArray m_entryPath; // the login folder, as the server named it
     CertificateCheck m_check;
     char m_error[CURL_ERROR_SIZE] = {};
@@ -180,24 +195,40 @@ FtpTransport::FtpTransport(const Site &site, const Store &store, const std::atom
     if (tls) {
         QFile file(m_store.certificates);
         std::optional<RememberedCertificate> remembered;
-        if (openRegularFile(file) && file.size() <= kStoreLimit)
-            remembered =
-                rememberedCertificate(file.read(kStoreLimit), serverKey(m_site.host, m_site.port));
+        if (openRegularFile(file)) {
+            const QByteArray bytes = file.read(kStoreLimit + 1);
+            file.close();
+            if (bytes.size() > kStoreLimit || certificatesDamaged(bytes)) {
+                // Read in part it would forget certificates without a word.
+                const QString aside = setAside(m_store.certificates);
+                m_setAside = aside.isEmpty()
+                                 ? fault(Failure::Other, m_store.certificates +
+                                                             QStringLiteral(": damaged, and "
+                                                                            "cannot be renamed"))
+                                 : Problem{Failure::DamagedTrustFile, m_store.certificates, {},
+                                           aside};
+                return;
+            }
+            remembered = rememberedCertificate(bytes, serverKey(m_site.host, m_site.port));
+        }
         m_remembered = remembered.has_value();
         m_check.expected = m_remembered ? remembered->fingerprint : m_site.acceptedFingerprint;
-        // libcurl's own pin besides the fingerprint: the key must not change either.
-        if (m_remembered && curl_easy_setopt(m_curl, CURLOPT_PINNEDPUBLICKEY,
-                                             remembered->pin.toLatin1().constData()) != CURLE_OK)
+        if (m_remembered)
+            m_check.expectedPin = remembered->pin;
+        // libcurl's own pin besides: the key must not change.
+        if (!m_check.expectedPin.isEmpty() &&
+            curl_easy_setopt(m_curl, CURLOPT_PINNEDPUBLICKEY,
+                             m_check.expectedPin.toLatin1().constData()) != CURLE_OK)
             return;
     }
-    const bool authorities = m_check.expected.isEmpty();
+    const bool authorities = m_check.trustsAuthorities();
+    const SecretBytes password(m_site.password);
     m_usable =
         curl_easy_setopt(m_curl, CURLOPT_ERRORBUFFER, m_error) == CURLE_OK &&
         curl_easy_setopt(m_curl, CURLOPT_PROTOCOLS_STR, "ftp") == CURLE_OK &&
         curl_easy_setopt(m_curl, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
         curl_easy_setopt(m_curl, CURLOPT_USERNAME, m_site.user.toUtf8().constData()) == CURLE_OK &&
-        curl_easy_setopt(m_curl, CURLOPT_PASSWORD, m_site.password.toUtf8().constData()) ==
-            CURLE_OK &&
+        curl_easy_setopt(m_curl, CURLOPT_PASSWORD, password.constData()) == CURLE_OK &&
         curl_easy_setopt(m_curl, CURLOPT_USE_SSL, long(tls ? CURLUSESSL_ALL : CURLUSESSL_NONE)) ==
             CURLE_OK &&
         curl_easy_setopt(m_curl, CURLOPT_FTPSSLAUTH, long(CURLFTPAUTH_TLS)) == CURLE_OK &&
@@ -218,9 +249,11 @@ FtpTransport::FtpTransport(const Site &site, const Store &store, const std::atom
         curl_easy_setopt(m_curl, CURLOPT_WRITEFUNCTION, &FtpTransport::onWrite) == CURLE_OK &&
         curl_easy_setopt(m_curl, CURLOPT_HEADERFUNCTION, &FtpTransport::onWrite) == CURLE_OK &&
         (!tls ||
-         // TLS 1.3 gives the data connection a session ticket of its own, and
-         // libcurl resumes the next data connection from it rather than from
-         // the control connection, which ProFTPD and vsftpd refuse ("425").
+         // TLS 1.2 where the server speaks it: under TLS 1.3 each data
+         // connection gets a session ticket of its own, and libcurl resumes
+         // the next data connection from it rather than from the control
+         // connection, which ProFTPD and vsftpd refuse ("425"). connect()
+         // allows TLS 1.3 for a server that speaks nothing older.
          (curl_easy_setopt(m_curl, CURLOPT_SSLVERSION,
                            long(CURL_SSLVERSION_TLSv1_2) | long(CURL_SSLVERSION_MAX_TLSv1_2)) ==
               CURLE_OK &&
@@ -362,6 +395,9 @@ CURLcode FtpTransport::perform(const QByteArray &url, Request request, QIODevice
         curl_easy_setopt(m_curl, CURLOPT_READDATA, nullptr);
         curl_easy_setopt(m_curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(-1));
     }
+    const long fresh = request == Request::Upload && m_freshForData ? 1L : 0L;
+    curl_easy_setopt(m_curl, CURLOPT_FRESH_CONNECT, fresh);
+    curl_easy_setopt(m_curl, CURLOPT_FORBID_REUSE, fresh);
     curl_easy_setopt(m_curl, CURLOPT_POSTQUOTE, list);
     curl_easy_setopt(m_curl, CURLOPT_URL, url.constData());
     const CURLcode code = curl_easy_perform(m_curl);
@@ -437,9 +473,16 @@ Problem FtpTransport::problemFor(CURLcode code) const
 
 void FtpTransport::remember()
 {
-    if (m_site.method != Method::Ftps || m_remembered || m_check.expected.isEmpty() ||
-        m_check.fingerprint != m_check.expected)
+    if (m_site.method != Method::Ftps || m_check.fingerprint.isEmpty())
         return;
+    if (m_remembered) {
+        // A renewed certificate, or an entry of the whole certificate alone:
+        // written again, with its key.
+        if (m_check.pin == m_check.expectedPin && m_check.fingerprint == m_check.expected)
+            return;
+    } else if (m_check.expected.isEmpty() || m_check.fingerprint != m_check.expected) {
+        return;
+    }
     QByteArray old;
     QFile file(m_store.certificates);
     if (openRegularFile(file) && file.size() <= kStoreLimit)
@@ -456,7 +499,22 @@ void FtpTransport::remember()
 
 Problem FtpTransport::connect()
 {
-    const CURLcode code = perform(urlFor({}, true), Request::Look);
+    if (m_setAside)
+        return m_setAside;
+    CURLcode code = perform(urlFor({}, true), Request::Look);
+    if (code == CURLE_SSL_CONNECT_ERROR && m_site.method == Method::Ftps && m_check.pin.isEmpty() &&
+        (QByteArray(m_error).contains("version") || QByteArray(m_error).contains("protocol"))) {
+        // Refused in the first handshake message, before any certificate.
+        curl_easy_setopt(m_curl, CURLOPT_SSLVERSION,
+                         long(CURL_SSLVERSION_TLSv1_3) | long(CURL_SSLVERSION_MAX_DEFAULT));
+        code = perform(urlFor({}, true), Request::Look);
+        // Under TLS 1.3 libcurl resumes a second data connection from the
+        // first one's ticket, not from the control connection's session, and
+        // the server refuses it ("425"): each upload logs in afresh, on a
+        // control connection that is closed after it, while the commands
+        // without a data connection stay on this one.
+        m_freshForData = code == CURLE_OK;
+    }
     if (code != CURLE_OK)
         return problemFor(code);
     m_loggedIn = true;
@@ -598,8 +656,34 @@ Problem FtpTransport::replace(const QString &from, const QString &to)
     const std::optional<QStringList> target = source ? segments(to, &problem) : std::nullopt;
     if (!target)
         return problem;
-    // ProFTPD with AllowOverwrite, like most servers, renames over the target.
-    return commands({"RNFR " + commandPath(*source), "RNTO " + commandPath(*target)});
+    const QByteArray fromPath = commandPath(*source);
+    const QByteArray toPath = commandPath(*target);
+    // Most servers rename over the target.
+    const Problem refused = commands({"RNFR " + fromPath, "RNTO " + toPath});
+    if (!refused || m_lastVerb != "RNTO" ||
+        (refused.failure != Failure::NoPermission && refused.failure != Failure::Other))
+        return refused;
+    // ProFTPD with AllowOverwrite off does not: the old file aside, the new
+    // in its place, the old removed; the old one back if the new cannot take
+    // its place.
+    Problem sizeProblem;
+    if (!remoteFile(to, &sizeProblem))
+        return refused;
+    std::optional<QStringList> aside = segments(asideName(target->join(u'/')), &problem);
+    if (!aside)
+        return problem;
+    const QByteArray asidePath = commandPath(*aside);
+    if (commands({"RNFR " + toPath, "RNTO " + asidePath}))
+        return refused;
+    if (const Problem second = commands({"RNFR " + fromPath, "RNTO " + toPath})) {
+        if (second.failure == Failure::ConnectionLost ||
+            commands({"RNFR " + asidePath, "RNTO " + toPath}))
+            return {Failure::LeftAside, second.details, {}, aside->join(u'/')};
+        return second;
+    }
+    // Hidden, and in the way of nothing, if it stays.
+    commands({"DELE " + asidePath});
+    return {};
 }
 
 Problem FtpTransport::remove(const QString &path)

@@ -1,5 +1,8 @@
+#include "aside.h"
 #include "connections.h"
 #include "document/files.h"
+#include "known_hosts.h"
+#include "secret.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,16 +56,6 @@ QString words(const char *text)
     return text ? QString::fromUtf8(text) : QString();
 }
 
-// A secret's bytes are cleared before their memory is given back.
-struct Secret
-{
-    QByteArray bytes;
-    explicit Secret(const QString &text) : bytes(text.toUtf8()) {}
-    ~Secret() { std::memset(bytes.data(), 0, size_t(bytes.size())); }
-    Secret(const Secret &) = delete;
-    Secret &operator=(const Secret &) = delete;
-};
-
 QByteArray remoteName(const QString &path)
 {
     return path.isEmpty() ? QByteArrayLiteral(".") : path.toUtf8();
@@ -95,10 +88,13 @@ public:
 
     Problem connect() override
     {
+        if (Problem problem = checkOwnFile())
+            return problem;
         m_session = ssh_new();
         if (!m_session)
             return fault(Failure::Other, QStringLiteral("libssh could not start a session"));
-        const QByteArray host = m_site.host.toUtf8();
+        // Known hosts are looked up by this name: "LocalHost" is "localhost".
+        const QByteArray host = comparedHost(m_site.host).toUtf8();
         const QByteArray user = m_site.user.toUtf8();
         const QByteArray known = QFile::encodeName(m_store.knownHosts);
         const QByteArray userKnown = QFile::encodeName(m_store.userKnownHosts);
@@ -226,21 +222,32 @@ public:
         const Waiting waiting(*this);
         // OpenSSH's plain rename refuses a target that is there; its
         // posix-rename extension replaces it in one step, so that a visitor
-        // sees the old file or the new one, never none.
-        if (sftp_extension_supported(m_sftp, "posix-rename@openssh.com", "1"))
-            return posixRename(remoteName(from), remoteName(to));
+        // sees the old file or the new one, never none. A server may list it
+        // and still refuse it: the plain way then.
+        if (sftp_extension_supported(m_sftp, "posix-rename@openssh.com", "1")) {
+            const Problem problem = posixRename(remoteName(from), remoteName(to));
+            if (problem.failure != Failure::NoPermission && problem.failure != Failure::Other)
+                return problem;
+        }
         if (sftp_rename(m_sftp, remoteName(from).constData(), remoteName(to).constData()) == SSH_OK)
             return {};
-        // Other servers: the old file aside, the new in its place, the old removed.
-        const QByteArray aside = remoteName(to + QStringLiteral(".tarnwell-old"));
+        const Problem refused = failure();
+        if (refused.failure == Failure::ConnectionLost || refused.failure == Failure::NoAnswer ||
+            !remoteFile(to, nullptr))
+            return refused;
+        // The old file aside, the new in its place, the old removed; the old
+        // one back if the new cannot take its place.
+        const QByteArray aside = remoteName(asideName(to));
         if (sftp_rename(m_sftp, remoteName(to).constData(), aside.constData()) != SSH_OK)
             return failure();
         if (sftp_rename(m_sftp, remoteName(from).constData(), remoteName(to).constData()) !=
             SSH_OK) {
             const Problem problem = failure();
-            sftp_rename(m_sftp, aside.constData(), remoteName(to).constData());
-            return problem;
+            if (sftp_rename(m_sftp, aside.constData(), remoteName(to).constData()) == SSH_OK)
+                return problem;
+            return {Failure::LeftAside, problem.details, {}, QString::fromUtf8(aside)};
         }
+        // Hidden, and in the way of nothing, if it stays.
         sftp_unlink(m_sftp, aside.constData());
         return {};
     }
@@ -291,10 +298,16 @@ private:
     // Marks a call that waits for the server, for the watch.
     struct Waiting
     {
-        explicit Waiting(SftpTransport &transport) : m_transport(transport) { restart(); }
-        ~Waiting() { m_transport.m_callSince = 0; }
+        explicit Waiting(SftpTransport &transport)
+            : m_transport(transport), m_inner(transport.m_callSince != 0)
+        {
+            restart();
+        }
+        // A call made inside another hands the watch back to the outer one.
+        ~Waiting() { m_transport.m_callSince = m_inner ? steadyMs() : 0; }
         void restart() { m_transport.m_callSince = steadyMs(); }
         SftpTransport &m_transport;
+        const bool m_inner;
     };
 
     Problem connectFailure() const
@@ -319,6 +332,22 @@ private:
         ssh_key key = nullptr;
         if (ssh_get_server_publickey(m_session, &key) != SSH_OK)
             return fault(Failure::Other, words(ssh_get_error(m_session)));
+        // OpenSSH's "@revoked" lines, which libssh does not read.
+        bool revoked = false;
+        QString revokedIn;
+        char *base64 = nullptr;
+        if (ssh_pki_export_pubkey_base64(key, &base64) == SSH_OK) {
+            for (const QString &path : {m_store.userKnownHosts, m_store.knownHosts}) {
+                QFile file(path);
+                if (!revoked && openRegularFile(file) &&
+                    markedRevoked(file.read(4 << 20), m_site.host, m_site.port,
+                                  QByteArrayView(base64))) {
+                    revoked = true;
+                    revokedIn = path;
+                }
+            }
+            ssh_string_free_char(base64);
+        }
         unsigned char *hash = nullptr;
         size_t length = 0;
         const int hashed = ssh_get_publickey_hash(key, SSH_PUBLICKEY_HASH_SHA256, &hash, &length);
@@ -329,6 +358,8 @@ private:
         ssh_clean_pubkey_hash(&hash);
         const QString fingerprint = words(text);
         ssh_string_free_char(text);
+        if (revoked)
+            return {Failure::RevokedHostKey, {}, fingerprint, revokedIn};
 
         switch (ssh_session_is_known_server(m_session)) {
         case SSH_KNOWN_HOSTS_OK:
@@ -355,6 +386,21 @@ private:
         return fault(Failure::Other, words(ssh_get_error(m_session)));
     }
 
+    // Tarnwell's own file of keys, if damaged, is set aside whole rather than
+    // read in part, which would forget keys without a word.
+    Problem checkOwnFile()
+    {
+        QFile file(m_store.knownHosts);
+        if (!file.exists() || !openRegularFile(file) || !knownHostsDamaged(file.read(5 << 20)))
+            return {};
+        file.close();
+        const QString aside = setAside(m_store.knownHosts);
+        if (aside.isEmpty())
+            return fault(Failure::Other, m_store.knownHosts + QStringLiteral(": ") +
+                                             QStringLiteral("damaged, and cannot be renamed"));
+        return {Failure::DamagedTrustFile, m_store.knownHosts, {}, aside};
+    }
+
     // Which file holds the key that no longer matches: Tarnwell's own unless
     // the host is known only from the user's file.
     QString keptIn()
@@ -368,28 +414,42 @@ private:
         return inOwn ? m_store.knownHosts : m_store.userKnownHosts;
     }
 
+    // Asked for a key's passphrase when none was typed: nobody is asked,
+    // which libssh and OpenSSL would otherwise do on the terminal.
+    static int noPrompt(const char *, char *, size_t, int, int, void *asked)
+    {
+        *static_cast<bool *>(asked) = true;
+        return -1;
+    }
+
     Problem logIn()
     {
         if (!m_site.keyFile.isEmpty()) {
-            const Secret passphrase(m_site.password);
+            const SecretBytes passphrase(m_site.password);
+            bool asked = false;
             ssh_key key = nullptr;
             const QByteArray keyFile = QFile::encodeName(m_site.keyFile);
             if (ssh_pki_import_privkey_file(
                     keyFile.constData(),
-                    m_site.password.isEmpty() ? nullptr : passphrase.bytes.constData(), nullptr,
-                    nullptr, &key) != SSH_OK)
+                    m_site.password.isEmpty() ? nullptr : passphrase.constData(), &noPrompt,
+                    &asked, &key) != SSH_OK) {
+                if (asked)
+                    return fault(Failure::KeyNeedsPassword,
+                                 QStringLiteral("The key file %1 has a password.")
+                                     .arg(m_site.keyFile));
                 return fault(Failure::KeyRefused,
                              QStringLiteral("The key file %1 could not be read, or its passphrase "
                                             "is not this one.")
                                  .arg(m_site.keyFile));
+            }
             const int result = ssh_userauth_publickey(m_session, nullptr, key);
             ssh_key_free(key);
             if (result == SSH_AUTH_SUCCESS)
                 return {};
             return loginFailure(Failure::KeyRefused, result);
         }
-        const Secret password(m_site.password);
-        const int result = ssh_userauth_password(m_session, nullptr, password.bytes.constData());
+        const SecretBytes password(m_site.password);
+        const int result = ssh_userauth_password(m_session, nullptr, password.constData());
         if (result == SSH_AUTH_SUCCESS)
             return {};
         return loginFailure(Failure::LoginRefused, result);
@@ -526,6 +586,7 @@ private:
         to.append(text);
     }
 
+    const NoCoreDump m_noCoreDump;
     Site m_site;
     Store m_store;
     const std::atomic_bool &m_cancelled;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "secret.h"
+
 #include <QString>
 #include <optional>
 
@@ -8,9 +10,12 @@ namespace tarnwell::publish {
 enum class Method { Sftp, Ftps, Ftp };
 
 // Where the page goes. The password is held here only while a publish runs;
-// it is never written anywhere by this library.
+// it is never written anywhere by this library, and the last Site to hold it
+// clears its bytes.
 struct Site
 {
+    ~Site() { wipeIfLast(password); }
+
     Method method = Method::Sftp;
     QString host;
     int port = 22;
@@ -59,6 +64,10 @@ enum class Failure {
     NotInFolder, // a file is not (or no longer) the one listed in the session folder; where
     NotAFile,    // on the server, a link or a folder where a file goes; where
     Other,
+    KeyNeedsPassword, // SFTP: the key file has a passphrase and none was typed
+    RevokedHostKey,   // SFTP: the user's known hosts mark the server's key revoked
+    DamagedTrustFile, // a file of remembered keys could not be read: set aside as where
+    LeftAside,        // replacing failed part-way: the old file is on the server as where
 };
 
 struct Problem

@@ -3,6 +3,7 @@
 #include "document/page_check.h"
 #include "document/page_references.h"
 #include "document/session.h"
+#include "publish/known_hosts.h"
 #include "selection_screen.h"
 #include "ui/controls.h"
 #include "ui/main_window.h"
@@ -149,7 +150,9 @@ PublishScreen::PublishScreen(Workspace &workspace, QWidget *parent)
     m_upload = makeButton(this, "Upload", QStringLiteral("Publish now"));
     m_cancel = makeButton(this, "Cancel", QStringLiteral("Cancel"));
     m_close = makeButton(this, "Close", QStringLiteral("Close"));
+    m_forgetKey = makeButton(this, "ForgetKey", QStringLiteral("Forget this server's key\u2026"));
     auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_forgetKey);
     buttons->addStretch();
     for (QPushButton *button : {m_test, m_upload, m_cancel, m_close})
         buttons->addWidget(button);
@@ -193,6 +196,7 @@ PublishScreen::PublishScreen(Workspace &workspace, QWidget *parent)
 
     connect(m_method, &QComboBox::currentIndexChanged, this, &PublishScreen::methodChosen);
     connect(m_chooseKey, &QPushButton::clicked, this, &PublishScreen::chooseKeyFile);
+    connect(m_forgetKey, &QPushButton::clicked, this, &PublishScreen::forgetKey);
     connect(m_test, &QPushButton::clicked, this, &PublishScreen::testConnection);
     connect(m_upload, &QPushButton::clicked, this, &PublishScreen::publish);
     connect(m_cancel, &QPushButton::clicked, this, [this] {
@@ -246,7 +250,7 @@ void PublishScreen::showState()
     m_notSecure->setVisible(method == Method::Ftp);
     for (QWidget *control : std::initializer_list<QWidget *>{
              m_method, m_host, m_port, m_user, m_password, m_keyFile, m_chooseKey, m_remoteFolder,
-             m_siteAddress, m_remember, m_test, m_upload, m_close})
+             m_siteAddress, m_remember, m_test, m_upload, m_close, m_forgetKey})
         control->setEnabled(!busy);
     m_cancel->setEnabled(busy);
 }
@@ -274,7 +278,9 @@ publish::Site PublishScreen::site() const
     site.host = m_host->text().trimmed();
     site.port = m_port->value();
     site.user = m_user->text().trimmed();
-    site.password = m_password->text();
+    // A copy of its own, which the publish clears when done; the field keeps its text.
+    const QString typed = m_password->text();
+    site.password = QString(typed.constData(), typed.size());
     if (site.method == Method::Sftp)
         site.keyFile = m_keyFile->text().trimmed();
     site.remoteFolder = publish::trimmedFolder(m_remoteFolder->text().trimmed());
@@ -423,6 +429,66 @@ void PublishScreen::reported(const publish::FileReport &report)
     m_sent->scrollToItem(row);
 }
 
+void PublishScreen::forgetKey()
+{
+    Interaction &ui = m_workspace.interaction();
+    const publish::Site wanted = site();
+    if (wanted.host.isEmpty()) {
+        ui.showMessage(this, QStringLiteral("Type the name of your web space's server in Host."),
+                       Interaction::Icon::Information);
+        return;
+    }
+    if (wanted.method == Method::Ftp) {
+        ui.showMessage(this,
+                       QStringLiteral("Plain FTP has no key or certificate that Tarnwell "
+                                      "remembers."),
+                       Interaction::Icon::Information);
+        return;
+    }
+    const QString what = wanted.method == Method::Sftp ? QStringLiteral("key")
+                                                       : QStringLiteral("certificate");
+    if (!ui.askYesNoCritical(
+            this, QStringLiteral("Forget the %1 of %2 on port %3? Tarnwell remembers it so that "
+                                 "it can tell when someone pretends to be your server to catch "
+                                 "your password and your files. Forget it only when your web "
+                                 "host says that it changed the %1: the next connection shows "
+                                 "the new one's fingerprint and asks first.")
+                      .arg(what, wanted.host)
+                      .arg(wanted.port)))
+        return;
+    QString trouble;
+    switch (publish::forgetServer(publish::storeIn(dataFolder()), wanted.method, wanted.host,
+                                  wanted.port, &trouble)) {
+    case publish::Forgotten::Done:
+        ui.showMessage(this,
+                       QStringLiteral("Tarnwell has forgotten the %1 of %2. The next connection "
+                                      "shows the fingerprint of the server's %1 and asks first.")
+                           .arg(what, wanted.host),
+                       Interaction::Icon::Information);
+        break;
+    case publish::Forgotten::NothingKept:
+        ui.showMessage(this,
+                       QStringLiteral("Tarnwell remembers no %1 of %2 on port %3.")
+                           .arg(what, wanted.host)
+                           .arg(wanted.port),
+                       Interaction::Icon::Information);
+        break;
+    case publish::Forgotten::Failed:
+        ui.showDetailedMessage(this,
+                               QStringLiteral("Tarnwell could not forget the %1 of %2: the file "
+                                              "that holds it cannot be written.")
+                                   .arg(what, wanted.host),
+                               trouble, Interaction::Icon::Warning);
+        break;
+    }
+}
+
+void PublishScreen::forgetPassword()
+{
+    publish::wipeIfLast(m_site.password);
+    m_site.password.clear();
+}
+
 void PublishScreen::finished(const publish::Report &report)
 {
     const Task task = m_task;
@@ -434,17 +500,19 @@ void PublishScreen::finished(const publish::Report &report)
     showState();
     if (m_closeWhenDone) {
         m_closeWhenDone = false;
+        forgetPassword();
         close();
         return;
     }
     if (report.problem) {
         if (answerProblem(report.problem))
-            start(task);
-        else
-            tellProblem(report.problem);
+            return start(task);
+        forgetPassword();
+        tellProblem(report.problem);
         return;
     }
     keepPassword();
+    forgetPassword();
     if (task == Task::Test) {
         m_workspace.interaction().showMessage(
             this,
@@ -540,19 +608,52 @@ void PublishScreen::tellProblem(const publish::Problem &problem)
         break;
     case Failure::ChangedHostKey:
         text = QStringLiteral("The key of %1 has changed since Tarnwell last connected. Someone "
-                              "may be pretending to be your server, so Tarnwell sent nothing. If "
-                              "your web host says that it changed the key, remove the old key of "
-                              "%1 from %2 and connect again.")
-                   .arg(host, QDir::toNativeSeparators(problem.where));
+                              "may be pretending to be your server, so Tarnwell sent nothing. ")
+                   .arg(host);
+        // Only Tarnwell's own file is Forget's to change.
+        if (problem.where == publish::storeIn(dataFolder()).knownHosts)
+            text += QStringLiteral("If your web host says that it changed the key, press Forget "
+                                   "this server's key and connect again.");
+        else
+            text += QStringLiteral("If your web host says that it changed the key, remove the "
+                                   "old key of %1 from %2 and connect again.")
+                        .arg(host, QDir::toNativeSeparators(problem.where));
         icon = Interaction::Icon::Critical;
         break;
     case Failure::ChangedCertificate:
-        text = QStringLiteral("The certificate of %1 has changed since Tarnwell last connected. "
-                              "Someone may be pretending to be your server, so Tarnwell sent "
-                              "nothing. If your web host says that it changed the certificate, "
-                              "remove the old one of %1 from %2 and connect again.")
+        text = QStringLiteral("The certificate of %1 has changed since Tarnwell last connected, "
+                              "and with it its key. Someone may be pretending to be your server, "
+                              "so Tarnwell sent nothing. If your web host says that it changed "
+                              "the certificate's key, press Forget this server's key and connect "
+                              "again.")
+                   .arg(host);
+        icon = Interaction::Icon::Critical;
+        break;
+    case Failure::KeyNeedsPassword:
+        text = QStringLiteral("This key file needs its password: type it in Password");
+        break;
+    case Failure::RevokedHostKey:
+        text = QStringLiteral("The key of %1 has been marked revoked on this computer (in %2), "
+                              "and Tarnwell will not connect to a server that shows it. It sent "
+                              "nothing. Ask your web host for the server's new key.")
                    .arg(host, QDir::toNativeSeparators(problem.where));
         icon = Interaction::Icon::Critical;
+        break;
+    case Failure::DamagedTrustFile:
+        text = QStringLiteral("The file %1, where Tarnwell remembers the servers you trusted, "
+                              "was damaged. Tarnwell set it aside as %2 and sent nothing. Connect "
+                              "again: Tarnwell asks about each server as on a first connection, "
+                              "so compare the fingerprint with your web host's.")
+                   .arg(QDir::toNativeSeparators(problem.details),
+                        QDir::toNativeSeparators(problem.where));
+        icon = Interaction::Icon::Critical;
+        break;
+    case Failure::LeftAside:
+        text = QStringLiteral("Tarnwell could not put the new file in place on %1, nor put the "
+                              "old one back: the old file is now on the server as %2, and your "
+                              "page may be missing a file. Publish again, or rename it back with "
+                              "your web host's file manager.")
+                   .arg(host, problem.where);
         break;
     case Failure::NoTls:
         text = QStringLiteral("%1 does not offer FTP with TLS, so Tarnwell did not send your "

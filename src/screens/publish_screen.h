@@ -40,6 +40,8 @@ private:
     void showState();
     void methodChosen();
     void chooseKeyFile();
+    void forgetKey();
+    void forgetPassword();
     void testConnection();
     void publish();
     bool readyToConnect();
@@ -73,6 +75,7 @@ private:
     QPushButton *m_upload = nullptr;
     QPushButton *m_cancel = nullptr;
     QPushButton *m_close = nullptr;
+    QPushButton *m_forgetKey = nullptr;
     QProgressBar *m_progress = nullptr;
     QTreeWidget *m_sent = nullptr;
 

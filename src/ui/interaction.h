@@ -23,6 +23,13 @@ public:
     // A question with Yes and No buttons and no icon; true for Yes.
     virtual bool askYesNo(QWidget *parent, const QString &text) = 0;
 
+    // A question before something that lowers the user's guard, with Yes and
+    // No, a critical icon, and No the default; true for Yes.
+    virtual bool askYesNoCritical(QWidget *parent, const QString &text)
+    {
+        return askYesNo(parent, text);
+    }
+
     enum class SaveChoice { Save, DontSave, Cancel };
     // A question about changes not yet saved, with Save, Don't Save and
     // Cancel and a warning icon; Escape is Cancel.

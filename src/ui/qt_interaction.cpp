@@ -102,6 +102,13 @@ bool QtInteraction::askYesNo(QWidget *parent, const QString &text)
     return answered(*makeMessageBox(parent, text, Icon::None, true), parent) == QMessageBox::Yes;
 }
 
+bool QtInteraction::askYesNoCritical(QWidget *parent, const QString &text)
+{
+    auto box = makeMessageBox(parent, text, Icon::Critical, true);
+    box->setDefaultButton(QMessageBox::No);
+    return answered(*box, parent) == QMessageBox::Yes;
+}
+
 Interaction::SaveChoice QtInteraction::askToSave(QWidget *parent, const QString &text)
 {
     auto box = makeMessageBox(parent, text, Icon::Warning, false);

@@ -17,6 +17,7 @@ class QtInteraction final : public Interaction
 public:
     void showMessage(QWidget *parent, const QString &text, Icon icon) override;
     bool askYesNo(QWidget *parent, const QString &text) override;
+    bool askYesNoCritical(QWidget *parent, const QString &text) override;
     SaveChoice askToSave(QWidget *parent, const QString &text) override;
     void showDetailedMessage(QWidget *parent, const QString &text, const QString &details,
                              Icon icon) override;

@@ -176,6 +176,7 @@ void TestPublish::publishOverSftp()
 void TestPublish::trustMistakesAndStops()
 {
     Walk walk;
+    walk.server.addPemKey();
     START(walk);
     Program &app = walk.app;
     // A key remembered for this server that is not its own.
@@ -239,6 +240,28 @@ void TestPublish::trustMistakesAndStops()
                        "on the web:\na.jpg: Not in your folder\n\nPublish anyway?; "
                        "enabled Publish/Upload"));
     QCOMPARE(readAll(web + "/a.jpg"), kPictureA);
+
+    // A key file with a password, none typed: said, never asked on a
+    // terminal; typed, it logs in.
+    app.vars["K"] = walk.server.pemKey();
+    app.vars["KW"] = SshdServer::pemKeyPassphrase();
+    E2E_RUN(app, steps("type Publish/KeyFile {K}; type Publish/Password ; "
+                       "click Publish/TestConnection; answer OK [warn] This key file needs its "
+                       "password: type it in Password; type Publish/Password {KW}; "
+                       "click Publish/TestConnection; answer OK [info] Connected: Tarnwell can "
+                       "write to {R}/new/deeper on 127.0.0.1."));
+
+    // The server's key marked revoked in the user's own known_hosts.
+    const QString userKnown = app.home() + "/.ssh/known_hosts";
+    QVERIFY(QDir().mkpath(QFileInfo(userKnown).path()));
+    QVERIFY(writeBytes(userKnown, QString("@revoked [127.0.0.1]:%1 %2\n")
+                                      .arg(walk.server.port())
+                                      .arg(walk.server.hostKeyLine())
+                                      .toUtf8()));
+    E2E_RUN(app, steps("click Publish/TestConnection; answer OK [stop] The key of 127.0.0.1 has "
+                       "been marked revoked on this computer (in " + userKnown +
+                       "), and Tarnwell will not connect to a server that shows it. It sent "
+                       "nothing. Ask your web host for the server's new key."));
     QCOMPARE(filesHolding(app.home(), walk.server.password()), QStringList());
 }
 
@@ -291,6 +314,46 @@ void TestPublish::ftpsWithItsCertificate()
     E2E_RUN(app, steps("click Publish/Upload; answer OK [stop] The certificate of 127.0.0.1 "
                        "has changed*"));
     QCOMPARE(readAll(server.home() + "/site/a.jpg"), kPictureA);
+
+    // The host says it changed the certificate: its old one forgotten after
+    // a warning (No keeps it), the new one shown and taken as the first was.
+    const QString forget =
+        "answer %1 [stop] Forget the certificate of 127.0.0.1 on port {P}? Tarnwell remembers it "
+        "so that it can tell when someone pretends to be your server to catch your password and "
+        "your files. Forget it only when your web host says that it changed the certificate: "
+        "the next connection shows the new one's fingerprint and asks first.";
+    const QString certificates = app.home() + "/.local/share/Tarnwell/certificates.json";
+    const QByteArray remembered = readAll(certificates);
+    E2E_RUN(app, steps("click Publish/ForgetKey; " + forget.arg("No") +
+                       "; click Publish/Upload; answer OK [stop] The certificate of 127.0.0.1 "
+                       "has changed*"));
+    QCOMPARE(readAll(certificates), remembered);
+    E2E_RUN(app, steps("click Publish/ForgetKey; " + forget.arg("Yes") +
+                       "; answer OK [info] Tarnwell has forgotten the certificate of 127.0.0.1. "
+                       "The next connection shows the fingerprint of the server's certificate "
+                       "and asks first.; click Publish/Upload; " +
+                       firstTime + "; " + kSent.arg(1) +
+                       "; click Publish/ForgetKey; " + forget.arg("Yes") +
+                       "; answer OK [info] Tarnwell has forgotten the certificate of 127.0.0.1.*"
+                       "; type Publish/Port 1; click Publish/ForgetKey; " + forget.arg("Yes")
+                                                                                .replace("{P}", "1") +
+                       "; answer OK [info] Tarnwell remembers no certificate of 127.0.0.1 on "
+                       "port 1."));
+    QCOMPARE(readAll(server.home() + "/site/a.jpg"), kPictureB);
+
+    // The file of certificates damaged: set aside and said, then the server
+    // is asked about as on a first connection.
+    QVERIFY(writeBytes(certificates, "{\"servers\": {\"127.0.0.1:"));
+    E2E_RUN(app, steps("type Publish/Port {P}; click Publish/TestConnection; answer OK [stop] "
+                       "The file " + certificates + ", where Tarnwell remembers the servers you "
+                       "trusted, was damaged. Tarnwell set it aside as " + certificates +
+                       ".damaged-*; click Publish/TestConnection; " + firstTime +
+                       "; answer OK [info] Connected: Tarnwell can write to site on 127.0.0.1."));
+    const QStringList aside = QDir(QFileInfo(certificates).path())
+                                  .entryList({"certificates.json.damaged-*"}, QDir::Files);
+    QCOMPARE(aside.size(), 1);
+    QCOMPARE(readAll(QFileInfo(certificates).path() + '/' + aside.first()),
+             "{\"servers\": {\"127.0.0.1:");
     QCOMPARE(filesHolding(app.home(), server.password()), QStringList());
 }
 
@@ -318,6 +381,29 @@ void TestPublish::plainFtp()
                        "; click Publish/Upload; answer OK [info] Everything was already up "
                        "to date"));
     QCOMPARE(filesUnder(server.home()).keys(), QStringList({"a.jpg", "page.html", "pics/b.jpg"}));
+
+    // A server that does not rename over a file: the picture replaced all
+    // the same. Then one that takes no file under that name at all: the old
+    // picture stays aside under a hidden name, and the message says which.
+    server.stop();
+    server.setAllowOverwrite(false);
+    QVERIFY2(server.start(), qPrintable(server.error()));
+    QVERIFY(writeBytes(session.filePath("a.jpg"), kPictureB));
+    E2E_RUN(app, steps("click Publish/Upload; " + kSent.arg(1)));
+    QCOMPARE(filesUnder(server.home()).keys(), QStringList({"a.jpg", "page.html", "pics/b.jpg"}));
+    QCOMPARE(readAll(server.home() + "/a.jpg"), kPictureB);
+    server.stop();
+    server.setMoreConfiguration("<Directory ~/a.jpg>\n<Limit RNTO>\nDenyAll\n</Limit>\n"
+                                "</Directory>\n");
+    QVERIFY2(server.start(), qPrintable(server.error()));
+    QVERIFY(writeBytes(session.filePath("a.jpg"), kPictureA));
+    E2E_RUN(app, steps("click Publish/Upload; answer OK [warn] Tarnwell could not put the new "
+                       "file in place on 127.0.0.1, nor put the old one back: the old file is now "
+                       "on the server as .a.jpg.tarnwell-old-*"));
+    const QMap<QString, QByteArray> left = filesUnder(server.home());
+    QCOMPARE(left.size(), 3);
+    QVERIFY2(left.firstKey().startsWith(".a.jpg.tarnwell-old-"), qPrintable(left.firstKey()));
+    QCOMPARE(left.first(), kPictureB);
     QCOMPARE(filesHolding(app.home(), server.password()), QStringList());
 }
 

@@ -77,13 +77,27 @@ public:
     // a server that hangs.
     void freeze(bool frozen) { signalGroup(m_process, frozen ? SIGSTOP : SIGCONT); }
 
-    // A new self-signed certificate, used from the next start.
-    bool newCertificate()
+    // From the next start: whether a file may be renamed over or written
+    // over (ProFTPD's AllowOverwrite), TLS 1.3 and nothing older, and more
+    // configuration lines.
+    void setAllowOverwrite(bool allow) { m_allowOverwrite = allow; }
+    void setOnlyTls13(bool only) { m_onlyTls13 = only; }
+    void setMoreConfiguration(const QByteArray &lines) { m_more = lines; }
+
+    enum class Key { New, Same };
+    // A new self-signed certificate, used from the next start: with a new
+    // key, or renewed with the key it had.
+    bool newCertificate(Key key = Key::New)
     {
+        const QString keyFile = m_folder.filePath("key.pem");
+        if (key == Key::Same)
+            return runProgram("openssl",
+                              {"req", "-x509", "-new", "-key", keyFile, "-out", certificate(),
+                               "-days", "60", "-subj", "/CN=Tarnwell test renewed"},
+                              &m_error);
         return runProgram("openssl",
-                          {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout",
-                           m_folder.filePath("key.pem"), "-out", certificate(), "-days", "30",
-                           "-subj", "/CN=Tarnwell test"},
+                          {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", keyFile,
+                           "-out", certificate(), "-days", "30", "-subj", "/CN=Tarnwell test"},
                           &m_error);
     }
 
@@ -153,18 +167,21 @@ private:
                             "ScoreboardFile @FOLDER@/proftpd.scoreboard\n"
                             "DelayEngine off\nWtmpLog off\nUseFtpUsers off\n"
                             "RequireValidShell off\nAuthPAM off\nAuthOrder mod_auth_file.c\n"
-                            "AuthUserFile @FOLDER@/passwd\nAllowOverwrite on\n"
+                            "AuthUserFile @FOLDER@/passwd\n"
                             "MaxLoginAttempts 3\nSystemLog @FOLDER@/proftpd.log\n"
                             "TransferLog none\nLogFormat commands \"%r\"\n"
                             "ExtendedLog @FOLDER@/commands.log ALL commands\n";
+        config += m_allowOverwrite ? "AllowOverwrite on\n" : "AllowOverwrite off\n";
+        config += m_more;
         // As root (in CI) the server keeps the root user for its sessions, so
         // that the test can read what it wrote; locking the user in its folder
         // needs root.
         if (getuid() == 0)
             config += "User root\nGroup root\nRootLogin on\nDefaultRoot ~\n";
         if (m_tls == Tls::Required)
-            config += "ModulePath /usr/lib/proftpd\nLoadModule mod_tls.c\n"
-                      "TLSEngine on\nTLSRequired on\nTLSProtocol TLSv1.2 TLSv1.3\n"
+            config += QByteArray("ModulePath /usr/lib/proftpd\nLoadModule mod_tls.c\n"
+                                 "TLSEngine on\nTLSRequired on\nTLSProtocol ") +
+                      (m_onlyTls13 ? "TLSv1.3\n" : "TLSv1.2 TLSv1.3\n") +
                       "TLSRSACertificateFile @FOLDER@/cert.pem\n"
                       "TLSRSACertificateKeyFile @FOLDER@/key.pem\nTLSLog @FOLDER@/tls.log\n";
         config.replace("@PORT@", QByteArray::number(m_port))
@@ -181,6 +198,9 @@ private:
     QProcess m_process;
     int m_port = 0;
     int m_passive = 0;
+    bool m_allowOverwrite = true;
+    bool m_onlyTls13 = false;
+    QByteArray m_more;
     QString m_error;
 };
 

@@ -42,6 +42,15 @@ public:
         return {};
     }
 
+    // Before start(): an SFTP server that lists OpenSSH's posix-rename and
+    // refuses it, as servers without it leave the plain rename alone; and a
+    // key in the older PEM form with a passphrase (pemKeyPassphrase()) that
+    // the server takes too.
+    void refusePosixRename() { m_refusePosixRename = true; }
+    void addPemKey() { m_pemKey = true; }
+    QString pemKey() const { return m_etc + "/pem_key"; }
+    static QString pemKeyPassphrase() { return "key-pass"; }
+
     // Makes the folder, keys and configuration and starts sshd; false and why
     // if it cannot.
     bool start(QString *why)
@@ -128,13 +137,21 @@ private:
                             why))
                 return false;
         }
+        if (m_pemKey && !runProgram("ssh-keygen",
+                                    {"-q", "-t", "rsa", "-b", "2048", "-m", "PEM", "-N",
+                                     pemKeyPassphrase(), "-C", "tarnwell-test", "-f", pemKey()},
+                                    why))
+            return false;
         QByteArray printed;
         if (!runProgram("ssh-keygen", {"-l", "-E", "sha256", "-f", m_etc + "/host_key.pub"}, why,
                         &printed))
             return false;
         m_fingerprint = QString::fromLatin1(printed).split(u' ').value(1);
         const QString keys = m_etc + "/authorized_keys";
-        if (writeBytes(keys, (firstLine(clientKey() + ".pub") + u'\n').toLatin1()) &&
+        QString lines = firstLine(clientKey() + ".pub") + u'\n';
+        if (m_pemKey)
+            lines += firstLine(pemKey() + ".pub") + u'\n';
+        if (writeBytes(keys, lines.toLatin1()) &&
             setMode(keys, 0644))
             return true;
         *why = "cannot write authorized_keys";
@@ -157,13 +174,15 @@ private:
                                  "AuthorizedKeysFile %2/authorized_keys\nStrictModes no\n"
                                  "PasswordAuthentication yes\n"
                                  "KbdInteractiveAuthentication no\nLogLevel VERBOSE\n"
-                                 "Subsystem sftp internal-sftp\n")
+                                 "Subsystem sftp internal-sftp%3\n")
                              .arg(m_port)
-                             .arg(m_etc);
+                             .arg(m_etc)
+                             .arg(m_refusePosixRename ? " -P posix-rename" : "");
         if (m_chrooted)
             config += QString("Match User %1\n    ChrootDirectory %2\n"
-                              "    ForceCommand internal-sftp\n")
-                          .arg(QLatin1String(account), m_root);
+                              "    ForceCommand internal-sftp%3\n")
+                          .arg(QLatin1String(account), m_root,
+                               m_refusePosixRename ? " -P posix-rename" : "");
         if (!writeBytes(m_etc + "/sshd_config", config.toLatin1())) {
             *why = "cannot write sshd_config";
             return false;
@@ -209,6 +228,8 @@ private:
     QString m_fingerprint;
     int m_port = 0;
     bool m_chrooted = false;
+    bool m_refusePosixRename = false;
+    bool m_pemKey = false;
 };
 
 } // namespace tarnwell::test
