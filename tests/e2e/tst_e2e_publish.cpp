@@ -101,8 +101,7 @@ struct Walk
 
 #define START(walk)                                                                                \
     do {                                                                                           \
-        if (const QString no = SshdServer::whyNoPassword(); !no.isEmpty())                         \
-            QSKIP(qPrintable(no));                                                                 \
+        REQUIRE_PASSWORD_LOGIN();                                                                  \
         QString why;                                                                               \
         QVERIFY2((walk).start(&why), qPrintable(why));                                             \
     } while (false)
