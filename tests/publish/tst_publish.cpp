@@ -15,6 +15,7 @@
 #include "support/web_server.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <optional>
@@ -38,6 +39,7 @@ enum class Run {
     FirstPassword,  // the same, logged in over SFTP with a password, not the key
     Again,          // nothing changed since the last publish
     OneChanged,     // one picture changed since
+    SameSize,       // one picture changed since, to as many bytes
     NewHostKey,     // never seen, not accepted
     Remembered,     // accepted once, then known without asking
     UserKnows,      // known from the user's own known_hosts alone
@@ -207,10 +209,15 @@ void TestPublish::runs_data()
         QTest::addRow("%s%s", prefixes[int(method)], name)
             << method << run << failure << sent << QString(words);
     };
-    for (const Method method : {Method::Sftp, Method::Ftps}) {
-        row("first publish", method, Run::First, Failure::None, 5);
+    // What the server holds after a second publish, and how each method
+    // replaces a file.
+    for (const Method method : {Method::Sftp, Method::Ftps, Method::Ftp}) {
         row("nothing changed", method, Run::Again, Failure::None, 0);
         row("one picture changed", method, Run::OneChanged, Failure::None, 1);
+        row("one picture changed, same size", method, Run::SameSize, Failure::None, 1);
+    }
+    for (const Method method : {Method::Sftp, Method::Ftps}) {
+        row("first publish", method, Run::First, Failure::None, 5);
         row("wrong password", method, Run::WrongPassword, Failure::LoginRefused, 0);
         row("folder missing", method, Run::FolderMissing, Failure::FolderMissing, 0);
         row("folder made", method, Run::CreateFolder, Failure::None, 5);
@@ -289,6 +296,7 @@ void TestPublish::runs()
     case Run::Again:
     case Run::Remembered:
     case Run::OneChanged:
+    case Run::SameSize:
     case Run::Cancel:
     case Run::ServerKilled:
     case Run::ServerStalled:
@@ -300,6 +308,10 @@ void TestPublish::runs()
             // Shorter than before: a replaced file is cut to its new end.
             QVERIFY(writeBytes(folder.dir.filePath("stone.png"), "\x89PNG o"));
             expected.insert("stone.png", "\x89PNG o");
+        }
+        if (run == Run::SameSize) {
+            QVERIFY(writeBytes(folder.dir.filePath("stone.png"), "\x89PNG STONE"));
+            expected.insert("stone.png", "\x89PNG STONE");
         }
         if (run >= Run::Cancel) { // the four that stop part-way
             QVERIFY(writeBytes(folder.dir.filePath(big), pattern(Folder::kBig, 1)));
@@ -358,6 +370,7 @@ void TestPublish::runs()
     const QByteArray knownBefore = readAll(store.knownHosts);
     const QByteArray userKnownBefore = readAll(store.userKnownHosts);
     const Files before = filesUnder(server.web());
+    const QStringList stamped = tarnwell::test::listing(server.web(), true);
 
     bool stopped = false;
     QElapsedTimer took;
@@ -399,12 +412,24 @@ void TestPublish::runs()
     case Run::FirstPassword:
     case Run::Again:
     case Run::OneChanged:
+    case Run::SameSize:
     case Run::Remembered:
     case Run::UserKnows:
         QCOMPARE(after, expected);
         QCOMPARE(report.files.size(), 5);
-        if (run == Run::OneChanged)
+        if (run == Run::OneChanged || run == Run::SameSize)
             QCOMPARE(report.files.at(0).state, FileState::Sent);
+        // A file not sent again is not written again either.
+        for (const FileReport &file : report.files) {
+            if (file.state != FileState::Unchanged)
+                continue;
+            const auto stamp = [&file](const QStringList &lines) {
+                return lines.filter(QRegularExpression(
+                    "^" + QRegularExpression::escape(file.name) + " \\d"));
+            };
+            QVERIFY(!stamp(stamped).isEmpty());
+            QCOMPARE(stamp(tarnwell::test::listing(server.web(), true)), stamp(stamped));
+        }
         if (run == Run::UserKnows)
             QCOMPARE(readAll(store.knownHosts), knownBefore);
         break;
