@@ -185,9 +185,7 @@ QString answerDialog(QWidget *modal, const QString &verb, const QString &word, c
     if (auto *box = qobject_cast<QMessageBox *>(modal); box && verb == "answer") {
         static const QStringList icons = {QString(), "[info] ", "[warn] ", "[stop] "};
         const QString shown = icons.value(int(box->icon())) + box->text();
-        // A text ending in "*" stands for any text that begins so.
-        const bool same = rest.endsWith('*') ? shown.startsWith(rest.chopped(1)) : shown == rest;
-        if (rest.isEmpty() || !same || box->windowTitle() != "Tarnwell")
+        if (shown != rest || box->windowTitle() != "Tarnwell")
             return QString("fail the message is \"%1\" titled \"%2\"")
                 .arg(shown, box->windowTitle());
         const QList<QAbstractButton *> buttons = box->buttons();
@@ -557,6 +555,16 @@ QString perform(const QString &line)
         }
         return "ok";
     }
+    // The end of every walk: no message box is left unanswered.
+    if (verb == "no-message") {
+        if (QThread::currentThread()->loopLevel() > 1 && !QApplication::activeModalWidget())
+            return wait("a dialog has not returned yet");
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (auto *box = qobject_cast<QMessageBox *>(window); box && box->isVisible())
+                return "fail a message is left open: " + box->text();
+        }
+        return "ok";
+    }
     if (verb == "no-dialog") {
         QWidget *modal = QApplication::activeModalWidget();
         return modal ? "fail a dialog is open: " + modal->windowTitle() + " " +
@@ -571,11 +579,11 @@ QString perform(const QString &line)
     if (verb == "selected")
         return widget ? selectedText(widget) : wait("it does not exist");
     if (verb == "get")
-        return widget ? "ok " + textOf(widget) : wait("missing");
+        return widget ? "ok " + textOf(widget) : wait("it does not exist");
     // A picture of the screen, for the README.
     if (verb == "grab") {
         if (!widget)
-            return wait("missing");
+            return wait("it does not exist");
         return widget->window()->grab().save(rest, "PNG") ? "ok" : "fail cannot write " + rest;
     }
     static const QStringList actions = {"click",  "close", "type",    "choose",

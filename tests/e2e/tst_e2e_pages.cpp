@@ -13,9 +13,12 @@
 using namespace tarnwell::e2e;
 
 namespace {
-const QString kDescribe =
-    QStringLiteral("answer OK [warn] Please describe the picture for someone who cannot see it*");
-const QString kLinkWords = QStringLiteral("answer OK [warn] Please type the words of each link*");
+const QString kDescribe = QStringLiteral(
+    "answer OK [warn] Please describe the picture for someone who cannot see it, or tick \"Only "
+    "decoration: nothing to describe\" if it shows nothing that matters.");
+const QString kLinkWords =
+    QStringLiteral("answer OK [warn] Please type the words of each link: someone who cannot see "
+                   "its picture hears them instead.");
 
 QByteArray mouseOver(const QByteArray &href, const QByteArray &name, const QByteArray &out,
                      const QByteArray &over)

@@ -183,8 +183,13 @@ void TestPublish::trustMistakesAndStops()
                                   .arg(walk.server.port())
                                   .arg(walk.server.otherKeyLine().section(' ', 0, 1))
                                   .toUtf8()));
+    app.vars["K"] = known;
     E2E_RUN(app, kToPublish + steps("click Publish/TestConnection; answer OK [stop] The key "
-                                    "of 127.0.0.1 has changed*"));
+                                    "of 127.0.0.1 has changed since Tarnwell last connected. "
+                                    "Someone may be pretending to be your server, so Tarnwell "
+                                    "sent nothing. If your web host says that it changed the "
+                                    "key, remove the old key of 127.0.0.1 from {K} and connect "
+                                    "again."));
     QVERIFY(QFile::remove(known));
 
     E2E_RUN(app, steps("type Publish/Password wrong; click Publish/TestConnection; " +
@@ -194,14 +199,16 @@ void TestPublish::trustMistakesAndStops()
                        "type Publish/Password {W}; type Publish/RemoteFolder {R}/new/deeper; "
                        "click Publish/TestConnection; answer No There is no folder {R}/new/deeper "
                        "on 127.0.0.1. Make it?; answer OK [warn] There is no folder {R}/new/deeper "
-                       "on 127.0.0.1, and Tarnwell sent nothing.*; "
+                       "on 127.0.0.1, and Tarnwell sent nothing. Check the folder's name: your "
+                       "web host's letter says where your pages go.; "
                        "click Publish/Remember; click Publish/TestConnection; answer Yes There is "
                        "no folder {R}/new/deeper on 127.0.0.1. Make it?; answer OK [info] "
                        "Connected: Tarnwell can write to {R}/new/deeper on 127.0.0.1.; "
                        "answer OK [info] This computer has no keyring that Tarnwell can use, so "
                        "your password was not kept. Type it again next time.; "
                        "type Publish/Port 1; click Publish/TestConnection; answer OK [warn] "
-                       "127.0.0.1 does not take connections on port 1.*"));
+                       "127.0.0.1 does not take connections on port 1. Check the method and the "
+                       "port: SFTP usually uses 22, FTP and FTPS 21."));
     QVERIFY(QFileInfo(walk.server.webFolder() + "/new/deeper").isDir());
     QCOMPARE(filesUnder(walk.server.webFolder()), (QMap<QString, QByteArray>{}));
 
@@ -268,7 +275,10 @@ void TestPublish::ftpsWithItsCertificate()
     Program app;
     app.vars = varsOf(session.path(), server, "site");
     const QString firstTime = "answer Yes This is the first time Tarnwell connects to 127.0.0.1. "
-                              "The server's certificate fingerprint is SHA256:*";
+                              "The server's certificate fingerprint is " +
+                              server.fingerprint() +
+                              ". If your web host publishes its fingerprint, compare them. "
+                              "Connect and remember this server?";
     E2E_RUN(app, toPublishOver("FTP with TLS (FTPS)") +
                      steps("hidden Publish/NotSecure; hidden Publish/KeyFile; "
                            "click Publish/Upload; " +
@@ -286,8 +296,12 @@ void TestPublish::ftpsWithItsCertificate()
     QVERIFY(server.newCertificate());
     QVERIFY2(server.start(), qPrintable(server.error()));
     QVERIFY(writeBytes(session.filePath("a.jpg"), kPictureB));
+    app.vars["C"] = app.home() + "/.local/share/Tarnwell/certificates.json";
     E2E_RUN(app, steps("click Publish/Upload; answer OK [stop] The certificate of 127.0.0.1 "
-                       "has changed*"));
+                       "has changed since Tarnwell last connected. Someone may be pretending to "
+                       "be your server, so Tarnwell sent nothing. If your web host says that it "
+                       "changed the certificate, remove the old one of 127.0.0.1 from {C} and "
+                       "connect again."));
     QCOMPARE(readAll(server.home() + "/site/a.jpg"), kPictureA);
     QCOMPARE(filesHolding(app.home(), server.password()), QStringList());
 }
@@ -315,7 +329,10 @@ void TestPublish::plainFtp()
                        plain.arg("Yes") + "; " + kSent.arg(3) +
                        "; click Publish/Upload; answer OK [info] Everything was already up "
                        "to date"));
-    QCOMPARE(filesUnder(server.home()).keys(), QStringList({"a.jpg", "page.html", "pics/b.jpg"}));
+    QCOMPARE(filesUnder(server.home()),
+             (QMap<QString, QByteArray>{{"page.html", readAll(session.filePath("page.html"))},
+                                        {"a.jpg", kPictureA},
+                                        {"pics/b.jpg", kPictureB}}));
     QCOMPARE(filesHolding(app.home(), server.password()), QStringList());
 }
 
