@@ -245,7 +245,8 @@ void TestPublish::runs_data()
     row("folder not writable", Method::Sftp, Run::ClosedFolder, Failure::NoPermission, 0);
     row("cancel while the server does not answer", Method::Sftp, Run::ServerStalled,
         Failure::Cancelled, 0);
-    row("no room left", Method::Sftp, Run::NoRoom, Failure::NoRoom, 3);
+    for (const Method method : {Method::Sftp, Method::Ftps, Method::Ftp})
+        row("no room left", method, Run::NoRoom, Failure::NoRoom, 3);
     row("unknown host", Method::Sftp, Run::UnknownHost, Failure::UnknownHost, 0);
 }
 
