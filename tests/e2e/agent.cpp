@@ -153,12 +153,20 @@ void click(QWidget *widget, QPoint at = {})
     QTest::mouseClick(widget, Qt::LeftButton, {}, at);
 }
 
+// Actions sent but not yet begun: what they open is not there yet.
+int actionsPending = 0;
+
 // Actions run from the event loop after the reply has gone, because a button
 // may open a dialog whose own loop would hold the reply back.
 template <class Action>
 QString later(QWidget *target, Action action)
 {
-    QTimer::singleShot(0, target, [target, action] { action(target); });
+    ++actionsPending;
+    QTimer::singleShot(0, qApp, [target = QPointer<QWidget>(target), action] {
+        --actionsPending;
+        if (target)
+            action(target.data());
+    });
     return "ok";
 }
 
@@ -557,6 +565,8 @@ QString perform(const QString &line)
     }
     // The end of every walk: no message box is left unanswered.
     if (verb == "no-message") {
+        if (actionsPending > 0)
+            return wait("an action has not begun yet");
         if (QThread::currentThread()->loopLevel() > 1 && !QApplication::activeModalWidget())
             return wait("a dialog has not returned yet");
         for (QWidget *window : QApplication::topLevelWidgets()) {

@@ -123,6 +123,7 @@ QString Program::ask(const QString &step)
     const QString reply = settle(step);
     if (reply.startsWith("ok "))
         return reply.mid(3);
+    m_error.clear();
     fail(step + ": " + reply);
     if (!QTest::currentTestFailed())
         QTest::qFail(qPrintable(m_error), __FILE__, __LINE__);
