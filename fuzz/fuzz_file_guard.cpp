@@ -51,8 +51,8 @@ struct Place
         need(QFile::link(around.filePath(QStringLiteral("secret.txt")),
                          session + QStringLiteral("/link.png")),
              "the link out");
-        need(::mkfifo(QFile::encodeName(session + QStringLiteral("/pipe.png")).constData(),
-                      0600) == 0,
+        need(::mkfifo(QFile::encodeName(session + QStringLiteral("/pipe.png")).constData(), 0600) ==
+                 0,
              "the named pipe");
         char resolved[PATH_MAX];
         need(::realpath(QFile::encodeName(session).constData(), resolved), "the folder's path");

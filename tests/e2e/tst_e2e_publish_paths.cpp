@@ -80,11 +80,16 @@ struct Server
     QMap<QString, QString> vars(const QString &session) const
     {
         if (!ftp)
-            return {{"S", session},        {"M", method}, {"P", QString::number(ssh.port())},
-                    {"U", ssh.user()},     {"W", ssh.password()},
-                    {"R", ssh.remoteFolder()}, {"FP", ssh.fingerprint()}};
-        return {{"S", session},       {"M", method},           {"P", QString::number(ftp->port())},
-                {"U", ftp->user()},   {"W", ftp->password()}, {"R", ""},
+            return {
+                {"S", session},           {"M", method},         {"P", QString::number(ssh.port())},
+                {"U", ssh.user()},        {"W", ssh.password()}, {"R", ssh.remoteFolder()},
+                {"FP", ssh.fingerprint()}};
+        return {{"S", session},
+                {"M", method},
+                {"P", QString::number(ftp->port())},
+                {"U", ftp->user()},
+                {"W", ftp->password()},
+                {"R", ""},
                 {"FP", ftp->fingerprint()}};
     }
     QString web() const { return ftp ? ftp->home() : ssh.webFolder(); }
@@ -110,10 +115,10 @@ int keyringItems(const QString &bus)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("DBUS_SESSION_BUS_ADDRESS", bus);
     ask.setProcessEnvironment(environment);
-    ask.start("dbus-send", {"--session", "--print-reply", "--dest=org.freedesktop.secrets",
-                            "/org/freedesktop/secrets/aliases/default",
-                            "org.freedesktop.DBus.Properties.Get",
-                            "string:org.freedesktop.Secret.Collection", "string:Items"});
+    ask.start("dbus-send",
+              {"--session", "--print-reply", "--dest=org.freedesktop.secrets",
+               "/org/freedesktop/secrets/aliases/default", "org.freedesktop.DBus.Properties.Get",
+               "string:org.freedesktop.Secret.Collection", "string:Items"});
     if (!ask.waitForFinished(10000) || ask.exitCode() != 0)
         return -1;
     return int(ask.readAllStandardOutput().count("object path"));
@@ -162,12 +167,12 @@ void TestPublishPaths::secondPublishAfterAnEdit()
 
     // As many bytes as before, so that only its hash tells.
     QVERIFY(writeBytes(session.filePath("pics/b.jpg"), kPictureC));
-    E2E_RUN(app, paragraph("Again") +
-                     steps("click Publish/Upload; " + kSaveFirst + "; " + kOverwrite + "; " +
-                           kSent.arg(2)));
+    E2E_RUN(app, paragraph("Again") + steps("click Publish/Upload; " + kSaveFirst + "; " +
+                                            kOverwrite + "; " + kSent.arg(2)));
     QVERIFY(readAll(page).contains("Again"));
-    QCOMPARE(filesUnder(server.web()),
-             (Files{{"page.html", readAll(page)}, {"a.jpg", kPictureA}, {"pics/b.jpg", kPictureC}}));
+    QCOMPARE(
+        filesUnder(server.web()),
+        (Files{{"page.html", readAll(page)}, {"a.jpg", kPictureA}, {"pics/b.jpg", kPictureC}}));
     QCOMPARE(listing(server.web(), true).filter(QRegularExpression("^a\\.jpg ")),
              before.filter(QRegularExpression("^a\\.jpg ")));
     QCOMPARE(app.text("Publish/Sent"),
@@ -188,8 +193,8 @@ void TestPublishPaths::ftpRefusalsTold()
     REQUIRE_MOUNT(closed.mount("size=64k"));
     QVERIFY(closed.remount("ro"));
     Program app;
-    app.vars = {{"S", session.path()}, {"M", kFtp}, {"P", QString::number(server.port())},
-                {"U", server.user()}, {"W", "wrong"}, {"R", "closed"}};
+    app.vars = {{"S", session.path()}, {"M", kFtp},    {"P", QString::number(server.port())},
+                {"U", server.user()},  {"W", "wrong"}, {"R", "closed"}};
 
     E2E_RUN(app, kToPublish +
                      steps("click Publish/TestConnection; " + kPlain +
@@ -220,8 +225,12 @@ void TestPublishPaths::ftpFullDisk()
     Mount full(server.home() + "/full");
     REQUIRE_MOUNT(full.mount("size=64k"));
     Program app;
-    app.vars = {{"S", session.path()}, {"M", kFtp}, {"P", QString::number(server.port())},
-                {"U", server.user()}, {"W", server.password()}, {"R", "full"}};
+    app.vars = {{"S", session.path()},
+                {"M", kFtp},
+                {"P", QString::number(server.port())},
+                {"U", server.user()},
+                {"W", server.password()},
+                {"R", "full"}};
     E2E_RUN(app, kToPublish + steps("click Publish/Upload; " + kSaveFirst + "; " + kPlain +
                                     "; answer OK [warn] There is no room left on 127.0.0.1 for "
                                     "your files. Remove files you no longer need from your web "
@@ -250,11 +259,11 @@ void TestPublishPaths::siteAddressAsTyped()
                 {"R", "site/sub"},
                 {"A", site.address()}};
     const QString there = "answer Close [info] Your page is on the web at {A}site/sub/page.html";
-    E2E_RUN(app, kToPublish + steps("type Publish/SiteAddress {A}site/sub; click Publish/Upload; " +
-                                    kSaveFirst + "; " + kPlain + "; " + kSent.arg(3) + "; " +
-                                    there));
-    E2E_RUN(app, steps("type Publish/SiteAddress {A}site/sub/; click Publish/Upload; " +
-                       kUpToDate + "; " + there));
+    E2E_RUN(app,
+            kToPublish + steps("type Publish/SiteAddress {A}site/sub; click Publish/Upload; " +
+                               kSaveFirst + "; " + kPlain + "; " + kSent.arg(3) + "; " + there));
+    E2E_RUN(app, steps("type Publish/SiteAddress {A}site/sub/; click Publish/Upload; " + kUpToDate +
+                       "; " + there));
     E2E_RUN(app, steps("type Publish/SiteAddress  {A}site/sub  ; click Publish/Upload; " +
                        kUpToDate + "; " + there));
     E2E_RUN(app, steps("type Publish/SiteAddress {A}site; click Publish/Upload; " + kUpToDate +
@@ -278,8 +287,12 @@ void TestPublishPaths::keyringFollowsRemember()
     QCOMPARE(keyringItems(keyring.busAddress()), 0);
     {
         Program app(home.path(), {}, bus);
-        app.vars = {{"S", session.path()}, {"M", kFtp}, {"P", QString::number(server.port())},
-                    {"U", server.user()}, {"W", server.password()}, {"R", ""}};
+        app.vars = {{"S", session.path()},
+                    {"M", kFtp},
+                    {"P", QString::number(server.port())},
+                    {"U", server.user()},
+                    {"W", server.password()},
+                    {"R", ""}};
         E2E_RUN(app, kToPublish + steps("click Publish/Remember; click Publish/Upload; " +
                                         kSaveFirst + "; " + kPlain + "; " + kSent.arg(3)));
         QTRY_COMPARE_WITH_TIMEOUT(keyringItems(keyring.busAddress()), 1, timeout);

@@ -43,8 +43,8 @@ QDir keptFolder(const QString &home)
 QString recoverOnly(const QString &answer, const QString &home)
 {
     const QStringList files = keptFolder(home).entryList(QDir::Files);
-    return recoverStep(answer, files.size() == 1 ? keptFolder(home).filePath(files.first())
-                                                 : QString());
+    return recoverStep(answer,
+                       files.size() == 1 ? keptFolder(home).filePath(files.first()) : QString());
 }
 
 // Whether a kept page holds these bytes yet.
@@ -283,7 +283,8 @@ void TestSession::saving()
     E2E_RUN(app, steps(save + "file {S}/a.htm; " + save + "file {S}/b.HTML; " + save +
                        "file {S}/c.html; answer No " + exists + "; " + save +
                        "file {S}/c; answer Yes " + exists + "; " + save +
-                       "file {S}/missing/d.html; answer OK [stop] The page was not saved: No such file or directory"));
+                       "file {S}/missing/d.html; answer OK [stop] The page was not saved: No such "
+                       "file or directory"));
     // Where the page went, and when, from the last save that worked.
     const QString said = app.text("Form4/LastSave");
     const QTime at = QTime::fromString(said.section(' ', -1), QStringLiteral("HH:mm"));

@@ -425,8 +425,8 @@ void TestPublish::runs()
             if (file.state != FileState::Unchanged)
                 continue;
             const auto stamp = [&file](const QStringList &lines) {
-                return lines.filter(QRegularExpression(
-                    "^" + QRegularExpression::escape(file.name) + " \\d"));
+                return lines.filter(
+                    QRegularExpression("^" + QRegularExpression::escape(file.name) + " \\d"));
             };
             QVERIFY(!stamp(stamped).isEmpty());
             QCOMPARE(stamp(tarnwell::test::listing(server.web(), true)), stamp(stamped));

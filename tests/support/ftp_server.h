@@ -50,8 +50,8 @@ public:
                         &line))
             return {};
         const QByteArray hex = line.trimmed().mid(line.indexOf('=') + 1).replace(':', "");
-        return "SHA256:" + QString::fromLatin1(QByteArray::fromHex(hex).toBase64(
-                               QByteArray::OmitTrailingEquals));
+        return "SHA256:" + QString::fromLatin1(
+                               QByteArray::fromHex(hex).toBase64(QByteArray::OmitTrailingEquals));
     }
     // Every command that reached the server, one a line ("PASS (hidden)" for a
     // password), and ProFTPD's own log.
