@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <climits>
@@ -18,6 +19,16 @@ using namespace tarnwell;
 
 namespace {
 
+// Without its folder, picture, link or pipe the target would check nothing
+// of what it claims: it stops at once.
+void need(bool done, const char *what)
+{
+    if (done)
+        return;
+    std::fprintf(stderr, "FILE GUARD SETUP FAILED: %s\n", what);
+    std::abort();
+}
+
 // A session folder with a picture, a subfolder, a link out and a named pipe,
 // beside a secret.
 struct Place
@@ -28,20 +39,33 @@ struct Place
 
     Place()
     {
-        QDir(around.path()).mkpath(QStringLiteral("session/pics"));
+        need(around.isValid(), "a temporary folder");
+        need(QDir(around.path()).mkpath(QStringLiteral("session/pics")), "session/pics");
         session = around.filePath(QStringLiteral("session"));
         for (const QString &name : {QStringLiteral("secret.txt"), QStringLiteral("session/a.png"),
                                     QStringLiteral("session/pics/b.png")}) {
             QFile file(around.filePath(name));
-            file.open(QIODevice::WriteOnly);
+            need(file.open(QIODevice::WriteOnly), "the files");
         }
-        QFile::link(around.path(), session + QStringLiteral("/up"));
-        QFile::link(around.filePath(QStringLiteral("secret.txt")),
-                    session + QStringLiteral("/link.png"));
-        ::mkfifo(QFile::encodeName(session + QStringLiteral("/pipe.png")).constData(), 0600);
+        need(QFile::link(around.path(), session + QStringLiteral("/up")), "the link up");
+        need(QFile::link(around.filePath(QStringLiteral("secret.txt")),
+                         session + QStringLiteral("/link.png")),
+             "the link out");
+        need(::mkfifo(QFile::encodeName(session + QStringLiteral("/pipe.png")).constData(), 0600) ==
+                 0,
+             "the named pipe");
         char resolved[PATH_MAX];
-        if (::realpath(QFile::encodeName(session).constData(), resolved))
-            real = QFile::decodeName(resolved) + QLatin1Char('/');
+        need(::realpath(QFile::encodeName(session).constData(), resolved), "the folder's path");
+        real = QFile::decodeName(resolved) + QLatin1Char('/');
+        struct stat status;
+        need(::lstat(QFile::encodeName(session + QStringLiteral("/pipe.png")).constData(),
+                     &status) == 0 &&
+                 S_ISFIFO(status.st_mode),
+             "pipe.png is a pipe");
+        need(QFileInfo(session + QStringLiteral("/link.png")).isSymLink() &&
+                 QFileInfo(session + QStringLiteral("/up")).isSymLink() &&
+                 QFileInfo(session + QStringLiteral("/pics/b.png")).isFile(),
+             "the links and the picture");
     }
 };
 

@@ -4,6 +4,8 @@
 #include "page_oracle.h"
 #include "publish/sent_record.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <cstddef>
 #include <cstdint>
 
@@ -20,5 +22,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         fuzz::fail("a record read, written again, reads otherwise", input);
     if (again.toJson() != written)
         fuzz::fail("a record written twice is written differently", input);
+    // Every name the input gives a place: its hash is none or all 32 bytes.
+    const QJsonObject places = QJsonDocument::fromJson(input).object().value("places").toObject();
+    for (auto place = places.begin(); place != places.end(); ++place) {
+        const QStringList names = place.value().toObject().keys();
+        for (const QString &name : names) {
+            const qsizetype size = record.hash(place.key(), name).size();
+            if (size != 0 && size != 32)
+                fuzz::fail("a hash kept that is not 32 bytes", input);
+        }
+    }
     return 0;
 }

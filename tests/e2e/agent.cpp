@@ -153,12 +153,20 @@ void click(QWidget *widget, QPoint at = {})
     QTest::mouseClick(widget, Qt::LeftButton, {}, at);
 }
 
+// Actions sent but not yet begun: what they open is not there yet.
+int actionsPending = 0;
+
 // Actions run from the event loop after the reply has gone, because a button
 // may open a dialog whose own loop would hold the reply back.
 template <class Action>
 QString later(QWidget *target, Action action)
 {
-    QTimer::singleShot(0, target, [target, action] { action(target); });
+    ++actionsPending;
+    QTimer::singleShot(0, qApp, [target = QPointer<QWidget>(target), action] {
+        --actionsPending;
+        if (target)
+            action(target.data());
+    });
     return "ok";
 }
 
@@ -185,9 +193,7 @@ QString answerDialog(QWidget *modal, const QString &verb, const QString &word, c
     if (auto *box = qobject_cast<QMessageBox *>(modal); box && verb == "answer") {
         static const QStringList icons = {QString(), "[info] ", "[warn] ", "[stop] "};
         const QString shown = icons.value(int(box->icon())) + box->text();
-        // A text ending in "*" stands for any text that begins so.
-        const bool same = rest.endsWith('*') ? shown.startsWith(rest.chopped(1)) : shown == rest;
-        if (rest.isEmpty() || !same || box->windowTitle() != "Tarnwell")
+        if (shown != rest || box->windowTitle() != "Tarnwell")
             return QString("fail the message is \"%1\" titled \"%2\"")
                 .arg(shown, box->windowTitle());
         const QList<QAbstractButton *> buttons = box->buttons();
@@ -557,6 +563,18 @@ QString perform(const QString &line)
         }
         return "ok";
     }
+    // The end of every walk: no message box is left unanswered.
+    if (verb == "no-message") {
+        if (actionsPending > 0)
+            return wait("an action has not begun yet");
+        if (QThread::currentThread()->loopLevel() > 1 && !QApplication::activeModalWidget())
+            return wait("a dialog has not returned yet");
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (auto *box = qobject_cast<QMessageBox *>(window); box && box->isVisible())
+                return "fail a message is left open: " + box->text();
+        }
+        return "ok";
+    }
     if (verb == "no-dialog") {
         QWidget *modal = QApplication::activeModalWidget();
         return modal ? "fail a dialog is open: " + modal->windowTitle() + " " +
@@ -571,11 +589,11 @@ QString perform(const QString &line)
     if (verb == "selected")
         return widget ? selectedText(widget) : wait("it does not exist");
     if (verb == "get")
-        return widget ? "ok " + textOf(widget) : wait("missing");
+        return widget ? "ok " + textOf(widget) : wait("it does not exist");
     // A picture of the screen, for the README.
     if (verb == "grab") {
         if (!widget)
-            return wait("missing");
+            return wait("it does not exist");
         return widget->window()->grab().save(rest, "PNG") ? "ok" : "fail cannot write " + rest;
     }
     static const QStringList actions = {"click",  "close", "type",    "choose",

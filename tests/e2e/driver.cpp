@@ -12,6 +12,10 @@ namespace tarnwell::e2e {
 namespace {
 // Long enough for a machine busy with a parallel build.
 constexpr int kWaitMs = 120000;
+// A control is made when its screen is, at once: one missing this long is a
+// mistake in the test, not a slow machine.
+constexpr int kAbsentMs = 10000;
+const QString kAbsent = QStringLiteral("wait it does not exist");
 } // namespace
 
 QString installedFile(const QString &relative)
@@ -47,6 +51,13 @@ Program::Program(const QString &home, const QString &program, const QMap<QString
 
 Program::~Program()
 {
+    // The walk ends with no message left unanswered; a test that failed
+    // already is told nothing more.
+    if (m_process.state() == QProcess::Running && m_socket && !QTest::currentTestFailed()) {
+        const QString reply = settle(QStringLiteral("no-message"));
+        if (!reply.startsWith(QLatin1String("ok")))
+            QTest::qFail(qPrintable("at the end of the walk: " + reply), __FILE__, __LINE__);
+    }
     kill();
 }
 
@@ -89,14 +100,36 @@ QString Program::send(const QString &step)
     return reply;
 }
 
+QString Program::settle(const QString &step)
+{
+    QDeadlineTimer deadline(patience);
+    QDeadlineTimer absent(QDeadlineTimer::Forever);
+    QString reply;
+    while ((reply = send(step)).startsWith("wait ") && !deadline.hasExpired()) {
+        if (reply != kAbsent)
+            absent = QDeadlineTimer(QDeadlineTimer::Forever);
+        else if (absent.isForever())
+            absent = QDeadlineTimer(kAbsentMs);
+        else if (absent.hasExpired())
+            break;
+        QTest::qWait(10);
+    }
+    return reply;
+}
+
 QString Program::ask(const QString &step)
 {
     // As a step does, it waits until the screen has taken the last answer.
-    QDeadlineTimer deadline(patience);
-    QString reply;
-    while ((reply = send(step)).startsWith("wait ") && !deadline.hasExpired())
-        QTest::qWait(10);
-    return reply.startsWith("ok ") ? reply.mid(3) : QString();
+    const QString reply = settle(step);
+    if (reply.startsWith("ok "))
+        return reply.mid(3);
+    m_error.clear();
+    fail(step + ": " + reply);
+    if (!QTest::currentTestFailed())
+        QTest::qFail(qPrintable(m_error), __FILE__, __LINE__);
+    m_error.clear();
+    // Equal to nothing a test expects.
+    return QStringLiteral("(%1: %2)").arg(step, reply);
 }
 
 QString Program::text(const QString &name)
@@ -131,10 +164,7 @@ bool Program::run(const QStringList &steps)
                                                                                     : "crashed"));
             continue;
         }
-        QDeadlineTimer deadline(patience);
-        QString reply;
-        while ((reply = send(step)).startsWith("wait ") && !deadline.hasExpired())
-            QTest::qWait(10);
+        const QString reply = settle(step);
         if (!reply.startsWith("ok"))
             return fail(step + ": " + reply);
     }

@@ -25,10 +25,9 @@ namespace tarnwell::e2e {
 //   keys TEXT               TEXT typed on whatever has the keyboard
 //   tab NAME                Tab pressed until NAME has the keyboard
 //   dialog                  a dialog is open and has the keyboard
-//   answer BUTTON TEXT      a message box: check TEXT (after "[info] ",
-//                           "[warn] " or "[stop] " for its icon; a final "*"
-//                           matches any end) and the title, press BUTTON; a
-//                           step without TEXT fails
+//   answer BUTTON TEXT      a message box: check that its text is exactly
+//                           TEXT (after "[info] ", "[warn] " or "[stop] " for
+//                           its icon) and its title, press BUTTON
 //   file PATH               the file dialog: type PATH and press Enter
 //   dialog-folder PATH      the file dialog shows the folder PATH
 //   colour #RRGGBB          the colour dialog: choose the colour and OK
@@ -64,10 +63,13 @@ namespace tarnwell::e2e {
 // screens that help with another as its dialogs: every step fails when
 // anything else is shown as a window of its own but a dialog, a menu or
 // drop-down list, a tooltip or the Browser screen.
-// A step fails when the control it names does not exist: "hidden Form4/X"
-// needs X on Form4, and "hidden Form27" needs that screen to exist or to
-// have been shown earlier in the run (a screen closed for good is hidden; a
-// name the program never showed is a mistake in the test).
+// A step fails when the control it names does not exist, within ten
+// seconds rather than the whole patience: "hidden Form4/X" needs X on Form4,
+// and "hidden Form27" needs that screen to exist or to have been shown
+// earlier in the run (a screen closed for good is hidden; a name the program
+// never showed is a mistake in the test). Reading the text of a control that
+// does not exist fails the test. When a Program goes, the walk ends by
+// checking that no message box is left open.
 // {NAME} in a step stands for vars["NAME"].
 class Program final
 {
@@ -85,7 +87,8 @@ public:
     bool run(const QStringList &steps);
     QString error() const { return m_error; }
 
-    // What a control shows (see "text" above).
+    // What a control shows (see "text" above); the test fails when there is
+    // no such control.
     QString text(const QString &name);
     // The value of a script in the page of the web view NAME, as text.
     QString evaluate(const QString &name, const QString &script);
@@ -104,6 +107,9 @@ public:
 
 private:
     QString send(const QString &step);
+    // The agent's last word on a step, once it no longer says "wait", or
+    // once its control has been missing for ten seconds.
+    QString settle(const QString &step);
     // The value a step gives, once it can be had.
     QString ask(const QString &step);
     bool fail(const QString &why);

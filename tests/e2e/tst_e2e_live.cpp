@@ -6,6 +6,7 @@
 #include "driver.h"
 #include "walks.h"
 
+#include <QFileInfo>
 #include <QImage>
 #include <QTest>
 #include <map>
@@ -63,8 +64,11 @@ void TestLive::workedExample()
     QTemporaryDir session, pictures;
     QVERIFY(writePicture(pictures.filePath("beach.jpg"), 3000, 2000, Qt::blue));
     Program app;
-    app.vars = {
-        {"S", session.path()}, {"P", pictures.path()}, {"F", session.filePath("page.html")}};
+    app.vars = {{"S", session.path()},
+                {"P", pictures.path()},
+                {"F", session.filePath("page.html")},
+                {"MB", QString::number(QFileInfo(pictures.filePath("beach.jpg")).size() / 1048576.0,
+                                       'f', 1)}};
     E2E_RUN(app,
             kToSelection + QStringList{"checked Form4/ShowPage", "text Form4/LiveWidth Computer",
                                        live("document.querySelector('h1').textContent === "
@@ -83,14 +87,19 @@ void TestLive::workedExample()
                   live("document.body.innerText.indexOf('there') < 0"), bodyHas("Hello")});
     // A photo too wide, mended by Check page: the web copy shows in its place.
     E2E_RUN(app, steps("click Form4/Command5; click Form9/Command1; file {P}/beach.jpg; "
-                       "answer No This photo is 3000 \u00D7 2000 pixels and *; "
+                       "answer No This photo is 3000 \u00D7 2000 pixels and {MB} MB, too big for a "
+                       "web page. Use a copy made for the web?; "
                        "click Form9/Command2; " +
                        kPlaceOk + "; hidden Form9") +
-                     QStringList{live("document.images.length === 1 && "
-                                      "document.images[0].naturalWidth === 3000"),
-                                 "click Form4/CheckPage", "select CheckPage/Findings beach.jpg",
-                                 "click CheckPage/Fix", "answer OK [info] Tarnwell made *",
-                                 live("document.images[0].naturalWidth === 500")});
+                     QStringList{
+                         live("document.images.length === 1 && "
+                              "document.images[0].naturalWidth === 3000"),
+                         "click Form4/CheckPage", "select CheckPage/Findings beach.jpg",
+                         "click CheckPage/Fix",
+                         "answer OK [info] Tarnwell made beach-web.jpg, 500 pixels wide, and uses "
+                         "it here in the page in place of beach.jpg, which is kept as it "
+                         "is.",
+                         live("document.images[0].naturalWidth === 500")});
     // Saved, cleared, and loaded back: the loaded page shows.
     E2E_RUN(app, kSave + steps("click Form4/Command16; shown Form1; " + kLoad + "; " + kUseFolder) +
                      QStringList{live("document.images[0].naturalWidth === 500 && "

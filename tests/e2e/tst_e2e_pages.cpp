@@ -13,9 +13,12 @@
 using namespace tarnwell::e2e;
 
 namespace {
-const QString kDescribe =
-    QStringLiteral("answer OK [warn] Please describe the picture for someone who cannot see it*");
-const QString kLinkWords = QStringLiteral("answer OK [warn] Please type the words of each link*");
+const QString kDescribe = QStringLiteral(
+    "answer OK [warn] Please describe the picture for someone who cannot see it, or tick \"Only "
+    "decoration: nothing to describe\" if it shows nothing that matters.");
+const QString kLinkWords =
+    QStringLiteral("answer OK [warn] Please type the words of each link: someone who cannot see "
+                   "its picture hears them instead.");
 
 QByteArray mouseOver(const QByteArray &href, const QByteArray &name, const QByteArray &out,
                      const QByteArray &over)
@@ -398,6 +401,54 @@ void TestPages::pages_data()
              "\r\n<p>" + swap("page2.html", "home.png", "home2.png") +
                  "<img src=\"home.png\" alt=\"Home\" width=\"20\" height=\"10\"></a></p>",
              QStringList{"home.png", "home2.png"});
+    // More than one picture or button: each keeps its own files, link and words.
+    fragment("two mouseover pictures side by side",
+             steps("click Form4/Command6; " + kSameSize +
+                   "; click Form18/Option2; type Form18/Text1 a.jpg; type Form18/Text2 b.jpg; "
+                   "type Form18/Text3 c.jpg; type Form18/Text4 d.jpg; "
+                   "type Form18/AltText Gondola; type Form18/AltText2 Bridge; "
+                   "click Form18/Command6; hidden Form18"),
+             "\r\n<p>" + swap("#", "a.jpg", "b.jpg") + "<img src=\"a.jpg\" alt=\"Gondola\"></a>" +
+                 swap("#", "c.jpg", "d.jpg") + "<img src=\"c.jpg\" alt=\"Bridge\"></a></p>");
+    const auto button = [](const QByteArray &link, const QByteArray &file, const QByteArray &alt) {
+        return "<a href=\"" + link + "\" target=\"_top\"><img src=\"" + file + "\" alt=\"" + alt +
+               "\"></a>";
+    };
+    fragment("three buttons down",
+             steps(kToLinks + "; click Form11/Command2; click Form19/Option5; "
+                              "click Form19/Command1; type Form20/Text1 one.gif; "
+                              "type Form20/Text2 one.html; type Form20/Text3 two.gif; "
+                              "type Form20/Text4 two.html; type Form20/Text5 three.gif; "
+                              "type Form20/Text6 three.html; type Form20/AltText One; "
+                              "type Form20/AltText2 Two; type Form20/AltText3 Three; "
+                              "click Form20/Command1; " +
+                   kLinksOk + "; hidden Form20"),
+             "\r\n<p>" + button("one.html", "one.gif", "One") + "</p>\r\n<p>" +
+                 button("two.html", "two.gif", "Two") + "</p>\r\n<p>" +
+                 button("three.html", "three.gif", "Three") + "</p>");
+    const QString mouseOverButtons =
+        kToLinks + "; click Form11/Command4; click Form14/%1; click Form14/Command1; "
+                   "click Form15/Command3; file {P}/home.png; click Form15/Command4; "
+                   "file {P}/home2.png; type Form15/Text3 one.html; click Form15/Command5; "
+                   "file {P}/bike.png; click Form15/Command6; file {P}/a.png; "
+                   "type Form15/Text6 two.html; type Form15/AltText One; "
+                   "type Form15/AltText2 Two; %2click Form15/Command1; " +
+        kLinksOk + "; hidden Form15";
+    const QByteArray a = swap("one.html", "home.png", "home2.png") +
+                         "<img src=\"home.png\" alt=\"One\" width=\"20\" height=\"10\"></a>";
+    const QByteArray b = swap("two.html", "bike.png", "a.png") +
+                         "<img src=\"bike.png\" alt=\"Two\" width=\"12\" height=\"7\"></a>";
+    const QStringList four = {"a.png", "bike.png", "home.png", "home2.png"};
+    fragment("two mouseover buttons down", steps(mouseOverButtons.arg("Option6", "")),
+             "\r\n<p>" + a + "</p>\r\n<p>" + b + "</p>", four);
+    fragment("three mouseover buttons across",
+             steps(mouseOverButtons.arg("Option3", "click Form15/Command7; file {P}/p.jpg; "
+                                                   "click Form15/Command8; file {P}/bike.png; "
+                                                   "type Form15/Text9 three.html; "
+                                                   "type Form15/AltText3 Three; ")),
+             a + b + swap("three.html", "p.jpg", "bike.png") +
+                 "<img src=\"p.jpg\" alt=\"Three\" width=\"8\" height=\"8\"></a>",
+             four + QStringList{"p.jpg"});
 }
 
 void TestPages::pages()

@@ -101,8 +101,7 @@ struct Walk
 
 #define START(walk)                                                                                \
     do {                                                                                           \
-        if (const QString no = SshdServer::whyNoPassword(); !no.isEmpty())                         \
-            QSKIP(qPrintable(no));                                                                 \
+        REQUIRE_PASSWORD_LOGIN();                                                                  \
         QString why;                                                                               \
         QVERIFY2((walk).start(&why), qPrintable(why));                                             \
     } while (false)
@@ -186,8 +185,13 @@ void TestPublish::trustMistakesAndStops()
                                   .arg(walk.server.port())
                                   .arg(walk.server.otherKeyLine().section(' ', 0, 1))
                                   .toUtf8()));
+    app.vars["K"] = known;
     E2E_RUN(app, kToPublish + steps("click Publish/TestConnection; answer OK [stop] The key "
-                                    "of 127.0.0.1 has changed*"));
+                                    "of 127.0.0.1 has changed since Tarnwell last connected. "
+                                    "Someone may be pretending to be your server, so Tarnwell "
+                                    "sent nothing. If your web host says that it changed the "
+                                    "key, remove the old key of 127.0.0.1 from {K} and connect "
+                                    "again."));
     QVERIFY(QFile::remove(known));
 
     E2E_RUN(app, steps("type Publish/Password wrong; click Publish/TestConnection; " +
@@ -197,14 +201,16 @@ void TestPublish::trustMistakesAndStops()
                        "type Publish/Password {W}; type Publish/RemoteFolder {R}/new/deeper; "
                        "click Publish/TestConnection; answer No There is no folder {R}/new/deeper "
                        "on 127.0.0.1. Make it?; answer OK [warn] There is no folder {R}/new/deeper "
-                       "on 127.0.0.1, and Tarnwell sent nothing.*; "
+                       "on 127.0.0.1, and Tarnwell sent nothing. Check the folder's name: your "
+                       "web host's letter says where your pages go.; "
                        "click Publish/Remember; click Publish/TestConnection; answer Yes There is "
                        "no folder {R}/new/deeper on 127.0.0.1. Make it?; answer OK [info] "
                        "Connected: Tarnwell can write to {R}/new/deeper on 127.0.0.1.; "
                        "answer OK [info] This computer has no keyring that Tarnwell can use, so "
                        "your password was not kept. Type it again next time.; "
                        "type Publish/Port 1; click Publish/TestConnection; answer OK [warn] "
-                       "127.0.0.1 does not take connections on port 1.*"));
+                       "127.0.0.1 does not take connections on port 1. Check the method and the "
+                       "port: SFTP usually uses 22, FTP and FTPS 21."));
     QVERIFY(QFileInfo(walk.server.webFolder() + "/new/deeper").isDir());
     QCOMPARE(filesUnder(walk.server.webFolder()), (QMap<QString, QByteArray>{}));
 
@@ -293,7 +299,10 @@ void TestPublish::ftpsWithItsCertificate()
     Program app;
     app.vars = varsOf(session.path(), server, "site");
     const QString firstTime = "answer Yes This is the first time Tarnwell connects to 127.0.0.1. "
-                              "The server's certificate fingerprint is SHA256:*";
+                              "The server's certificate fingerprint is " +
+                              server.fingerprint() +
+                              ". If your web host publishes its fingerprint, compare them. "
+                              "Connect and remember this server?";
     E2E_RUN(app, toPublishOver("FTP with TLS (FTPS)") +
                      steps("hidden Publish/NotSecure; hidden Publish/KeyFile; "
                            "click Publish/Upload; " +
@@ -312,7 +321,10 @@ void TestPublish::ftpsWithItsCertificate()
     QVERIFY2(server.start(), qPrintable(server.error()));
     QVERIFY(writeBytes(session.filePath("a.jpg"), kPictureB));
     E2E_RUN(app, steps("click Publish/Upload; answer OK [stop] The certificate of 127.0.0.1 "
-                       "has changed*"));
+                       "has changed since Tarnwell last connected, and with it its key. Someone "
+                       "may be pretending to be your server, so Tarnwell sent nothing. If your "
+                       "web host says that it changed the certificate's key, press Forget this "
+                       "server's key and connect again."));
     QCOMPARE(readAll(server.home() + "/site/a.jpg"), kPictureA);
 
     // The host says it changed the certificate: its old one forgotten after
@@ -326,7 +338,10 @@ void TestPublish::ftpsWithItsCertificate()
     const QByteArray remembered = readAll(certificates);
     E2E_RUN(app, steps("click Publish/ForgetKey; " + forget.arg("No") +
                        "; click Publish/Upload; answer OK [stop] The certificate of 127.0.0.1 "
-                       "has changed*"));
+                       "has changed since Tarnwell last connected, and with it its key. Someone "
+                       "may be pretending to be your server, so Tarnwell sent nothing. If your "
+                       "web host says that it changed the certificate's key, press Forget this "
+                       "server's key and connect again."));
     QCOMPARE(readAll(certificates), remembered);
     E2E_RUN(app, steps("click Publish/ForgetKey; " + forget.arg("Yes") +
                        "; answer OK [info] Tarnwell has forgotten the certificate of 127.0.0.1. "
@@ -334,7 +349,9 @@ void TestPublish::ftpsWithItsCertificate()
                        "and asks first.; click Publish/Upload; " +
                        firstTime + "; " + kSent.arg(1) +
                        "; click Publish/ForgetKey; " + forget.arg("Yes") +
-                       "; answer OK [info] Tarnwell has forgotten the certificate of 127.0.0.1.*"
+                       "; answer OK [info] Tarnwell has forgotten the certificate of 127.0.0.1. The "
+                       "next connection shows the fingerprint of the server's certificate and "
+                       "asks first."
                        "; type Publish/Port 1; click Publish/ForgetKey; " + forget.arg("Yes")
                                                                                 .replace("{P}", "1") +
                        "; answer OK [info] Tarnwell remembers no certificate of 127.0.0.1 on "
@@ -344,14 +361,19 @@ void TestPublish::ftpsWithItsCertificate()
     // The file of certificates damaged: set aside and said, then the server
     // is asked about as on a first connection.
     QVERIFY(writeBytes(certificates, "{\"servers\": {\"127.0.0.1:"));
-    E2E_RUN(app, steps("type Publish/Port {P}; click Publish/TestConnection; answer OK [stop] "
-                       "The file " + certificates + ", where Tarnwell remembers the servers you "
-                       "trusted, was damaged. Tarnwell set it aside as " + certificates +
-                       ".damaged-*; click Publish/TestConnection; " + firstTime +
+    E2E_RUN(app, steps("type Publish/Port {P}; click Publish/TestConnection"));
+    // Set aside under a name that says when.
+    const QDir data(QFileInfo(certificates).path());
+    const QStringList damaged = {"certificates.json.damaged-*"};
+    QTRY_COMPARE_WITH_TIMEOUT(data.entryList(damaged, QDir::Files).size(), 1, app.patience);
+    const QStringList aside = data.entryList(damaged, QDir::Files);
+    E2E_RUN(app, steps("answer OK [stop] The file " + certificates +
+                       ", where Tarnwell remembers the servers you trusted, was damaged. Tarnwell "
+                       "set it aside as " + data.filePath(aside.first()) +
+                       " and sent nothing. Connect again: Tarnwell asks about each server as on "
+                       "a first connection, so compare the fingerprint with your web host's.; "
+                       "click Publish/TestConnection; " + firstTime +
                        "; answer OK [info] Connected: Tarnwell can write to site on 127.0.0.1."));
-    const QStringList aside = QDir(QFileInfo(certificates).path())
-                                  .entryList({"certificates.json.damaged-*"}, QDir::Files);
-    QCOMPARE(aside.size(), 1);
     QCOMPARE(readAll(QFileInfo(certificates).path() + '/' + aside.first()),
              "{\"servers\": {\"127.0.0.1:");
     QCOMPARE(filesHolding(app.home(), server.password()), QStringList());
@@ -380,7 +402,10 @@ void TestPublish::plainFtp()
                        plain.arg("Yes") + "; " + kSent.arg(3) +
                        "; click Publish/Upload; answer OK [info] Everything was already up "
                        "to date"));
-    QCOMPARE(filesUnder(server.home()).keys(), QStringList({"a.jpg", "page.html", "pics/b.jpg"}));
+    QCOMPARE(filesUnder(server.home()),
+             (QMap<QString, QByteArray>{{"page.html", readAll(session.filePath("page.html"))},
+                                        {"a.jpg", kPictureA},
+                                        {"pics/b.jpg", kPictureB}}));
 
     // A server that does not rename over a file: the picture replaced all
     // the same. Then one that takes no file under that name at all: the old
@@ -397,10 +422,14 @@ void TestPublish::plainFtp()
                                 "</Directory>\n");
     QVERIFY2(server.start(), qPrintable(server.error()));
     QVERIFY(writeBytes(session.filePath("a.jpg"), kPictureA));
-    E2E_RUN(app, steps("click Publish/Upload; answer OK [warn] Tarnwell could not put the new "
-                       "file in place on 127.0.0.1, nor put the old one back: the old file is now "
-                       "on the server as .a.jpg.tarnwell-old-*"));
+    E2E_RUN(app, steps("click Publish/Upload"));
+    QTRY_COMPARE_WITH_TIMEOUT(filesUnder(server.home()).firstKey().left(20),
+                              QString(".a.jpg.tarnwell-old-"), app.patience);
     const QMap<QString, QByteArray> left = filesUnder(server.home());
+    E2E_RUN(app, steps("answer OK [warn] Tarnwell could not put the new file in place on "
+                       "127.0.0.1, nor put the old one back: the old file is now on the server "
+                       "as " + left.firstKey() + ", and your page may be missing a file. Publish "
+                       "again, or rename it back with your web host's file manager."));
     QCOMPARE(left.size(), 3);
     QVERIFY2(left.firstKey().startsWith(".a.jpg.tarnwell-old-"), qPrintable(left.firstKey()));
     QCOMPARE(left.first(), kPictureB);
@@ -418,14 +447,17 @@ void TestPublish::refusedBeforeConnecting()
     E2E_RUN(app, kToPublish + steps("type Publish/RemoteFolder ../up; click Publish/Upload; " +
                                     kSaveFirst +
                                     "; answer OK [warn] Tarnwell sent nothing: the folder on the "
-                                    "server \"../up\" cannot be used.*"));
+                                    "server \"../up\" cannot be used. It is counted from the folder you "
+                                    "log in to, and cannot go up with \"..\"."));
     const QString page = walk.session.filePath("page.html");
     QTemporaryDir outside;
     QVERIFY(QFile::rename(page, outside.filePath("page.html")));
     QVERIFY(QFile::link(outside.filePath("page.html"), page));
     E2E_RUN(app, steps("type Publish/RemoteFolder {R}; click Publish/Upload; answer OK [warn] "
                        "Tarnwell did not send page.html: it is not a file of your session "
-                       "folder*"));
+                       "folder (it is missing, a link or a folder, or it was replaced while "
+                       "Tarnwell was publishing). Put the file itself in your session folder and "
+                       "publish again."));
     QVERIFY(QFile::remove(page) && QFile::rename(outside.filePath("page.html"), page));
     // A picture that is a link, even to a file of the folder, is not sent, and
     // the page is not published without it.
@@ -438,7 +470,8 @@ void TestPublish::refusedBeforeConnecting()
     QVERIFY(QFile::remove(picture) && writeBytes(picture, kPictureB));
     E2E_RUN(app, steps("type Publish/SiteAddress file:///etc/; click Publish/Upload; answer OK "
                        "[info] The web address of the folder must start with http:// or "
-                       "https://*; enabled Publish/Upload"));
+                       "https://, such as https://example.org/~ann/. Correct it, or leave it "
+                       "empty.; enabled Publish/Upload"));
     QVERIFY(filesUnder(walk.server.webFolder()).isEmpty());
 
     // On the server, a link where the page goes is left as it is.
@@ -448,7 +481,8 @@ void TestPublish::refusedBeforeConnecting()
     E2E_RUN(app, steps("type Publish/SiteAddress http://127.0.0.1:1/; click Publish/Upload; " +
                        kFirstTime.arg("Yes") +
                        "; answer OK [warn] On 127.0.0.1, {R}/page.html is a link or a folder, "
-                       "not a file, so Tarnwell did not replace it.*"));
+                       "not a file, so Tarnwell did not replace it. Remove it from your web "
+                       "space, then publish again."));
     QVERIFY(QFileInfo(web + "/page.html").isSymLink());
     QCOMPARE(readAll(web + "/../other.txt"), QByteArray("the account's own"));
 }

@@ -292,14 +292,18 @@ void TestScreens::previewWithoutTheViewer()
             QVERIFY(QFile::copy(installed.filePath(folder + "/" + file),
                                 root.filePath(folder + "/" + file)));
     }
-    const QString module =
-        QDir(installed.filePath(QStringLiteral("lib/tarnwell"))).entryList(QDir::Files).value(0);
+    const QString module = QDir(installed.filePath(QStringLiteral("lib/tarnwell")))
+                               .entryList({QStringLiteral("*preview*")}, QDir::Files)
+                               .value(0);
+    QVERIFY(!module.isEmpty());
     QVERIFY(root.mkpath(QStringLiteral("lib/tarnwell")));
     QVERIFY(writeBytes(root.filePath(QStringLiteral("lib/tarnwell/") + module), "not a library"));
     Program app({}, root.filePath(QStringLiteral("bin/tarnwell")));
-    app.vars = {{"S", session.path()}};
+    app.vars = {{"S", session.path()},
+                {"M", root.filePath(QStringLiteral("bin/../lib/tarnwell/") + module)}};
     E2E_RUN(app, kToSelection + steps("click Form4/Command3; answer OK [stop] The preview "
-                                      "could not be started: *; shown Form4"));
+                                      "could not be started: Cannot load library {M}: ({M}: file "
+                                      "too short); shown Form4"));
 }
 
 void TestScreens::scriptsReadNothingOutside_data()

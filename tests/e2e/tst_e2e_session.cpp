@@ -5,8 +5,10 @@
 #include "support/worked_example.h"
 #include "walks.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QImage>
+#include <QLocale>
 #include <QTest>
 #include <memory>
 
@@ -14,9 +16,18 @@ using namespace tarnwell::e2e;
 using tarnwell::test::kWorkedExampleFile;
 
 namespace {
-const QString kRecover = QStringLiteral(
-    "answer %1 Tarnwell was closed before your page was saved. Recover the page you were "
-    "making? (last kept *");
+// The question for the page kept in the file, answered so, with the time
+// that the file gives.
+QString recoverStep(const QString &answer, const QString &file)
+{
+    const QByteArray bytes = readAll(file);
+    const qsizetype at = bytes.indexOf("\nkept=") + 6;
+    const QDateTime kept = QDateTime::fromString(
+        QString::fromLatin1(bytes.mid(at, bytes.indexOf('\n', at) - at)), Qt::ISODateWithMs);
+    return QStringLiteral("answer %1 Tarnwell was closed before your page was saved. Recover the "
+                          "page you were making? (last kept %2)")
+        .arg(answer, QLocale().toString(kept.toLocalTime(), QStringLiteral("d MMMM yyyy, HH:mm")));
+}
 const QStringList kChooseFolder = steps(kFolderNext + "; " + kUseFolder + "; shown Form4");
 const QByteArray kFont = "\r\n<FONT FACE=\"Times New Roman\" SIZE=\"4\" COLOR=\"#000000\">";
 const QString kCannotKeep =
@@ -26,6 +37,14 @@ const QString kCannotKeep =
 QDir keptFolder(const QString &home)
 {
     return QDir(home + QStringLiteral("/.local/share/Tarnwell"), QStringLiteral("*.recovery"));
+}
+
+// The question for the one page kept in the home.
+QString recoverOnly(const QString &answer, const QString &home)
+{
+    const QStringList files = keptFolder(home).entryList(QDir::Files);
+    return recoverStep(answer,
+                       files.size() == 1 ? keptFolder(home).filePath(files.first()) : QString());
 }
 
 // Whether a kept page holds these bytes yet.
@@ -87,9 +106,9 @@ void TestSession::workedExampleSavedThenLoadedAndExtended_data()
                              << steps("hidden Form4/Command2; text Form4/Label2 {S}") +
                                     paragraph("Again")
                              << again;
-    const QString describe =
-        QStringLiteral("answer OK [warn] Please describe the picture for someone who cannot see "
-                       "it*");
+    const QString describe = QStringLiteral(
+        "answer OK [warn] Please describe the picture for someone who cannot see it, or tick "
+        "\"Only decoration: nothing to describe\" if it shows nothing that matters.");
     QTest::newRow("modern")
         << kModernToSelection + paragraph("Hello") << modernPage(modernParagraph("Hello"))
         << steps("text Form4/PageMode Page for phones and today's browsers; "
@@ -213,7 +232,7 @@ void TestSession::changesNotSavedAtTheEnd()
     QVERIFY(kept(home.path(), "Hello"));
     app->kill();
     app = start(home.path(), session.path());
-    E2E_RUN(*app, {kRecover.arg("Yes")});
+    E2E_RUN(*app, {recoverOnly("Yes", home.path())});
 }
 
 // A page taken back after a crash and not yet saved: QUIT on the Start
@@ -226,7 +245,7 @@ void TestSession::quitOverARecoveredPage()
     QTRY_VERIFY_WITH_TIMEOUT(kept(home.path(), "Hello"), app->patience);
     app->kill();
     app = start(home.path(), session.path());
-    E2E_RUN(*app, steps(kRecover.arg("Yes") + "; " + kFolderNext + "; inview Form1; " +
+    E2E_RUN(*app, steps(recoverOnly("Yes", home.path()) + "; " + kFolderNext + "; inview Form1; " +
                         "click Form1/Command2; answer Cancel " + kUnsaved + "; inview Form1; " +
                         "click Form1/Command2; answer Don't_Save " + kUnsaved + "; exit 0"));
     QCOMPARE(keptFolder(home.path()).entryList(QStringList(), QDir::Files), QStringList());
@@ -264,7 +283,8 @@ void TestSession::saving()
     E2E_RUN(app, steps(save + "file {S}/a.htm; " + save + "file {S}/b.HTML; " + save +
                        "file {S}/c.html; answer No " + exists + "; " + save +
                        "file {S}/c; answer Yes " + exists + "; " + save +
-                       "file {S}/missing/d.html; answer OK [stop] The page was not saved: *"));
+                       "file {S}/missing/d.html; answer OK [stop] The page was not saved: No such "
+                       "file or directory"));
     // Where the page went, and when, from the last save that worked.
     const QString said = app.text("Form4/LastSave");
     const QTime at = QTime::fromString(said.section(' ', -1), QStringLiteral("HH:mm"));
@@ -415,7 +435,7 @@ void TestSession::pageComesBackAfterKill()
     const QString page = session.filePath(QStringLiteral("page.html"));
     const QStringList save = kSave + QStringList(QFile::exists(page) ? 1 : 0, kOverwrite);
     app = start(home.path(), session.path());
-    E2E_RUN(*app, QStringList{kRecover.arg("Yes")} + kChooseFolder + save);
+    E2E_RUN(*app, QStringList{recoverOnly("Yes", home.path())} + kChooseFolder + save);
     QTRY_COMPARE_WITH_TIMEOUT(readAll(page), saved, app->patience);
 }
 
@@ -438,15 +458,23 @@ void TestSession::twoCopiesKeepOnePageEach()
     second->kill();
     QVERIFY(writeBytes(keptFolder(home.path()).filePath("page-x.recovery"), "damaged"));
 
+    const QDir keptAt = keptFolder(home.path());
+    const QString older = keptAt.filePath(firstFile.value(0));
+    files.removeOne(firstFile.value(0));
+    const QStringList questions = {recoverStep("No", older),
+                                   recoverStep("Yes", keptAt.filePath(files.value(0)))};
+
     auto third = start(home.path(), session.path());
+    // Set aside under a name that says when.
+    const QStringList aside = {QStringLiteral("page-x.recovery.unreadable-*")};
+    QTRY_COMPARE_WITH_TIMEOUT(keptAt.entryList(aside, QDir::Files).size(), 1, third->patience);
     E2E_RUN(*third, QStringList{"answer OK [stop] A page that Tarnwell kept could not be "
                                 "read. Its file is now " +
-                                    keptFolder(home.path()).filePath("page-x.recovery*"),
-                                kRecover.arg("No"), kRecover.arg("Yes")} +
-                        kChooseFolder);
+                                keptAt.filePath(keptAt.entryList(aside, QDir::Files).value(0))} +
+                        questions + kChooseFolder);
     const QString page = third->text(QStringLiteral("Form4/Text1"));
     QVERIFY2(page.contains("Second") && !page.contains("First"), qPrintable(page));
-    files.removeOne(firstFile.value(0)); // No removed it
+    // No removed the older one.
     QCOMPARE(keptFolder(home.path()).entryList(QDir::Files), files);
 }
 

@@ -49,6 +49,8 @@ private slots:
     void oddFiles();
     void replyLines_data();
     void replyLines();
+    void replyFailures_data();
+    void replyFailures();
     void certificateFile_data();
     void certificateFile();
 
@@ -118,16 +120,16 @@ void TestPublishTables::files()
     QFETCH(QStringList, names);
 
     const QList<PageFile> files = filesToPublish(m_folder, "index.html", page);
+    const QString inside = QFileInfo(m_folder).canonicalFilePath() + u'/';
     QStringList found;
     for (const PageFile &file : files) {
         found.append(file.name);
+        QVERIFY2(file.localPath.startsWith(inside), qPrintable(file.localPath));
         QFile opened(file.localPath);
         QVERIFY(opened.open(QIODevice::ReadOnly));
         QCOMPARE(file.size, opened.size());
     }
     QCOMPARE(found, names + QStringList{"index.html"});
-    if (!names.isEmpty())
-        QVERIFY(files.last().localPath.startsWith(QFileInfo(m_folder).canonicalFilePath() + u'/'));
 }
 
 void TestPublishTables::parse_data()
@@ -267,6 +269,35 @@ void TestPublishTables::replyLines()
     QCOMPARE(reply->code, code);
     QCOMPARE(reply->last, last);
     QCOMPARE(reply->text, text);
+}
+
+void TestPublishTables::replyFailures_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArray>("verb"); // the command the reply answers
+    QTest::addColumn<Failure>("failure");
+
+    QTest::newRow("login refused") << 530 << QByteArray("PASS") << Failure::LoginRefused;
+    QTest::newRow("no such folder") << 550 << QByteArray("CWD") << Failure::FolderMissing;
+    for (const char *verb : {"STOR", "MKD", "RNTO", "DELE"})
+        QTest::addRow("%s refused", verb) << 550 << QByteArray(verb) << Failure::NoPermission;
+    QTest::newRow("no size of a file not there") << 550 << QByteArray("SIZE") << Failure::Other;
+    QTest::newRow("disk full") << 452 << QByteArray("STOR") << Failure::NoRoom;
+    QTest::newRow("quota full") << 552 << QByteArray("STOR") << Failure::NoRoom;
+    QTest::newRow("name not allowed") << 553 << QByteArray("STOR") << Failure::NoPermission;
+    QTest::newRow("account needed to store") << 532 << QByteArray("STOR") << Failure::NoPermission;
+    for (const int code : {421, 425, 426})
+        QTest::addRow("%d", code) << code << QByteArray("STOR") << Failure::ConnectionLost;
+    QTest::newRow("not understood") << 500 << QByteArray("MKD") << Failure::Other;
+}
+
+// What each refusal means to the user, from its code and the command it answers.
+void TestPublishTables::replyFailures()
+{
+    QFETCH(int, code);
+    QFETCH(QByteArray, verb);
+    QFETCH(Failure, failure);
+    QCOMPARE(failureForReply(code, verb), failure);
 }
 
 void TestPublishTables::certificateFile_data()

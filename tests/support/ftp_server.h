@@ -33,10 +33,26 @@ public:
 
     QString user() const { return "ann"; }
     QString password() const { return QString::fromLatin1(m_password); }
+    // Another password from the next start, as when the user changes it.
+    void changePassword() { m_password = newPassword(); }
     int port() const { return m_port; }
     // The user's folder on the server: the login folder.
     QString home() const { return m_folder.filePath("home"); }
     QString certificate() const { return m_folder.filePath("cert.pem"); }
+    // The certificate's SHA-256 fingerprint as openssl itself prints it, as
+    // "SHA256:" and base64.
+    QString fingerprint() const
+    {
+        QString why;
+        QByteArray line; // "... Fingerprint=AB:CD:..."
+        if (!runProgram("openssl",
+                        {"x509", "-in", certificate(), "-noout", "-fingerprint", "-sha256"}, &why,
+                        &line))
+            return {};
+        const QByteArray hex = line.trimmed().mid(line.indexOf('=') + 1).replace(':', "");
+        return "SHA256:" + QString::fromLatin1(
+                               QByteArray::fromHex(hex).toBase64(QByteArray::OmitTrailingEquals));
+    }
     // Every command that reached the server, one a line ("PASS (hidden)" for a
     // password), and ProFTPD's own log.
     QByteArray commands() const { return readAll(m_folder.filePath("commands.log")); }
@@ -193,7 +209,7 @@ private:
 
     static constexpr int kPassivePorts = 8;
     const Tls m_tls;
-    const QByteArray m_password;
+    QByteArray m_password;
     QTemporaryDir m_folder;
     QProcess m_process;
     int m_port = 0;

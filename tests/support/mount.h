@@ -1,9 +1,10 @@
 #pragma once
 
+#include "required.h"
+
 #include <QDir>
 #include <QProcess>
 #include <QTest>
-#include <unistd.h>
 
 namespace tarnwell::test {
 
@@ -44,11 +45,4 @@ private:
 
 // Root may mount, so there (as in CI) a failed mount is a fault, not a reason
 // to skip.
-#define REQUIRE_MOUNT(done)                                                                        \
-    do {                                                                                           \
-        if (!(done)) {                                                                             \
-            if (::geteuid() == 0)                                                                  \
-                QFAIL("cannot mount a file system, though running as root");                       \
-            QSKIP("cannot mount a file system here");                                              \
-        }                                                                                          \
-    } while (false)
+#define REQUIRE_MOUNT(done) REQUIRE_HERE(done, QStringLiteral("cannot mount a file system here"))

@@ -12,6 +12,7 @@
 // an absolute path.
 
 #include "files.h"
+#include "required.h"
 #include "servers.h"
 
 #include <QTemporaryDir>
@@ -233,3 +234,9 @@ private:
 };
 
 } // namespace tarnwell::test
+
+// A row that logs in with the test account's password: as root a missing
+// account fails it.
+#define REQUIRE_PASSWORD_LOGIN()                                                                   \
+    REQUIRE_HERE(tarnwell::test::SshdServer::whyNoPassword().isEmpty(),                            \
+                 tarnwell::test::SshdServer::whyNoPassword())
