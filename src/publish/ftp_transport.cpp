@@ -644,9 +644,22 @@ Problem FtpTransport::upload(QIODevice &source, const QString &path, const SentS
                                  {},
                                  {}};
     m_sentSoFar = &sentSoFar;
+    const qint64 start = source.pos();
     const CURLcode code = perform(urlFor(*parts, false), Request::Upload, &source);
     m_sentSoFar = nullptr;
-    return problemFor(code);
+    problem = problemFor(code);
+    if (code == CURLE_SEND_ERROR && !m_cancelled) {
+        // A server whose disk is full closes the data connection before it
+        // says why, and libcurl then drops the control connection unread.
+        // Asked again on a new one: a server that answers and holds less
+        // than it was given had no room, and telling the user to publish
+        // again would only fail again.
+        Problem again;
+        const std::optional<RemoteFile> part = remoteFile(path, &again);
+        if (!again && part && part->size < source.pos() - start)
+            problem.failure = Failure::NoRoom;
+    }
+    return problem;
 }
 
 Problem FtpTransport::replace(const QString &from, const QString &to)
