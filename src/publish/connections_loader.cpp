@@ -65,6 +65,16 @@ bool isWebAddress(const QUrl &address)
            (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
 }
 
+QString typedWebAddress(const QString &typed)
+{
+    const QString address = typed.trimmed();
+    const QString host = address.section(u'/', 0, 0).section(u':', 0, 0);
+    if (address.contains(QLatin1String("://")) || host.isEmpty() || !host.contains(u'.') ||
+        host.contains(u' '))
+        return address;
+    return QStringLiteral("https://") + address;
+}
+
 std::unique_ptr<Transport> makeSftpTransport(const Site &site, const Store &store,
                                              const std::atomic_bool &cancelled)
 {

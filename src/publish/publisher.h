@@ -87,6 +87,11 @@ enum class Arrival { Same, Different, NotFound };
 // that a page is on the web.
 bool isWebAddress(const QUrl &address);
 
+// The web address as typed, with "https://" before one typed without its
+// scheme ("example.org/~ann/"), as a browser's address bar takes it;
+// anything else as it is.
+QString typedWebAddress(const QString &typed);
+
 // Fetches the page from the web and compares it with the bytes sent; an
 // address that is not a web address is refused, NotFound with the reason.
 Arrival checkArrival(const QUrl &address, const QByteArray &sent, QString *details);

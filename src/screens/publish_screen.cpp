@@ -301,7 +301,10 @@ bool PublishScreen::readyToConnect()
                        Interaction::Icon::Information);
         return false;
     }
-    const QString address = m_siteAddress->text().trimmed();
+    // Shown as it is used.
+    const QString address = publish::typedWebAddress(m_siteAddress->text());
+    if (address != m_siteAddress->text())
+        m_siteAddress->setText(address);
     if (!address.isEmpty() && !publish::isWebAddress(QUrl(address))) {
         ui.showMessage(this,
                        QStringLiteral("The web address of the folder must start with http:// or "

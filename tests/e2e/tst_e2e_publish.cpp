@@ -473,6 +473,13 @@ void TestPublish::refusedBeforeConnecting()
                        "[info] The web address of the folder must start with http:// or "
                        "https://, such as https://example.org/~ann/. Correct it, or leave it "
                        "empty.; enabled Publish/Upload"));
+    // Typed without its scheme, as in a browser: taken as https, and shown so.
+    E2E_RUN(app, steps("type Publish/SiteAddress example.org/~ann/; type Publish/RemoteFolder "
+                       "../up; click Publish/Upload; answer OK [warn] Tarnwell sent nothing: the "
+                       "folder on the server \"../up\" cannot be used. It is counted from the "
+                       "folder you log in to, and cannot go up with \"..\".; text "
+                       "Publish/SiteAddress https://example.org/~ann/; type Publish/RemoteFolder "
+                       "{R}"));
     QVERIFY(filesUnder(walk.server.webFolder()).isEmpty());
 
     // On the server, a link where the page goes is left as it is.

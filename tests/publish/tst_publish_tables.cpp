@@ -40,6 +40,8 @@ class TestPublishTables final : public QObject
 
 private slots:
     void initTestCase();
+    void typedAddress_data();
+    void typedAddress();
     void files_data();
     void files();
     void parse_data();
@@ -74,6 +76,31 @@ void TestPublishTables::initTestCase()
     QVERIFY(QFile::link(site.filePath("a.png"), site.filePath("in.png")));
     QVERIFY(QFile::link(outer.filePath("elsewhere"), site.filePath("linked")));
     QVERIFY(makePipe(site.filePath("pipe.png")));
+}
+
+void TestPublishTables::typedAddress_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("used");
+    QTest::newRow("empty") << "  " << "";
+    QTest::newRow("whole") << " https://example.org/~ann/ " << "https://example.org/~ann/";
+    QTest::newRow("http kept") << "http://example.org/" << "http://example.org/";
+    QTest::newRow("no scheme") << "example.org/~ann/" << "https://example.org/~ann/";
+    QTest::newRow("no scheme, www") << "www.example.org" << "https://www.example.org";
+    QTest::newRow("no scheme, port") << "127.0.0.1:8000/site/" << "https://127.0.0.1:8000/site/";
+    QTest::newRow("a word") << "mysite" << "mysite";
+    QTest::newRow("another scheme") << "file:///etc/" << "file:///etc/";
+    QTest::newRow("ftp") << "ftp://example.org/" << "ftp://example.org/";
+    QTest::newRow("a sentence") << "my site.org" << "my site.org";
+}
+
+// What a beginner types in the web address: only a plain host and path gain
+// a scheme; anything else is left to be refused as it is.
+void TestPublishTables::typedAddress()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, used);
+    QCOMPARE(typedWebAddress(typed), used);
 }
 
 void TestPublishTables::files_data()
