@@ -110,6 +110,12 @@ PublishScreen::PublishScreen(Workspace &workspace, QWidget *parent)
     m_user = named(new QLineEdit(this), "User");
     m_password = named(new QLineEdit(this), "Password");
     m_password->setEchoMode(QLineEdit::Password);
+    connect(m_password, &QLineEdit::textChanged, this, [this](const QString &text) {
+        if (text.isEmpty())
+            m_noCoreDump.reset();
+        else if (!m_noCoreDump)
+            m_noCoreDump = std::make_unique<publish::NoCoreDump>();
+    });
     m_keyFile = named(new QLineEdit(this), "KeyFile");
     m_keyFile->setPlaceholderText(QStringLiteral("optional"));
     m_chooseKey = makeButton(this, "ChooseKeyFile", QStringLiteral("Choose..."));

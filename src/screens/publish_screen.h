@@ -1,9 +1,11 @@
 #pragma once
 
 #include "publish/publisher.h"
+#include "publish/secret.h"
 
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -64,6 +66,8 @@ private:
     QSpinBox *m_port = nullptr;
     QLineEdit *m_user = nullptr;
     QLineEdit *m_password = nullptr;
+    // No core dump while the field holds a password.
+    std::unique_ptr<publish::NoCoreDump> m_noCoreDump;
     QLineEdit *m_keyFile = nullptr;
     QPushButton *m_chooseKey = nullptr;
     QLabel *m_keyCaption = nullptr;

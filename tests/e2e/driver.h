@@ -96,6 +96,7 @@ public:
     QString selected(const QString &name);
 
     QString home() const { return m_home; }
+    qint64 pid() const { return m_process.processId(); }
     // Processes started by this program (the viewer's) still running.
     int descendantsLeft() const;
     // Ends the program without a word, as a crash or a power cut would.

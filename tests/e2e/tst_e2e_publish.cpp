@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QTest>
 #include <QThread>
+#include <sys/resource.h>
 
 using namespace tarnwell::e2e;
 using tarnwell::test::filesHolding;
@@ -442,10 +443,30 @@ void TestPublish::plainFtp()
 // that is not one.
 void TestPublish::refusedBeforeConnecting()
 {
+    // The program may write a core dump, unless it holds a password.
+    rlimit core{};
+    QVERIFY(::getrlimit(RLIMIT_CORE, &core) == 0 && core.rlim_max != 0);
+    core.rlim_cur = core.rlim_max;
+    QVERIFY(::setrlimit(RLIMIT_CORE, &core) == 0);
     Walk walk;
     START(walk);
     Program &app = walk.app;
-    E2E_RUN(app, kToPublish + steps("type Publish/RemoteFolder ../up; click Publish/Upload; " +
+    // No core dump while the password field holds one, and as before once
+    // it is emptied.
+    const auto coreLimit = [&app] {
+        const QStringList lines = QString(readAll(QString("/proc/%1/limits").arg(app.pid())))
+                                      .split('\n')
+                                      .filter("Max core file size");
+        return lines.value(0).simplified().section(' ', 4, 4);
+    };
+    const QString before = coreLimit();
+    QVERIFY(!before.isEmpty() && before != "0");
+    E2E_RUN(app, kToPublish);
+    QCOMPARE(coreLimit(), QString("0"));
+    E2E_RUN(app, steps("type Publish/Password ; text Publish/Password "));
+    QCOMPARE(coreLimit(), before);
+    E2E_RUN(app, steps("type Publish/RemoteFolder ../up; type Publish/Password {W}; "
+                       "click Publish/Upload; " +
                                     kSaveFirst +
                                     "; answer OK [warn] Tarnwell sent nothing: the folder on the "
                                     "server \"../up\" cannot be used. It is counted from the folder you "
