@@ -186,6 +186,19 @@ Problem openFolder(Transport *transport, const Site &site, const QString &folder
     return makeFolders(*transport, folder);
 }
 
+// The site's folder on the server by the one rule of every method; nothing,
+// and a BadFolder problem, when it cannot be used.
+std::optional<QString> serverFolder(const Site &site, Problem *problem)
+{
+    QString why;
+    std::optional<QString> folder = folderOnServer(site.remoteFolder, &why);
+    if (!folder) {
+        *problem = fault(Failure::BadFolder, why);
+        problem->where = shownName(site.remoteFolder);
+    }
+    return folder;
+}
+
 } // namespace
 
 QList<PageFile> filesToPublish(const QString &folder, const QString &pageName, QStringView pageText,
@@ -266,11 +279,8 @@ void Publisher::run()
     };
     // Every name is checked before connecting: a name that cannot be sent
     // must not leave the others half published.
-    QString why;
-    const std::optional<QString> found = folderOnServer(m_site.remoteFolder, &why);
+    const std::optional<QString> found = serverFolder(m_site, &report.problem);
     if (!found) {
-        report.problem = fault(Failure::BadFolder, why);
-        report.problem.where = shownName(m_site.remoteFolder);
         emit finished(report);
         return;
     }
@@ -398,11 +408,8 @@ void Publisher::run()
 void Publisher::testConnection()
 {
     Report report;
-    QString why;
-    const std::optional<QString> folder = folderOnServer(m_site.remoteFolder, &why);
+    const std::optional<QString> folder = serverFolder(m_site, &report.problem);
     if (!folder) {
-        report.problem = fault(Failure::BadFolder, why);
-        report.problem.where = shownName(m_site.remoteFolder);
         emit finished(report);
         return;
     }
