@@ -9,7 +9,7 @@
 #include "support/keyring_session.h"
 #include "support/sshd_server.h"
 #include "support/web_server.h"
-#include "walks.h"
+#include "publish_walks.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -26,50 +26,14 @@ using tarnwell::test::SshdServer;
 using tarnwell::test::WebServer;
 
 namespace {
-const QByteArray kPictureA = "\xFF\xD8\xFF\xE0 a picture" + QByteArray(3000, 'a');
-const QByteArray kPictureB = "\xFF\xD8\xFF\xE0 b picture" + QByteArray(5000, 'b');
-
-// The worked example with a MouseOver pair of the session folder's a.jpg
-// and pics/b.jpg, then the Publish screen filled in for {H}:{P}.
-const QStringList kToPublish =
-    kToSelection + paragraph("Hello") +
-    steps("click Form4/Command6; " + kSameSize +
-          "; type Form18/Text1 a.jpg; type Form18/Text2 pics/b.jpg; type Form18/Text5 pair; "
-          "click Form18/Command6; hidden Form18; "
-          "click Form4/Publish; shown Publish; type Publish/Host 127.0.0.1; "
-          "type Publish/Port {P}; type Publish/User {U}; type Publish/Password {W}; "
-          "type Publish/RemoteFolder {R}");
-
-// The same over another method than SFTP.
-QStringList toPublishOver(const QString &method)
-{
-    QStringList walk = kToPublish;
-    walk.insert(walk.indexOf("shown Publish") + 1, "choose Publish/Method " + method);
-    return walk;
-}
-
-const QString kSaveFirst = "answer Yes Save your page before publishing?; answer OK [info] Make "
-                           "sure you save to your session folder.; file {S}/page";
 const QString kFirstTime =
     "answer %1 This is the first time Tarnwell connects to 127.0.0.1. The server's key "
     "fingerprint is {FP}. If your web host publishes its fingerprint, compare them. Connect and "
     "remember this server?";
-const QString kSent =
-    "answer OK [info] Your page is published: %1 of 3 files sent, the others unchanged.";
 
 // The first publish of a walk: saved, the server's key taken, all sent.
 const QString kFirstPublish =
     "click Publish/Upload; " + kSaveFirst + "; " + kFirstTime.arg("Yes") + "; " + kSent.arg(3);
-
-// The session folder of every walk: two pictures the page uses, and a file
-// it does not.
-bool fillSession(const QString &path)
-{
-    const QDir folder(path);
-    return folder.mkpath("pics") && writeBytes(folder.filePath("a.jpg"), kPictureA) &&
-           writeBytes(folder.filePath("pics/b.jpg"), kPictureB) &&
-           writeBytes(folder.filePath("notes.txt"), "not for the web");
-}
 
 // The walk's variables: the session folder and how to reach the server.
 template <typename Server>

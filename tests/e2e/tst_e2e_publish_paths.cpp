@@ -10,7 +10,7 @@
 #include "support/mount.h"
 #include "support/sshd_server.h"
 #include "support/web_server.h"
-#include "walks.h"
+#include "publish_walks.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -27,37 +27,14 @@ using tarnwell::test::WebServer;
 using Files = QMap<QString, QByteArray>;
 
 namespace {
-const QByteArray kPictureA = "\xFF\xD8\xFF\xE0 a picture" + QByteArray(3000, 'a');
-const QByteArray kPictureB = "\xFF\xD8\xFF\xE0 b picture" + QByteArray(5000, 'b');
 const QByteArray kPictureC = "\xFF\xD8\xFF\xE0 c picture" + QByteArray(5000, 'c');
 
-// A page with a paragraph and a MouseOver pair of the session folder's a.jpg
-// and pics/b.jpg, then the Publish screen filled in for {H}:{P} over {M}.
-const QStringList kToPublish =
-    kToSelection + paragraph("Hello") +
-    steps("click Form4/Command6; " + kSameSize +
-          "; type Form18/Text1 a.jpg; type Form18/Text2 pics/b.jpg; type Form18/Text5 pair; "
-          "click Form18/Command6; hidden Form18; click Form4/Publish; shown Publish; "
-          "choose Publish/Method {M}; type Publish/Host 127.0.0.1; type Publish/Port {P}; "
-          "type Publish/User {U}; type Publish/Password {W}; type Publish/RemoteFolder {R}");
-
-const QString kSaveFirst = "answer Yes Save your page before publishing?; answer OK [info] Make "
-                           "sure you save to your session folder.; file {S}/page";
-const QString kSent =
-    "answer OK [info] Your page is published: %1 of 3 files sent, the others unchanged.";
 const QString kUpToDate = "answer OK [info] Everything was already up to date";
 const QString kPlain = "answer Yes Connect to 127.0.0.1 over plain FTP? Your password and your "
                        "files will travel unencrypted.";
 const QString kSftp = "SFTP (secure)";
 const QString kFtps = "FTP with TLS (FTPS)";
 const QString kFtp = "FTP (not secure)";
-
-bool fillSession(const QString &path)
-{
-    const QDir folder(path);
-    return folder.mkpath("pics") && writeBytes(folder.filePath("a.jpg"), kPictureA) &&
-           writeBytes(folder.filePath("pics/b.jpg"), kPictureB);
-}
 
 // Either server, as a walk sees it: where the files land, and the question
 // a first connection asks.
@@ -160,7 +137,7 @@ void TestPublishPaths::secondPublishAfterAnEdit()
     QVERIFY2(server.start(&why), qPrintable(why));
     Program app;
     app.vars = server.vars(session.path());
-    E2E_RUN(app, kToPublish + steps("click Publish/Upload; " + kSaveFirst + "; " +
+    E2E_RUN(app, toPublishOver("{M}") + steps("click Publish/Upload; " + kSaveFirst + "; " +
                                     server.firstTime() + "; " + kSent.arg(3)));
     const QString page = session.filePath("page.html");
     const QStringList before = listing(server.web(), true);
@@ -196,7 +173,7 @@ void TestPublishPaths::ftpRefusalsTold()
     app.vars = {{"S", session.path()}, {"M", kFtp},    {"P", QString::number(server.port())},
                 {"U", server.user()},  {"W", "wrong"}, {"R", "closed"}};
 
-    E2E_RUN(app, kToPublish +
+    E2E_RUN(app, toPublishOver("{M}") +
                      steps("click Publish/TestConnection; " + kPlain +
                            "; answer OK [warn] 127.0.0.1 refused the user name or the password. "
                            "Check both: capital and small letters count."));
@@ -231,7 +208,7 @@ void TestPublishPaths::ftpFullDisk()
                 {"U", server.user()},
                 {"W", server.password()},
                 {"R", "full"}};
-    E2E_RUN(app, kToPublish + steps("click Publish/Upload; " + kSaveFirst + "; " + kPlain +
+    E2E_RUN(app, toPublishOver("{M}") + steps("click Publish/Upload; " + kSaveFirst + "; " + kPlain +
                                     "; answer OK [warn] There is no room left on 127.0.0.1 for "
                                     "your files. Remove files you no longer need from your web "
                                     "space, or ask your web host for more room."));
@@ -260,7 +237,7 @@ void TestPublishPaths::siteAddressAsTyped()
                 {"A", site.address()}};
     const QString there = "answer Close [info] Your page is on the web at {A}site/sub/page.html";
     E2E_RUN(app,
-            kToPublish + steps("type Publish/SiteAddress {A}site/sub; click Publish/Upload; " +
+            toPublishOver("{M}") + steps("type Publish/SiteAddress {A}site/sub; click Publish/Upload; " +
                                kSaveFirst + "; " + kPlain + "; " + kSent.arg(3) + "; " + there));
     E2E_RUN(app, steps("type Publish/SiteAddress {A}site/sub/; click Publish/Upload; " + kUpToDate +
                        "; " + there));
@@ -293,7 +270,7 @@ void TestPublishPaths::keyringFollowsRemember()
                     {"U", server.user()},
                     {"W", server.password()},
                     {"R", ""}};
-        E2E_RUN(app, kToPublish + steps("click Publish/Remember; click Publish/Upload; " +
+        E2E_RUN(app, toPublishOver("{M}") + steps("click Publish/Remember; click Publish/Upload; " +
                                         kSaveFirst + "; " + kPlain + "; " + kSent.arg(3)));
         QTRY_COMPARE_WITH_TIMEOUT(keyringItems(keyring.busAddress()), 1, timeout);
         E2E_RUN(app, steps("click Publish/Remember; click Publish/Upload; " + kUpToDate));
