@@ -648,9 +648,10 @@ Problem FtpTransport::upload(QIODevice &source, const QString &path, const SentS
     const CURLcode code = perform(urlFor(*parts, false), Request::Upload, &source);
     m_sentSoFar = nullptr;
     problem = problemFor(code);
-    if (code == CURLE_SEND_ERROR && !m_cancelled) {
+    if (problem.failure == Failure::ConnectionLost && !m_cancelled) {
         // A server whose disk is full closes the data connection before it
-        // says why, and libcurl then drops the control connection unread.
+        // says why, and libcurl then drops the control connection unread
+        // (a send or a receive error, as the timing falls).
         // Asked again on a new one: a server that answers and holds less
         // than it was given had no room, and telling the user to publish
         // again would only fail again.
