@@ -91,11 +91,11 @@ int openInFolder(const QString &folder, const QString &name, struct stat *info, 
     return at.release();
 }
 
-std::optional<PageFile> fileInFolder(const QString &canonicalFolder, const QString &name)
+std::optional<PageFile> fileInFolder(const QString &canonicalFolder, const QString &name,
+                                     QString *why)
 {
     struct stat info = {};
-    QString why;
-    Descriptor file(openInFolder(canonicalFolder, name, &info, &why));
+    Descriptor file(openInFolder(canonicalFolder, name, &info, why));
     if (file.fd < 0)
         return std::nullopt;
     return PageFile{name,           canonicalFolder + u'/' + name, qint64(info.st_size),
@@ -213,12 +213,9 @@ QList<PageFile> filesToPublish(const QString &folder, const QString &pageName, Q
         if (seen.contains(name))
             return;
         seen.insert(name);
-        struct stat info = {};
         QString why;
-        Descriptor file(openInFolder(canonicalFolder, name, &info, &why));
-        if (file.fd >= 0) {
-            files.append(PageFile{name, canonicalFolder + u'/' + name, qint64(info.st_size),
-                                  canonicalFolder, quint64(info.st_dev), quint64(info.st_ino)});
+        if (std::optional<PageFile> file = fileInFolder(canonicalFolder, name, &why)) {
+            files.append(*file);
             return;
         }
         // A file that is not there at all is Check page's to tell.
@@ -237,7 +234,8 @@ QList<PageFile> filesToPublish(const QString &folder, const QString &pageName, Q
         if (address.kind == AddressKind::File)
             add(address.parts.join(u'/'));
     }
-    if (std::optional<PageFile> page = fileInFolder(canonicalFolder, pageName))
+    QString why;
+    if (std::optional<PageFile> page = fileInFolder(canonicalFolder, pageName, &why))
         files.append(*page);
     return files;
 }
@@ -245,14 +243,9 @@ QList<PageFile> filesToPublish(const QString &folder, const QString &pageName, Q
 Problem pageFileProblem(const QString &folder, const QString &pageName)
 {
     const QString canonicalFolder = QFileInfo(folder).canonicalFilePath();
-    struct stat info = {};
     QString why = QStringLiteral("The session folder is not there.");
-    const int fd =
-        canonicalFolder.isEmpty() ? -1 : openInFolder(canonicalFolder, pageName, &info, &why);
-    if (fd >= 0) {
-        ::close(fd);
+    if (!canonicalFolder.isEmpty() && fileInFolder(canonicalFolder, pageName, &why))
         return {};
-    }
     Problem problem = fault(Failure::NotInFolder, why);
     problem.where = pageName;
     return problem;
