@@ -35,6 +35,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QSplitter>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -700,6 +701,25 @@ void quieten(int ms)
     loop.exec();
 }
 
+// Widens the window and gives the live page the width asked for; false if
+// the pane does not take it.
+bool widenLivePage(SelectionScreen *selection, QSplitter *splitter, int width)
+{
+    QWidget *view = selection->findChild<QWidget *>(QStringLiteral("LivePage"));
+    if (!splitter || !view || width <= 0)
+        return false;
+    QWidget *window = selection->window();
+    window->resize(window->width() + width - view->width(), window->height());
+    settle();
+    QList<int> sizes = splitter->sizes();
+    const int more = width - view->width();
+    sizes[0] -= more;
+    sizes[1] += more;
+    splitter->setSizes(sizes);
+    settle();
+    return view->width() == width;
+}
+
 // The live page after an append, beside PREVIEW of the same page, and the
 // longest the user-interface thread works at a stretch during each, beside a
 // key typed with the live page off, for pages of three sizes.
@@ -714,7 +734,7 @@ int benchLive(const QString &dir, const QString &only)
     } sizes[] = {{"10 KB", 10 * 1024, 11, 300},
                  {"1 MB", 1024 * 1024, 7, 1500},
                  {"10 MB", 10 * 1024 * 1024, 5, 8000}};
-    QMap<QString, double> liveWork;
+    QMap<QString, double> liveWork, liveSpan;
     for (const auto &size : sizes) {
         if (!only.isEmpty() && only != QString::fromLatin1(size.name).remove(' '))
             continue;
@@ -730,6 +750,19 @@ int benchLive(const QString &dir, const QString &only)
         QPlainTextEdit *field = program.field();
         if (!live || !waitForLivePage(live)) {
             std::fprintf(stderr, "the live page did not show the %s page\n", size.name);
+            return 1;
+        }
+        // The live page as wide as PREVIEW shows it: the same page in a pane
+        // half as wide breaks into twice the lines, more layout for Chromium
+        // in any view, and the measure is of the update, not of the width.
+        previewOnce(selection, preview);
+        const QWidget *viewer =
+            selection->browser()->findChild<QWidget *>(QStringLiteral("brwWebBrowser"));
+        const int previewWidth = viewer ? viewer->width() : 0;
+        delete selection->browser();
+        auto *splitter = selection->findChild<QSplitter *>(QStringLiteral("PageSplitter"));
+        if (!widenLivePage(selection, splitter, previewWidth)) {
+            std::fprintf(stderr, "the live page could not be made %d pixels wide\n", previewWidth);
             return 1;
         }
         quieten(size.quiet);
@@ -791,11 +824,48 @@ int benchLive(const QString &dir, const QString &only)
         printRow(held.constData(), median(liveHolds), "ms", "a key typed, live page off",
                  median(keyHolds), 0);
         liveWork.insert(QString::fromLatin1(size.name), median(liveHolds));
+        liveSpan.insert(QString::fromLatin1(size.name), median(liveMs));
     }
-    if (liveWork.contains("10 MB") && liveWork.contains("10 KB"))
+    if (liveWork.contains("10 MB")) {
+        // The longest of many stretches is longer than the longest of a few
+        // by chance alone, and a 10 MB page takes 300 times as long as a
+        // 10 KB one to show: the 10 KB page is updated again and again over
+        // as long as one 10 MB update took, and the longest stretch of that
+        // time is its figure.
+        const QString folder = QDir(dir).filePath(QStringLiteral("10KB-span"));
+        QDir().mkpath(folder);
+        Program program;
+        program.session.setSessionFolder(folder);
+        program.session.beginPage(makePage(10 * 1024));
+        SelectionScreen *selection = program.showSelection(true);
+        auto *live = selection->findChild<LivePage *>();
+        if (!live || !waitForLivePage(live))
+            return 1;
+        const QString fragment = fragment100();
+        QList<double> spanHolds;
+        int updates = 0;
+        for (int run = 0; run < 5; ++run) {
+            quieten(300);
+            const double start = nowMs();
+            double held = 0;
+            while (nowMs() - start < liveSpan.value("10 MB")) {
+                selection->appendToPage(fragment);
+                QCoreApplication::sendPostedEvents();
+                selection->window()->repaint();
+                g_app->start();
+                waitForLivePage(live);
+                held = qMax(held, g_app->stop());
+                ++updates;
+            }
+            spanHolds.append(held);
+        }
         printRow("Live page: longest stretch of user-interface thread work, 10 MB page",
-                 liveWork.value("10 MB"), "ms", "the same, 10 KB page", liveWork.value("10 KB"),
-                 1.2);
+                 liveWork.value("10 MB"), "ms",
+                 "10 KB page updated over as long", median(spanHolds), 1.2);
+        std::printf("Note: the 10 KB page was updated %d times over 5 spans of %.0f ms; "
+                    "one update of it alone: %.1f ms.\n",
+                    updates, liveSpan.value("10 MB"), liveWork.value("10 KB", -1));
+    }
     std::fflush(stdout);
     std::quick_exit(0);
 }
