@@ -283,12 +283,16 @@ bool SelectionScreen::save()
 
 void SelectionScreen::loadExisting()
 {
+    if (!mayLeaveChanges(this, Leaving::Load))
+        return;
     m_workspace.session().setExistingFileMode(1);
     bringToFront(m_workspace.screen<LoadAdviceScreen>());
 }
 
 void SelectionScreen::clearPage()
 {
+    if (!mayLeaveChanges(this, Leaving::Clear))
+        return;
     Session &session = m_workspace.session();
     session.clearPage();
     session.setSelectionFolder(session.selectionFolderCaption(), QString());
@@ -314,15 +318,20 @@ void SelectionScreen::exitProgram()
             m_workspace.quit();
         return;
     }
-    if (mayEndWithChanges(this))
+    if (mayLeaveChanges(this, Leaving::End))
         m_workspace.quit();
 }
 
-bool SelectionScreen::mayEndWithChanges(QWidget *asker)
+bool SelectionScreen::mayLeaveChanges(QWidget *asker, Leaving leaving)
 {
+    if (!m_workspace.session().hasUnsavedChanges())
+        return true;
+    const QString before = leaving == Leaving::End     ? QStringLiteral("Tarnwell ends")
+                           : leaving == Leaving::Clear ? QStringLiteral("Tarnwell clears it")
+                                                       : QStringLiteral("Tarnwell loads another page");
     switch (m_workspace.interaction().askToSave(
-        asker, QStringLiteral("Your page has changes that are not saved. Save them before "
-                              "Tarnwell ends?"))) {
+        asker, QStringLiteral("Your page has changes that are not saved. Save them before %1?")
+                   .arg(before))) {
     case Interaction::SaveChoice::Save:
         return save();
     case Interaction::SaveChoice::DontSave:

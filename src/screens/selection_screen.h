@@ -39,9 +39,11 @@ public:
     // SAVE my file: true when the page was written.
     bool save();
 
-    // Before the program ends with changes not saved: asks about them, and
-    // saves when asked to. True when the program may end.
-    bool mayEndWithChanges(QWidget *asker);
+    // Before the page's changes not saved are thrown away (the program ends,
+    // the page is cleared, another is loaded): asks about them, and saves
+    // when asked to. True when they may go.
+    enum class Leaving { End, Clear, Load };
+    bool mayLeaveChanges(QWidget *asker, Leaving leaving);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -99,6 +99,10 @@ StartScreen::StartScreen(Workspace &workspace, QWidget *parent)
     connect(m_makeFolder, &QPushButton::clicked, this, &StartScreen::makeFolder);
     connect(m_useExisting, &QPushButton::clicked, this, &StartScreen::useExistingFolder);
     connect(load, &QPushButton::clicked, this, [this] {
+        // A page taken back after a crash may be under this screen too.
+        if (!m_workspace.screen<SelectionScreen>()->mayLeaveChanges(
+                this, SelectionScreen::Leaving::Load))
+            return;
         m_workspace.session().setExistingFileMode(1);
         bringToFront(m_workspace.screen<LoadAdviceScreen>());
     });
@@ -142,8 +146,8 @@ void StartScreen::quitProgram()
 {
     // A page taken back after a crash, not saved yet, may be under this
     // screen.
-    if (!m_workspace.session().hasUnsavedChanges() ||
-        m_workspace.screen<SelectionScreen>()->mayEndWithChanges(this))
+    if (m_workspace.screen<SelectionScreen>()->mayLeaveChanges(this,
+                                                               SelectionScreen::Leaving::End))
         m_workspace.quit();
 }
 

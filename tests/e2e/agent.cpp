@@ -439,6 +439,18 @@ QString inPage(const QString &verb, QWidget *view, const QString &script)
     const QStringList at = value.toString().split(' ');
     if (at.size() != 2)
         return wait("no such element");
+    // The same place read twice, apart: a page still being laid out (its
+    // pictures coming in, the pane taking its width) moves the element.
+    static QHash<QString, std::pair<QString, QElapsedTimer>> places;
+    auto &place = places[QString::number(quintptr(view)) + ' ' + script];
+    if (place.first != value.toString()) {
+        place = {value.toString(), QElapsedTimer()};
+        place.second.start();
+        return wait("the element is still moving");
+    }
+    if (!place.second.hasExpired(200))
+        return wait("the element is still moving");
+    place.first.clear();
     // The pixel the centre lies in: even a line two pixels high is hit.
     const QPoint point(int(std::floor(at[0].toDouble())), int(std::floor(at[1].toDouble())));
     QWidget *surface = view->focusProxy() ? view->focusProxy() : view;

@@ -53,7 +53,8 @@ void TestHostile::sessionFolderMadeReadOnly()
                        "hidden Form9; click Form4/Command10; answer OK [info] Make sure you "
                        "save to your session folder.; file {S}/page; "
                        "answer OK [stop] The page was not saved: Read-only file system; "
-                       "click Form4/Command16; "
+                       "click Form4/Command16; answer Don't_Save " +
+                       kUnsavedBefore.arg("Tarnwell clears it") + "; "
                        "click Form1/Command5; folder {S}; "
                        "type nonComdlg/Text1 inner; click nonComdlg/CmdUseFile; answer OK "
                        "[info] Directory already exists! Type another name or click Cancel"));

@@ -75,8 +75,8 @@ private slots:
     void workedExampleSavedThenLoadedAndExtended();
     void endingTheProgram_data();
     void endingTheProgram();
-    void changesNotSavedAtTheEnd_data();
-    void changesNotSavedAtTheEnd();
+    void changesNotSaved_data();
+    void changesNotSaved();
     void quitOverARecoveredPage();
     void clearedPageBeginsAgain();
     void saving();
@@ -190,10 +190,10 @@ void TestSession::endingTheProgram()
     QCOMPARE(keptFolder(home.path()).entryList(QStringList(), QDir::Files), QStringList());
 }
 
-// With a paragraph not saved, each way out asks first. Save goes through
-// SAVE and ends only once saved; Cancel, or a SAVE given up, ends nothing and
-// keeps the safety copy.
-void TestSession::changesNotSavedAtTheEnd_data()
+// With a paragraph not saved, each way out, Clear and Load ask first. Save
+// goes through SAVE and goes on only once saved; Cancel, or a SAVE given up,
+// does nothing and keeps the safety copy.
+void TestSession::changesNotSaved_data()
 {
     QTest::addColumn<QStringList>("ending");
     QTest::addColumn<bool>("ends");
@@ -211,9 +211,27 @@ void TestSession::changesNotSavedAtTheEnd_data()
         << steps("close Form4; " + ask.arg("Save") + "; " + kSaveAsked.section("; ", 1) +
                  "; cancel; answer OK [info] You cancelled.; shown Form4")
         << false << QByteArray();
+    const QString clear = "answer %1 " + kUnsavedBefore.arg("Tarnwell clears it");
+    const QString load = "answer %1 " + kUnsavedBefore.arg("Tarnwell loads another page");
+    // Cleared once saved: nothing is left to ask about on the way out.
+    QTest::newRow("Clear, Save") << steps("click Form4/Command16; " + clear.arg("Save") + "; " +
+                                          kSaveAsked.section("; ", 1) +
+                                          "; file {S}/page; shown Form1; click Form1/Command2")
+                                 << true << kWorkedExampleFile;
+    QTest::newRow("Clear, Cancel")
+        << steps("click Form4/Command16; " + clear.arg("Cancel") + "; shown Form4") << false
+        << QByteArray();
+    QTest::newRow("Load, Cancel")
+        << steps("click Form4/Command17; " + load.arg("Cancel") + "; shown Form4")
+        << false << QByteArray();
+    QTest::newRow("Load, Save given up in the file dialog")
+        << steps("click Form4/Command17; " + load.arg("Save") + "; " +
+                 kSaveAsked.section("; ", 1) +
+                 "; cancel; answer OK [info] You cancelled.; shown Form4")
+        << false << QByteArray();
 }
 
-void TestSession::changesNotSavedAtTheEnd()
+void TestSession::changesNotSaved()
 {
     QFETCH(QStringList, ending);
     QFETCH(bool, ends);
@@ -235,8 +253,8 @@ void TestSession::changesNotSavedAtTheEnd()
     E2E_RUN(*app, {recoverOnly("Yes", home.path())});
 }
 
-// A page taken back after a crash and not yet saved: QUIT on the Start
-// screen asks before it throws it away.
+// A page taken back after a crash and not yet saved: QUIT and Load on the
+// Start screen ask before they throw it away.
 void TestSession::quitOverARecoveredPage()
 {
     QTemporaryDir home, session;
@@ -247,6 +265,9 @@ void TestSession::quitOverARecoveredPage()
     app = start(home.path(), session.path());
     E2E_RUN(*app, steps(recoverOnly("Yes", home.path()) + "; " + kFolderNext + "; inview Form1; " +
                         "click Form1/Command2; answer Cancel " + kUnsaved + "; inview Form1; " +
+                        "click Form1/Command6; answer Cancel " +
+                        kUnsavedBefore.arg("Tarnwell loads another page") +
+                        "; inview Form1; " +
                         "click Form1/Command2; answer Don't_Save " + kUnsaved + "; exit 0"));
     QCOMPARE(keptFolder(home.path()).entryList(QStringList(), QDir::Files), QStringList());
 }
@@ -259,7 +280,8 @@ void TestSession::clearedPageBeginsAgain()
     auto app = start(home.path(), session.path());
     E2E_RUN(*app, kToSelection + paragraph("Hello"));
     QTRY_VERIFY_WITH_TIMEOUT(kept(home.path(), "Hello"), app->patience);
-    E2E_RUN(*app, steps("click Form4/Command16; hidden Form4; shown Form1"));
+    E2E_RUN(*app, steps("click Form4/Command16; answer Don't_Save " +
+                        kUnsavedBefore.arg("Tarnwell clears it") + "; hidden Form4; shown Form1"));
     QTRY_COMPARE_WITH_TIMEOUT(keptFolder(home.path()).entryList(QStringList(), QDir::Files),
                               QStringList(), app->patience);
     E2E_RUN(*app, steps(kUseFolder + "; text Form2/Text1 My page; text Form2/Text2 ; "
@@ -536,7 +558,9 @@ void TestSession::failedLoadKeepsPage()
     app->vars["F"] = session.filePath("pipe.html");
     QVERIFY(makePipe(app->vars["F"]));
     E2E_RUN(*app, kToSelection + paragraph("Hello") +
-                      steps("click Form4/Command17; click Form24/Command1; file {F}; "
+                      steps("click Form4/Command17; answer Don't_Save " +
+                            kUnsavedBefore.arg("Tarnwell loads another page") +
+                            "; click Form24/Command1; file {F}; "
                             "answer OK [stop] The file could not be read: it is not an ordinary "
                             "file; hidden Form24; shown Form4") +
                       kSave);

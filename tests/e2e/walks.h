@@ -53,9 +53,11 @@ inline const QString kOverwrite =
 // Exit Program, answered Yes.
 inline const QString kExitSaved =
     QStringLiteral("click Form4/Command1; answer Yes Saved your file?");
-// The question before the program ends with changes not saved.
-inline const QString kUnsaved = QStringLiteral(
-    "[warn] Your page has changes that are not saved. Save them before Tarnwell ends?");
+// The question before the program ends, the page is cleared or another is
+// loaded, with changes not saved.
+inline const QString kUnsavedBefore =
+    QStringLiteral("[warn] Your page has changes that are not saved. Save them before %1?");
+inline const QString kUnsaved = kUnsavedBefore.arg("Tarnwell ends");
 // Exit Program with changes not saved, ended without saving them.
 inline const QString kExitUnsaved =
     QStringLiteral("click Form4/Command1; answer Don't_Save ") + kUnsaved;
