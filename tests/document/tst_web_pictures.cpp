@@ -1,24 +1,19 @@
 // Pictures made ready for the web: names every web server serves, copies
-// small enough for a page, the question that offers one, and Check page's
-// Fix for a name with spaces.
+// small enough for a page, and the question that offers one. Check page's Fix
+// for a name with spaces is among the page check's findings.
 
-#include "document/page_body.h"
-#include "document/page_check.h"
 #include "document/web_pictures.h"
 #include "support/files.h"
 
 #include <QBuffer>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QImageReader>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextDocument>
 
 using namespace tarnwell;
-using tarnwell::test::listing;
 using tarnwell::test::makePipe;
 using tarnwell::test::readAll;
 using tarnwell::test::writeBytes;
@@ -87,9 +82,6 @@ private slots:
     void question_data();
     void question();
     void facts();
-    void spacesFix_data();
-    void spacesFix();
-    void widthFollowsThePage();
 };
 
 void TestWebPictures::names_data()
@@ -125,38 +117,31 @@ void TestWebPictures::names()
     QCOMPARE(webSafeName(web), web); // safe names stay as they are
 }
 
+// A see-through PNG's copy stays a PNG and an opaque one's is a JPEG: the page
+// check's findings show both, through its web copy Fix.
 void TestWebPictures::copyNames_data()
 {
     QTest::addColumn<QString>("source");
-    QTest::addColumn<bool>("seeThrough");
     QTest::addColumn<QStringList>("there"); // "name" a file, "name>" a link to nowhere
     QTest::addColumn<QString>("copy");
-    QTest::newRow("spaces") << "Me at the Beach.JPG" << false << QStringList()
-                            << "me-at-the-beach-web.jpg";
-    QTest::newRow("taken") << "Me at the Beach.JPG" << false
-                           << QStringList{"me-at-the-beach-web.jpg"} << "me-at-the-beach-web2.jpg";
-    QTest::newRow("taken by a link to nowhere")
-        << "Me at the Beach.JPG" << false
-        << QStringList{"me-at-the-beach-web.jpg>", "me-at-the-beach-web2.jpg"}
-        << "me-at-the-beach-web3.jpg";
-    QTest::newRow("jpeg keeps its extension")
-        << "Sun.JPEG" << false << QStringList() << "sun-web.jpeg";
-    QTest::newRow("opaque PNG") << "Sun Set.PNG" << false << QStringList() << "sun-set-web.jpg";
-    QTest::newRow("see-through PNG") << "Logo.png" << true << QStringList() << "logo-web.png";
-    QTest::newRow("only spaces") << "   .jpg" << false << QStringList() << "picture-web.jpg";
+    // clang-format off
+    QTest::newRow("spaces") << "Me at the Beach.JPG" << QStringList() << "me-at-the-beach-web.jpg";
+    QTest::newRow("taken, by a link to nowhere too") << "Me at the Beach.JPG"
+        << QStringList{"me-at-the-beach-web.jpg>", "me-at-the-beach-web2.jpg"} << "me-at-the-beach-web3.jpg";
+    QTest::newRow("jpeg keeps its extension") << "Sun.JPEG" << QStringList() << "sun-web.jpeg";
+    QTest::newRow("only spaces") << "   .jpg" << QStringList() << "picture-web.jpg";
+    // clang-format on
 }
 
 void TestWebPictures::copyNames()
 {
     QFETCH(QString, source);
-    QFETCH(bool, seeThrough);
     QFETCH(QStringList, there);
     QFETCH(QString, copy);
     QTemporaryDir from, folder;
-    QImage image(600, 400, seeThrough ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    image.fill(seeThrough ? Qt::transparent : Qt::darkCyan);
-    QVERIFY(
-        image.save(from.filePath(source), seeThrough || source.endsWith("PNG") ? "PNG" : "JPEG"));
+    QImage image(600, 400, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QVERIFY(image.save(from.filePath(source), "JPEG"));
     for (const QString &name : there) {
         if (name.endsWith('>'))
             QVERIFY(QFile::link(folder.filePath("nowhere"), folder.filePath(name.chopped(1))));
@@ -251,19 +236,17 @@ void TestWebPictures::question_data()
     QTest::addColumn<QSize>("size");
     QTest::addColumn<qint64>("bytes");
     QTest::addColumn<QString>("text");
-    const QString text = QString::fromUtf8(
-        "This photo is %1 pixels and %2 MB, too big for a web page. Use a copy made for the web?");
+    const auto row = [](const char *name, QSize size, qint64 bytes, const char *facts) {
+        QTest::newRow(name) << size << bytes
+                            << u"This photo is %1 MB, too big for a web page. Use a copy made for "
+                               u"the web?"_qs.arg(QString::fromUtf8(facts));
+    };
     // A megabyte is 1,048,576 bytes: 2,040,000 bytes are 1.95 of them.
-    QTest::newRow("the beach photo") << QSize(3000, 2000) << qint64(2040000)
-                                     << text.arg(QString::fromUtf8("3000 × 2000"), "1.9");
-    QTest::newRow("just over the size limit")
-        << QSize(400, 300) << qint64(307201) << text.arg(QString::fromUtf8("400 × 300"), "0.3");
-    QTest::newRow("half a tenth rounds up")
-        << QSize(501, 1) << qint64(104858) << text.arg(QString::fromUtf8("501 × 1"), "0.1");
-    QTest::newRow("just under half a tenth")
-        << QSize(501, 1) << qint64(52428) << text.arg(QString::fromUtf8("501 × 1"), "0.0");
-    QTest::newRow("ten megabytes") << QSize(6000, 4000) << qint64(10485760)
-                                   << text.arg(QString::fromUtf8("6000 × 4000"), "10.0");
+    row("the beach photo", {3000, 2000}, 2040000, "3000 × 2000 pixels and 1.9");
+    row("just over the size limit", {400, 300}, 307201, "400 × 300 pixels and 0.3");
+    row("half a tenth rounds up", {501, 1}, 104858, "501 × 1 pixels and 0.1");
+    row("just under half a tenth", {501, 1}, 52428, "501 × 1 pixels and 0.0");
+    row("ten megabytes", {6000, 4000}, 10485760, "6000 × 4000 pixels and 10.0");
 }
 
 void TestWebPictures::question()
@@ -271,11 +254,7 @@ void TestWebPictures::question()
     QFETCH(QSize, size);
     QFETCH(qint64, bytes);
     QFETCH(QString, text);
-    PictureFacts facts;
-    facts.readable = true;
-    facts.size = size;
-    facts.bytes = bytes;
-    QCOMPARE(webCopyQuestion(facts), text);
+    QCOMPARE(webCopyQuestion({true, false, size, bytes}), text);
 }
 
 // The picture screens read whatever the user picks: a named pipe is no
@@ -286,8 +265,6 @@ void TestWebPictures::facts()
     QVERIFY(makePipe(dir.filePath("pipe.jpg")));
     QVERIFY(writeBytes(dir.filePath("text.jpg"), "\xFF\xD8 not really"));
     QVERIFY(writePicture(dir.filePath("wide.png"), 501, 2));
-    QElapsedTimer timer;
-    timer.start();
     QVERIFY(!pictureFacts(dir.filePath("pipe.jpg")).readable);
     QVERIFY(!pictureFacts(dir.filePath("text.jpg")).readable);
     QVERIFY(!pictureFacts(dir.path()).readable);
@@ -297,105 +274,6 @@ void TestWebPictures::facts()
     QString made, error;
     QVERIFY(!writeWebCopy(dir.filePath("pipe.jpg"), "pipe.jpg", dir.path(), 500, &made, &error));
     QCOMPARE(error, "it is not an ordinary file.");
-}
-
-void TestWebPictures::spacesFix_data()
-{
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<QStringList>("files"); // pictures, or "name=text"
-    QTest::addColumn<QString>("renamed");   // the Fix's new name, or none offered
-    QTest::addColumn<QString>("after");     // the page after the Fix
-    const QString beach = "<IMG SRC=\"pics/Me at the Beach.JPG\">";
-    const QString fixed = "<IMG SRC=\"pics/me-at-the-beach.jpg\">";
-    QTest::newRow("in a subfolder")
-        << "<P>x</P>\r\n" + beach << QStringList{"pics/Me at the Beach.JPG"}
-        << "pics/me-at-the-beach.jpg"
-        << "<P>x</P>\r\n" + fixed;
-    QTest::newRow("escaped spaces")
-        << "<IMG SRC=\"pics/Me%20at%20the%20Beach.JPG\">" << QStringList{"pics/Me at the Beach.JPG"}
-        << "pics/me-at-the-beach.jpg" << fixed;
-    QTest::newRow("name taken") << beach
-                                << QStringList{"pics/Me at the Beach.JPG",
-                                               "pics/me-at-the-beach.jpg"}
-                                << "pics/me-at-the-beach-2.jpg"
-                                << "<IMG SRC=\"pics/me-at-the-beach-2.jpg\">";
-    QTest::newRow("any file") << "<A HREF=\"docs/Price List.PDF\">Prices</A>"
-                              << QStringList{"docs/Price List.PDF=%PDF"} << "docs/price-list.pdf"
-                              << "<A HREF=\"docs/price-list.pdf\">Prices</A>";
-    QTest::newRow("named twice: one address would break the other")
-        << beach + beach << QStringList{"pics/Me at the Beach.JPG"} << QString() << QString();
-    QTest::newRow("a folder with a space")
-        << "<IMG SRC=\"my pics/a b.png\">" << QStringList{"my pics/a b.png"} << QString()
-        << QString();
-    QTest::newRow("another page uses the name")
-        << beach << QStringList{"pics/Me at the Beach.JPG", "other.html=" + beach} << QString()
-        << QString();
-    QTest::newRow("the page's own saved file uses the name")
-        << beach << QStringList{"pics/Me at the Beach.JPG", "index.html=" + beach}
-        << "pics/me-at-the-beach.jpg" << fixed;
-    QTest::newRow("not in the folder") << beach << QStringList() << QString() << QString();
-}
-
-void TestWebPictures::spacesFix()
-{
-    QFETCH(QString, page);
-    QFETCH(QStringList, files);
-    QFETCH(QString, renamed);
-    QFETCH(QString, after);
-    QTemporaryDir folder;
-    for (const QString &file : files) {
-        const QString name = file.section('=', 0, 0);
-        QVERIFY(file.contains('=')
-                    ? QDir().mkpath(QFileInfo(folder.filePath(name)).path()) &&
-                          writeBytes(folder.filePath(name), file.section('=', 1).toUtf8())
-                    : writePicture(folder.filePath(name), 40, 30));
-    }
-    PageBody body;
-    body.replace(page);
-    const QList<PageFinding> found =
-        checkPage(body.document()->toRawText(), folder.path(), folder.filePath("index.html"));
-    const auto odd = std::find_if(found.begin(), found.end(), [](const PageFinding &f) {
-        return f.problem == PageProblem::OddName;
-    });
-    QVERIFY(odd != found.end());
-    if (renamed.isEmpty()) {
-        QCOMPARE(odd->fix, PageFix::None);
-        return;
-    }
-    QCOMPARE(odd->fix, PageFix::WebName);
-    QCOMPARE(odd->file, renamed);
-    QVERIFY(odd->mend.contains(renamed.section('/', -1)));
-    const QByteArray bytes = readAll(folder.filePath(odd->folderFile));
-    QStringList expected = listing(folder.path());
-    expected.replace(expected.indexOf(odd->folderFile), renamed);
-    expected.sort();
-    QString address, error;
-    QVERIFY2(renameForWeb(folder.path(), *odd, &address, &error), qPrintable(error));
-    QVERIFY(replaceAddress(body.document(), *odd, address));
-    QCOMPARE(body.text(), after);
-    // The one file renamed, its bytes as they were; nothing else touched.
-    QCOMPARE(listing(folder.path()), expected);
-    QCOMPARE(readAll(folder.filePath(renamed)), bytes);
-    // Checked again, the name is well.
-    const QList<PageFinding> again = checkPage(body.document()->toRawText(), folder.path());
-    QVERIFY(std::none_of(again.begin(), again.end(),
-                         [](const PageFinding &f) { return f.problem == PageProblem::OddName; }));
-}
-
-// A page for phones takes pictures up to 1,200 pixels wide; a classic page 500.
-void TestWebPictures::widthFollowsThePage()
-{
-    QTemporaryDir folder;
-    QVERIFY(writePicture(folder.filePath("photo.png"), 1000, 10));
-    const QString classic = "<IMG SRC=\"photo.png\">";
-    const QString modern = "<!DOCTYPE html>\r\n<html lang=\"en\">\r\n<head>\r\n"
-                           "<meta name=\"generator\" content=\"Tarnwell\">\r\n</head>\r\n"
-                           "<body>\r\n<img src=\"photo.png\" alt=\"\">";
-    const QList<PageFinding> wide = checkPage(classic, folder.path());
-    QCOMPARE(wide.size(), 1);
-    QCOMPARE(wide[0].problem, PageProblem::TooWide);
-    QCOMPARE(wide[0].widest, 500);
-    QVERIFY(checkPage(modern, folder.path()).isEmpty());
 }
 
 QTEST_MAIN(TestWebPictures)

@@ -27,6 +27,9 @@ void TestModern::fragments_data()
 {
     QTest::addColumn<QString>("fragment");
     QTest::addColumn<QString>("expected");
+    const auto row = [](const char *name, const QString &fragment, const QString &expected) {
+        QTest::newRow(name) << fragment << expected;
+    };
     // A heading's opening, the whole heading, then a further heading: the
     // same element, on a line of its own.
     const auto heading = [](const QString &text, int size, HeadingFont font, bool centred) {
@@ -38,14 +41,13 @@ void TestModern::fragments_data()
         return opening + '|' + opening + closing + "\r\n" + opening + closing;
     };
     const QString h1 = "<h1 style=\"" + kTimes + "; color: #0000FF\">";
-    QTest::newRow("worked example heading") << heading("Welcome", 1, HeadingFont::TimesRoman, false)
-                                            << headingExpected(h1 + "Welcome", "</h1>");
-    QTest::newRow("H3 arial centred")
-        << heading("News", 3, HeadingFont::ArialHelvetica, true)
-        << headingExpected("<h3 style=\"" + kArial + "; color: #0000FF; text-align: center\">News",
-                           "</h3>");
-    QTest::newRow("heading size out of range")
-        << heading("", 4, HeadingFont::TimesRoman, false) << headingExpected(h1, "</h1>");
+    row("worked example heading", heading("Welcome", 1, HeadingFont::TimesRoman, false),
+        headingExpected(h1 + "Welcome", "</h1>"));
+    row("H3 arial centred", heading("News", 3, HeadingFont::ArialHelvetica, true),
+        headingExpected("<h3 style=\"" + kArial + "; color: #0000FF; text-align: center\">News",
+                        "</h3>"));
+    row("heading size out of range", heading("", 4, HeadingFont::TimesRoman, false),
+        headingExpected(h1, "</h1>"));
     const QString top = QStringLiteral(
         "<!DOCTYPE html>\r\n<html lang=\"en\">\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
         "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\r\n");
@@ -63,130 +65,101 @@ void TestModern::fragments_data()
         ".side > p { flex: 1 0 50%; }\r\n"
         "}\r\n"
         "</style>\r\n</head>\r\n");
-    QTest::newRow("head, no description")
-        << modernHeadText("My page", "en", "") << top + "<title>My page</title>\r\n" + tail;
-    QTest::newRow("head, description escaped")
-        << modernHeadText("My page", "en", "Fish & \"chips\" <here>")
-        << top +
-               "<title>My page</title>\r\n<meta name=\"description\" content=\"Fish &amp; "
-               "&quot;chips&quot; <here>\">\r\n" +
-               tail;
-    QTest::newRow("head, title as typed, other language")
-        << modernHeadText("A < B & \"ж\"", "pt-BR", "")
-        << QString(top).replace("\"en\"", "\"pt-BR\"") + "<title>A < B & \"ж\"</title>\r\n" + tail;
+    // The head as walks show it, but for the title, language and description.
+    row("head, title as typed, other language, description escaped",
+        modernHeadText("A < B & \"ж\"", "pt-BR", "Fish & \"chips\" <here>"),
+        QString(top).replace("\"en\"", "\"pt-BR\"") +
+            "<title>A < B & \"ж\"</title>\r\n<meta name=\"description\" content=\"Fish &amp; "
+            "&quot;chips&quot; <here>\">\r\n" +
+            tail);
 
     const QString main = u"\r\n<main>\r\n"_qs;
-    QTest::newRow("body white") << modernBodyLine(BackgroundChoice::PlainColour, "FFFFFF",
-                                                  "tile.gif")
-                                << "<body style=\"background-color: #FFFFFF\">" + main;
-    QTest::newRow("body, own file")
-        << modernBodyLine(BackgroundChoice::OwnFile, "FFFFFF", "tile.gif")
-        << "<body style=\"background-image: url('tile.gif')\">" + main;
-    QTest::newRow("body, gallery, awkward name")
-        << modernBodyLine(BackgroundChoice::Gallery, "FFFFFF", "it's my \"tile\"#1.gif")
-        << "<body style=\"background-image: url('it%27s%20my%20%22tile%22%231.gif')\">" + main;
-    QTest::newRow("body, none") << modernBodyLine(BackgroundChoice::None, "FFFFFF", "tile.gif")
-                                << "<body>" + main;
+    row("body, gallery, awkward name",
+        modernBodyLine(BackgroundChoice::Gallery, "FFFFFF", "it's my \"tile\"#1.gif"),
+        "<body style=\"background-image: url('it%27s%20my%20%22tile%22%231.gif')\">" + main);
+    row("body, none", modernBodyLine(BackgroundChoice::None, "FFFFFF", "tile.gif"),
+        "<body>" + main);
 
     const QString black = u"#000000"_qs;
-    QTest::newRow("worked example paragraph")
-        << modernParagraph("Hello", TextFont::Times, 4, Emphasis::Normal, black)
-        << "\r\n<p style=\"" + kTimes + "; font-size: 1.125rem; color: #000000\">Hello</p>";
-    QTest::newRow("bold arial, small size kept readable")
-        << modernParagraph("Hi", TextFont::Arial, 1, Emphasis::Bold, "#FF0000")
-        << "\r\n<p style=\"" + kArial +
-               "; font-size: 1rem; color: #FF0000; font-weight: bold\">Hi</p>";
-    QTest::newRow("italic largest, text as typed")
-        << modernParagraph("a & b\r\n<b>c</b>", TextFont::Times, 7, Emphasis::Italic, black)
-        << "\r\n<p style=\"" + kTimes +
-               "; font-size: 3rem; color: #000000; font-style: italic\">a & b<br>\r\n<b>c</b></p>";
+    row("bold arial, small size kept readable",
+        modernParagraph("Hi", TextFont::Arial, 1, Emphasis::Bold, "#FF0000"),
+        "\r\n<p style=\"" + kArial +
+            "; font-size: 1rem; color: #FF0000; font-weight: bold\">Hi</p>");
+    row("italic largest, text as typed",
+        modernParagraph("a & b\r\n<b>c</b>", TextFont::Times, 7, Emphasis::Italic, black),
+        "\r\n<p style=\"" + kTimes +
+            "; font-size: 3rem; color: #000000; font-style: italic\">a & b<br>\r\n<b>c</b></p>");
     // A browser runs lines together: each typed line break keeps its line.
     const QString para = "\r\n<p style=\"" + kTimes + "; font-size: 1.125rem; color: #000000\">";
-    QTest::newRow("line breaks of every kind, and a blank line")
-        << modernParagraph("one\r\ntwo\nthree\rfour\r\n\r\nfive\r\n", TextFont::Times, 4,
-                           Emphasis::Normal, black)
-        << para + "one<br>\r\ntwo<br>\nthree<br>\rfour<br>\r\n<br>\r\nfive<br>\r\n</p>";
-    QTest::newRow("a <br> typed at a line's end is not doubled")
-        << modernParagraph("a<BR>\r\nb<br/>\nc<br />\r\nd <br>x\r\ne", TextFont::Times, 4,
-                           Emphasis::Normal, black)
-        << para + "a<BR>\r\nb<br/>\nc<br />\r\nd <br>x<br>\r\ne</p>";
+    row("line breaks of every kind, and a blank line",
+        modernParagraph("one\r\ntwo\nthree\rfour\r\n\r\nfive\r\n", TextFont::Times, 4,
+                        Emphasis::Normal, black),
+        para + "one<br>\r\ntwo<br>\nthree<br>\rfour<br>\r\n<br>\r\nfive<br>\r\n</p>");
+    row("a <br> typed at a line's end is not doubled",
+        modernParagraph("a<BR>\r\nb<br/>\nc<br />\r\nd <br>x\r\ne", TextFont::Times, 4,
+                        Emphasis::Normal, black),
+        para + "a<BR>\r\nb<br/>\nc<br />\r\nd <br>x<br>\r\ne</p>");
     // The classic page beside it: its paragraph and head are as they were.
-    QTest::newRow("classic paragraph keeps its lines without tags")
-        << buildParagraph("one\r\ntwo", TextFont::Times, 4, Emphasis::Normal, black)
-        << u"\r\n<FONT FACE=\"Times New Roman\" SIZE=\"4\" COLOR=\"#000000\">one\r\ntwo</FONT>"
-           u"<P></P>"_qs;
+    row("classic paragraph keeps its lines without tags",
+        buildParagraph("one\r\ntwo", TextFont::Times, 4, Emphasis::Normal, black),
+        u"\r\n<FONT FACE=\"Times New Roman\" SIZE=\"4\" COLOR=\"#000000\">one\r\ntwo</FONT>"
+        u"<P></P>"_qs);
     const QString classicTop = u"<HTML>\r\n<HEAD>\r\n<TITLE>My page</TITLE>\r\n"_qs;
-    QTest::newRow("classic head, no description")
-        << buildHeadText("My page", "")
-        << classicTop +
-               "<META name=\"description\" content=\" Tarnwell - the fast HTML page writer. "
-               "It's FREEWARE and it's fast! Create good-looking pages with simple effects. "
-               "MouseOver pictures and links easily created.\">\r\n"
-               "<META name=\"keywords\" content=\"HTML, Freeware, freeware, web, editor, "
-               "Internet, Education, education, computing\">\r\n</HEAD>\r\n";
-    QTest::newRow("classic head, typed description in place of ours and no keywords")
-        << buildHeadText("My page", u"Fish & \"chips\" <here> \u0436"_qs)
-        << classicTop +
-               u"<META name=\"description\" content=\"Fish &amp; &quot;chips&quot; <here> "
-               u"\u0436\">\r\n</HEAD>\r\n"_qs;
-    QTest::newRow("sizes 5 and 6")
-        << modernParagraph("", TextFont::Times, 5, Emphasis::Normal, black) +
-               modernParagraph("", TextFont::Times, 6, Emphasis::Normal, black)
-        << "\r\n<p style=\"" + kTimes +
-               "; font-size: 1.5rem; color: #000000\"></p>\r\n<p style=\"" + kTimes +
-               "; font-size: 2rem; color: #000000\"></p>";
-    QTest::newRow("rules") << modernRule("100%") + modernRule("50%")
-                           << "\r\n<hr style=\"width: 100%\">\r\n<hr style=\"width: 50%\">";
-    QTest::newRow("breaks") << modernLineBreak() + modernParagraphBreak() << "\r\n<br>\r\n<p></p>";
+    row("classic head, typed description in place of ours and no keywords",
+        buildHeadText("My page", u"Fish & \"chips\" <here> \u0436"_qs),
+        classicTop + u"<META name=\"description\" content=\"Fish &amp; &quot;chips&quot; <here> "
+                     u"\u0436\">\r\n</HEAD>\r\n"_qs);
+    row("sizes 5 and 6",
+        modernParagraph("", TextFont::Times, 5, Emphasis::Normal, black) +
+            modernParagraph("", TextFont::Times, 6, Emphasis::Normal, black),
+        "\r\n<p style=\"" + kTimes + "; font-size: 1.5rem; color: #000000\"></p>\r\n<p style=\"" +
+            kTimes + "; font-size: 2rem; color: #000000\"></p>");
+    row("rules", modernRule("100%") + modernRule("50%"),
+        "\r\n<hr style=\"width: 100%\">\r\n<hr style=\"width: 50%\">");
+    row("breaks", modernLineBreak() + modernParagraphBreak(), "\r\n<br>\r\n<p></p>");
 
     const QString img =
         u"<img src=\"photo1.jpg\" alt=\"A lake\" width=\"1600\" height=\"1200\">"_qs;
     const PagePicture small{u"b.png"_qs, QString(), QSize(300, 200)};
     const QString smallImg = u"<img src=\"b.png\" alt=\"\" width=\"300\" height=\"200\">"_qs;
-    QTest::newRow("single") << modernSinglePicture(photo(), false) << "\r\n<p>" + img + "</p>";
-    QTest::newRow("single centred") << modernSinglePicture(photo(), true)
-                                    << "\r\n<p style=\"text-align: center\">" + img + "</p>";
-    QTest::newRow("description escaped, size unknown")
-        << modernSinglePicture({"my photo #2.jpg", "Tom & \"Jerry\"", QSize()}, false)
-        << "\r\n<p><img src=\"my%20photo%20%232.jpg\" alt=\"Tom &amp; &quot;Jerry&quot;\"></p>";
-    QTest::newRow("name kept where safe")
-        << modernSinglePicture({"Été_(1)+a,b=c;~!@$*.png", "", QSize(1, 1)}, false)
-        << "\r\n<p><img src=\"Été_(1)+a,b=c;~!@$*.png\" alt=\"\" width=\"1\" height=\"1\"></p>";
-    QTest::newRow("name escaped where not")
-        << modernSinglePicture({"a%b?c:d&e'f\\g\th<>.png", "", QSize()}, false)
-        << "\r\n<p><img src=\"a%25b%3Fc%3Ad%26e%27f%5Cg%09h%3C%3E.png\" alt=\"\"></p>";
-    QTest::newRow("two") << modernTwoPictures(photo(), small, false)
-                         << "\r\n<div class=\"side\">\r\n" + img + "\r\n" + smallImg + "</div>";
-    QTest::newRow("two centred")
-        << modernTwoPictures(photo(), small, true)
-        << "\r\n<div class=\"side\" style=\"justify-content: center\">\r\n" + img + "\r\n" +
-               smallImg + "</div>";
+    row("single", modernSinglePicture(photo(), false), "\r\n<p>" + img + "</p>");
+    row("description escaped, size unknown",
+        modernSinglePicture({"my photo #2.jpg", "Tom & \"Jerry\"", QSize()}, false),
+        "\r\n<p><img src=\"my%20photo%20%232.jpg\" alt=\"Tom &amp; &quot;Jerry&quot;\"></p>");
+    row("name kept where safe",
+        modernSinglePicture({"Été_(1)+a,b=c;~!@$*.png", "", QSize(1, 1)}, false),
+        "\r\n<p><img src=\"Été_(1)+a,b=c;~!@$*.png\" alt=\"\" width=\"1\" height=\"1\"></p>");
+    row("name escaped where not",
+        modernSinglePicture({"a%b?c:d&e'f\\g\th<>.png", "", QSize()}, false),
+        "\r\n<p><img src=\"a%25b%3Fc%3Ad%26e%27f%5Cg%09h%3C%3E.png\" alt=\"\"></p>");
+    row("two", modernTwoPictures(photo(), small, false),
+        "\r\n<div class=\"side\">\r\n" + img + "\r\n" + smallImg + "</div>");
     const QString text =
         "\r\n<p style=\"" + kTimes + "; font-size: 1rem; color: #000000\">Hello\r\nthere</p>";
-    QTest::newRow("text right of picture")
-        << modernTextAndPicture(photo(), "Hello\r\nthere", "#000000", TextPictureFont::Times, "3",
-                                true)
-        << "\r\n<div class=\"side\">\r\n" + img + text + "</div>";
-    QTest::newRow("text left of picture")
-        << modernTextAndPicture(photo(), "Hello\r\nthere", "#000000", TextPictureFont::Times, "3",
-                                false)
-        << "\r\n<div class=\"side\">" + text + "\r\n" + img + "</div>";
-    QTest::newRow("text arial size 5")
-        << modernTextAndPicture(small, "Hi", "#FF0000", TextPictureFont::Arial, "5", true)
-        << "\r\n<div class=\"side\">\r\n" + smallImg + "\r\n<p style=\"" + kArial +
-               "; font-size: 1.5rem; color: #FF0000\">Hi</p></div>";
+    row("text right of picture",
+        modernTextAndPicture(photo(), "Hello\r\nthere", "#000000", TextPictureFont::Times, "3",
+                             true),
+        "\r\n<div class=\"side\">\r\n" + img + text + "</div>");
+    row("text left of picture",
+        modernTextAndPicture(photo(), "Hello\r\nthere", "#000000", TextPictureFont::Times, "3",
+                             false),
+        "\r\n<div class=\"side\">" + text + "\r\n" + img + "</div>");
+    row("text arial size 5",
+        modernTextAndPicture(small, "Hi", "#FF0000", TextPictureFont::Arial, "5", true),
+        "\r\n<div class=\"side\">\r\n" + smallImg + "\r\n<p style=\"" + kArial +
+            "; font-size: 1.5rem; color: #FF0000\">Hi</p></div>");
 
-    QTest::newRow("text link") << modernTextLink("page2.html", "Next", LinkFont::Times, false, "3",
-                                                 "0000FF", false)
-                               << "\r\n<p><a href=\"page2.html\" style=\"" + kTimes +
-                                      "; font-size: 1rem; color: #0000FF\">Next</a></p>";
-    QTest::newRow("text link bold arial centred, address escaped")
-        << modernTextLink("my page.html?a=1&b=\"2\"", "Next & last", LinkFont::Arial, true, "4",
-                          "FF0000", true)
-        << "\r\n<p style=\"text-align: center\"><a href=\"my%20page.html?a=1&amp;b=&quot;2&quot;\" "
-           "style=\"" +
-               kArial +
-               "; font-size: 1.125rem; color: #FF0000; font-weight: bold\">Next & last</a></p>";
+    row("text link",
+        modernTextLink("page2.html", "Next", LinkFont::Times, false, "3", "0000FF", false),
+        "\r\n<p><a href=\"page2.html\" style=\"" + kTimes +
+            "; font-size: 1rem; color: #0000FF\">Next</a></p>");
+    row("text link bold arial centred, address escaped",
+        modernTextLink("my page.html?a=1&b=\"2\"", "Next & last", LinkFont::Arial, true, "4",
+                       "FF0000", true),
+        "\r\n<p style=\"text-align: center\"><a href=\"my%20page.html?a=1&amp;b=&quot;2&quot;\" "
+        "style=\"" +
+            kArial +
+            "; font-size: 1.125rem; color: #FF0000; font-weight: bold\">Next & last</a></p>");
 
     const ModernMouseOver home{{"home.gif", "Home", QSize(120, 40)}, "home2.gif"};
     const ModernMouseOver news{{"news it's.gif", "News", QSize(120, 40)}, "news 2.gif"};
@@ -202,17 +175,11 @@ void TestModern::fragments_data()
         " onmouseout=\"this.querySelector('img').src='news%20it%27s.gif'\" "
         "onblur=\"this.querySelector('img').src='news%20it%27s.gif'\">\r\n"
         "<img src=\"news%20it%27s.gif\" alt=\"News\" width=\"120\" height=\"40\"></a>");
-    QTest::newRow("one mouseover")
-        << modernMouseOverPictures(home, nullptr, false) << "\r\n<p>" + homeAnchor + "</p>";
-    QTest::newRow("two mouseovers centred")
-        << modernMouseOverPictures(home, &news, true)
-        << "\r\n<p style=\"text-align: center\">" + homeAnchor + newsAnchor + "</p>";
-    QTest::newRow("mouseover button in its paragraph")
-        << modernMouseOverButton("index.html", home, true)
-        << "\r\n<p>" + QString(homeAnchor).replace("href=\"#\"", "href=\"index.html\"") + "</p>";
-    QTest::newRow("mouseover button across, address escaped")
-        << modernMouseOverButton("a b&c.html", home, false)
-        << QString(homeAnchor).replace("href=\"#\"", "href=\"a%20b&amp;c.html\"");
+    row("two mouseovers centred", modernMouseOverPictures(home, &news, true),
+        "\r\n<p style=\"text-align: center\">" + homeAnchor + newsAnchor + "</p>");
+    row("mouseover button across, address escaped",
+        modernMouseOverButton("a b&c.html", home, false),
+        QString(homeAnchor).replace("href=\"#\"", "href=\"a%20b&amp;c.html\""));
 
     const QList<PictureButton> buttons = {
         {"one.html", {"b1.gif", "One", QSize(80, 30)}},
@@ -227,16 +194,11 @@ void TestModern::fragments_data()
     const QString one = anchor("one.html", "b1.gif", "One");
     const QString two = anchor("two.html", "b2.gif", "Two");
     const QString three = anchor("three.html", "b3.gif", "Three");
-    QTest::newRow("one button") << modernButtonLinks(ButtonLayout::OneButton, buttons)
-                                << "\r\n<p>" + one + "</p>";
-    QTest::newRow("three across") << modernButtonLinks(ButtonLayout::ThreeAcross, buttons)
-                                  << "\r\n<p>" + one + "\r\n" + two + "\r\n" + three + "</p>";
-    QTest::newRow("two down") << modernButtonLinks(ButtonLayout::TwoDown, buttons)
-                              << "\r\n<p>" + one + "</p>\r\n<p>" + two + "</p>";
-    QTest::newRow("five across, three given")
-        << modernButtonLinks(ButtonLayout::FiveAcross, buttons)
-        << "\r\n<p>" + one + "\r\n" + two + "\r\n" + three + "</p>";
-    QTest::newRow("none given") << modernButtonLinks(ButtonLayout::TwoAcross, {}) << "";
+    row("one button", modernButtonLinks(ButtonLayout::OneButton, buttons),
+        "\r\n<p>" + one + "</p>");
+    row("five across, three given", modernButtonLinks(ButtonLayout::FiveAcross, buttons),
+        "\r\n<p>" + one + "\r\n" + two + "\r\n" + three + "</p>");
+    row("none given", modernButtonLinks(ButtonLayout::TwoAcross, {}), "");
 }
 
 void TestModern::fragments()
