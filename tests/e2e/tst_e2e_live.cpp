@@ -180,9 +180,8 @@ void TestLive::clickAndCursor()
 // and the live page says what happened, at every change.
 void TestLive::scriptsOpenNothing()
 {
-    QTemporaryDir session;
-    Program app;
-    app.vars = {{"S", session.path()}};
+    Fresh fresh;
+    Program &app = fresh.app;
     const QString script = QStringLiteral(
         "<P>Before</P><SCRIPT>alert('a'); confirm('b'); prompt('c'); window.open('x.html'); "
         "window.print(); while (true) {}</SCRIPT><P>After</P>");
@@ -198,10 +197,9 @@ void TestLive::scriptsOpenNothing()
 // in the live page, without the page changing.
 void TestLive::pictureReplaced()
 {
-    QTemporaryDir session;
+    Fresh fresh;
+    auto &[session, app] = fresh;
     QVERIFY(writePicture(session.filePath("photo.png"), 300, 200, Qt::red));
-    Program app;
-    app.vars = {{"S", session.path()}};
     const QString width = "document.images[0].naturalWidth === ";
     E2E_RUN(app, kToSelection + QStringList{"type Form4/Text1 <IMG SRC=\"photo.png\">",
                                             live(width + "300"), "click Form4/Command3",

@@ -16,9 +16,6 @@ namespace {
 const QString kQuestion = QString::fromUtf8(
     "This photo is 3000 × 2000 pixels and 1.9 MB, too big for a web page. Use a copy made "
     "for the web?");
-const QString kLinks = QStringLiteral(
-    "click Form4/Command8; hidden Form4/Command2; click Form16/Command1; shown Form11; ");
-const QString kSure = QStringLiteral("Are you absolutely sure that you typed all links correctly");
 const QString kPick = QStringLiteral("file {P}/Me at the Beach.JPG; ");
 } // namespace
 
@@ -78,17 +75,17 @@ void TestPhotos::bigPhoto_data()
          "focus Form18/Command6; text Form18/Text1 {N}; type Form18/Text2 b.jpg; "
          "type Form18/Text5 beach; click Form18/Command6; hidden Form18"},
         {"MouseOver buttons",
-         kLinks + "click Form11/Command4; click Form14/Option1; "
-                  "click Form14/Command1; click Form15/Command3; ",
-         "focus Form15/Command1; text Form15/Text1 {N}; "
-         "type Form15/Text3 page2.html; click Form15/Command1; answer Yes " +
-             kSure + "; hidden Form15"},
+         kToLinks + "; click Form11/Command4; click Form14/Option1; "
+                    "click Form14/Command1; click Form15/Command3; ",
+         "focus Form15/Command1; text Form15/Text1 {N}; type Form15/Text3 page2.html; "
+         "click Form15/Command1; " +
+             kLinksOk + "; hidden Form15"},
         {"Button links",
-         kLinks + "click Form11/Command2; click Form19/Option1; "
-                  "click Form19/Command1; click Form20/Command2; ",
+         kToLinks + "; click Form11/Command2; click Form19/Option1; "
+                    "click Form19/Command1; click Form20/Command2; ",
          "focus Form20/Command1; text Form20/Text1 {N}; type Form20/Text2 index.html; "
-         "click Form20/Command1; answer Yes " +
-             kSure + "; hidden Form20"},
+         "click Form20/Command1; " +
+             kLinksOk + "; hidden Form20"},
     };
     for (const Screen &screen : screens) {
         QTest::addRow("%s, Yes", screen.name)
@@ -138,12 +135,12 @@ void TestPhotos::bigPhoto()
     QVERIFY(!page.contains("Beach"));
 
     QStringList files = {name, "page.html"};
-    if (!taken.isEmpty())
+    if (!taken.isEmpty()) {
         files << taken;
+        QCOMPARE(readAll(session.filePath(taken)), QByteArray("someone else's"));
+    }
     files.sort();
     QCOMPARE(QDir(session.path()).entryList(QDir::Files), files);
-    if (!taken.isEmpty())
-        QCOMPARE(readAll(session.filePath(taken)), QByteArray("someone else's"));
     if (yes) {
         QImageReader copy(session.filePath(name));
         QCOMPARE(copy.format(), QByteArray("jpeg"));

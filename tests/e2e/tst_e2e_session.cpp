@@ -73,11 +73,8 @@ class TestSession final : public QObject
 private slots:
     void workedExampleSavedThenLoadedAndExtended_data();
     void workedExampleSavedThenLoadedAndExtended();
-    void endingTheProgram_data();
-    void endingTheProgram();
-    void changesNotSaved_data();
-    void changesNotSaved();
-    void quitOverARecoveredPage();
+    void endings_data();
+    void endings();
     void clearedPageBeginsAgain();
     void saving();
     void loading();
@@ -88,7 +85,6 @@ private slots:
     void twoCopiesKeepOnePageEach();
     void nothingOfferedAtStart();
     void unwritableDataFolder();
-    void failedLoadKeepsPage();
 };
 
 // Saved and the program left, then loaded back into its folder and added
@@ -106,15 +102,12 @@ void TestSession::workedExampleSavedThenLoadedAndExtended_data()
                              << steps("hidden Form4/Command2; text Form4/Label2 {S}") +
                                     paragraph("Again")
                              << again;
-    const QString describe = QStringLiteral(
-        "answer OK [warn] Please describe the picture for someone who cannot see it, or tick "
-        "\"Only decoration: nothing to describe\" if it shows nothing that matters.");
     QTest::newRow("modern")
         << kModernToSelection + paragraph("Hello") << modernPage(modernParagraph("Hello"))
         << steps("text Form4/PageMode Page for phones and today's browsers; "
                  "click Form4/Command5; shown Form9/AltText; click Form9/Command1; "
                  "file {P}/bike.png; click Form9/Command2; " +
-                 describe + "; shown Form9; type Form9/AltText A red bicycle; " +
+                 kDescribe + "; shown Form9; type Form9/AltText A red bicycle; " +
                  "click Form9/Command2; " + kPlaceOk + "; hidden Form9")
         << modernPage(modernParagraph("Hello") + "\r\n\r\n<p><img src=\"bike.png\" alt=\"A red "
                                                  "bicycle\" width=\"12\" height=\"7\"></p>");
@@ -146,129 +139,113 @@ void TestSession::workedExampleSavedThenLoadedAndExtended()
 }
 
 // Every way out ends the program at once with status 0, leaves no viewer
-// process behind and nothing kept: the page was ended by choice.
-void TestSession::endingTheProgram_data()
+// process behind and nothing kept: the page was ended by choice. With a
+// paragraph not saved, each way out, Clear and Load ask first. Save goes
+// through SAVE and goes on only once saved; Cancel, a SAVE given up, or a
+// load that fails does nothing and keeps the safety copy, and the page
+// taken back after a crash is asked about again before QUIT or Load on the
+// Start screen throw it away.
+void TestSession::endings_data()
 {
     QTest::addColumn<QStringList>("page"); // then a paragraph, kept
     QTest::addColumn<QStringList>("ending");
+    QTest::addColumn<bool>("ends");
+    QTest::addColumn<QByteArray>("saved"); // {S}/page.html afterwards
+    const QByteArray &example = kWorkedExampleFile;
     // In one window the Start screen is in view again, with the page going on,
     // once a page is loaded: QUIT is pressed there.
     QTest::newRow("QUIT")
         << kToSelection
         << kSave + steps("click Form4/Command17; click Form24/Command1; file {S}/page.html; " +
-                         kFolderNext + "; click Form1/Command2");
-    QTest::newRow("Start's close box") << QStringList() << steps("close Form1");
+                         kFolderNext + "; click Form1/Command2")
+        << true << example;
+    QTest::newRow("Start's close box")
+        << QStringList() << steps("close Form1") << true << QByteArray();
     // Saved, so nothing is lost: the question is the old one.
     QTest::newRow("Exit Program after PREVIEW")
         << kToSelection
-        << kSave + steps("click Form4/Command3; title Form27 My page; " + kExitSaved);
+        << kSave + steps("click Form4/Command3; title Form27 My page; " + kExitSaved) << true
+        << example;
     QTest::newRow("Selection's close box, No then Yes")
         << kToSelection
         << kSave + steps("close Form4; answer No Saved your file?; shown Form4; "
-                         "shown Form1; close Form4; answer Yes Saved your file?");
+                         "shown Form1; close Form4; answer Yes Saved your file?")
+        << true << example;
     QTest::newRow("Exit Program with another screen open")
-        << kToSelection << kSave + steps("click Form4/Command8; shown Form16; " + kExitSaved);
+        << kToSelection << kSave + steps("click Form4/Command8; shown Form16; " + kExitSaved)
+        << true << example;
     QTest::newRow("Exit Program after a load")
         << kToSelection
         << kSave + steps("click Form4/Command17; click Form24/Command1; file {S}/page.html; " +
-                         kFolderNext + "; " + kUseFolder + "; shown Form4; " + kExitSaved);
+                         kFolderNext + "; " + kUseFolder + "; shown Form4; " + kExitSaved)
+        << true << example;
+
+    const QString ask = "answer %1 " + kUnsaved;
+    const QString clear = "answer %1 " + kUnsavedBefore.arg("Tarnwell clears it");
+    const QString load = "answer %1 " + kUnsavedBefore.arg("Tarnwell loads another page");
+    const QString saveAsked = kSaveAsked.section("; ", 1);
+    const QString givenUp = "; cancel; answer OK [info] You cancelled.; shown Form4";
+    const auto unsaved = [&](const char *name, const QString &ending, bool ends,
+                             const QByteArray &saved) {
+        QTest::newRow(name) << kToSelection << steps(ending) << ends << saved;
+    };
+    unsaved("Exit Program, Don't Save", "click Form4/Command1; " + ask.arg("Don't_Save"), true, {});
+    unsaved("close box, Save",
+            "close Form4; " + ask.arg("Save") + "; " + saveAsked + "; file {S}/page", true,
+            example);
+    unsaved("Exit Program, Cancel", "click Form4/Command1; " + ask.arg("Cancel") + "; shown Form4",
+            false, {});
+    unsaved("close box, Save given up in the file dialog",
+            "close Form4; " + ask.arg("Save") + "; " + saveAsked + givenUp, false, {});
+    // Cleared once saved: nothing is left to ask about on the way out.
+    unsaved("Clear, Save",
+            "click Form4/Command16; " + clear.arg("Save") + "; " + saveAsked +
+                "; file {S}/page; shown Form1; click Form1/Command2",
+            true, example);
+    unsaved("Clear, Cancel", "click Form4/Command16; " + clear.arg("Cancel") + "; shown Form4",
+            false, {});
+    unsaved("Load, Cancel", "click Form4/Command17; " + load.arg("Cancel") + "; shown Form4", false,
+            {});
+    unsaved("Load, Save given up in the file dialog",
+            "click Form4/Command17; " + load.arg("Save") + "; " + saveAsked + givenUp, false, {});
+    // A file the file dialog lets through but that cannot be read as a page.
+    unsaved("Load of a file that is no page",
+            "click Form4/Command17; " + load.arg("Don't_Save") +
+                "; click Form24/Command1; file {S}/pipe.html; answer OK [stop] The file could "
+                "not be read: it is not an ordinary file; hidden Form24; shown Form4; " +
+                kSaveAsked + "; file {S}/page; " + kExitSaved,
+            true, example);
 }
 
-void TestSession::endingTheProgram()
+void TestSession::endings()
 {
     QFETCH(QStringList, page);
     QFETCH(QStringList, ending);
+    QFETCH(bool, ends);
+    QFETCH(QByteArray, saved);
     QTemporaryDir home, session;
+    QVERIFY(makePipe(session.filePath("pipe.html")));
     auto app = start(home.path(), session.path());
     if (!page.isEmpty()) {
         E2E_RUN(*app, page + paragraph("Hello"));
         QTRY_VERIFY_WITH_TIMEOUT(kept(home.path(), "Hello"), app->patience);
     }
-    E2E_RUN(*app, ending + QStringList{"exit 0"});
-    QTRY_COMPARE_WITH_TIMEOUT(app->descendantsLeft(), 0, app->patience);
-    // Locks too: nothing at all is left.
-    QCOMPARE(keptFolder(home.path()).entryList(QStringList(), QDir::Files), QStringList());
-}
-
-// With a paragraph not saved, each way out, Clear and Load ask first. Save
-// goes through SAVE and goes on only once saved; Cancel, or a SAVE given up,
-// does nothing and keeps the safety copy.
-void TestSession::changesNotSaved_data()
-{
-    QTest::addColumn<QStringList>("ending");
-    QTest::addColumn<bool>("ends");
-    QTest::addColumn<QByteArray>("saved"); // {S}/page.html afterwards
-    const QString ask = "answer %1 " + kUnsaved;
-    QTest::newRow("Exit Program, Don't Save")
-        << steps("click Form4/Command1; " + ask.arg("Don't_Save")) << true << QByteArray();
-    QTest::newRow("close box, Save") << steps("close Form4; " + ask.arg("Save") + "; " +
-                                              kSaveAsked.section("; ", 1) + "; file {S}/page")
-                                     << true << kWorkedExampleFile;
-    QTest::newRow("Exit Program, Cancel")
-        << steps("click Form4/Command1; " + ask.arg("Cancel") + "; shown Form4") << false
-        << QByteArray();
-    QTest::newRow("close box, Save given up in the file dialog")
-        << steps("close Form4; " + ask.arg("Save") + "; " + kSaveAsked.section("; ", 1) +
-                 "; cancel; answer OK [info] You cancelled.; shown Form4")
-        << false << QByteArray();
-    const QString clear = "answer %1 " + kUnsavedBefore.arg("Tarnwell clears it");
-    const QString load = "answer %1 " + kUnsavedBefore.arg("Tarnwell loads another page");
-    // Cleared once saved: nothing is left to ask about on the way out.
-    QTest::newRow("Clear, Save") << steps("click Form4/Command16; " + clear.arg("Save") + "; " +
-                                          kSaveAsked.section("; ", 1) +
-                                          "; file {S}/page; shown Form1; click Form1/Command2")
-                                 << true << kWorkedExampleFile;
-    QTest::newRow("Clear, Cancel")
-        << steps("click Form4/Command16; " + clear.arg("Cancel") + "; shown Form4") << false
-        << QByteArray();
-    QTest::newRow("Load, Cancel")
-        << steps("click Form4/Command17; " + load.arg("Cancel") + "; shown Form4")
-        << false << QByteArray();
-    QTest::newRow("Load, Save given up in the file dialog")
-        << steps("click Form4/Command17; " + load.arg("Save") + "; " +
-                 kSaveAsked.section("; ", 1) +
-                 "; cancel; answer OK [info] You cancelled.; shown Form4")
-        << false << QByteArray();
-}
-
-void TestSession::changesNotSaved()
-{
-    QFETCH(QStringList, ending);
-    QFETCH(bool, ends);
-    QFETCH(QByteArray, saved);
-    QTemporaryDir home, session;
-    auto app = start(home.path(), session.path());
-    E2E_RUN(*app, kToSelection + paragraph("Hello"));
-    QTRY_VERIFY_WITH_TIMEOUT(kept(home.path(), "Hello"), app->patience);
     E2E_RUN(*app, ending + QStringList(ends ? 1 : 0, "exit 0"));
     QCOMPARE(readAll(session.filePath(QStringLiteral("page.html"))), saved);
-    if (ends) {
-        QCOMPARE(keptFolder(home.path()).entryList(QStringList(), QDir::Files), QStringList());
-        return;
+    if (!ends) {
+        // Still running, the page still kept in case of a crash.
+        QVERIFY(kept(home.path(), "Hello"));
+        app->kill();
+        app = start(home.path(), session.path());
+        E2E_RUN(*app, steps(recoverOnly("Yes", home.path()) + "; " + kFolderNext +
+                            "; inview Form1; click Form1/Command2; answer Cancel " + kUnsaved +
+                            "; inview Form1; click Form1/Command6; answer Cancel " +
+                            kUnsavedBefore.arg("Tarnwell loads another page") +
+                            "; inview Form1; click Form1/Command2; answer Don't_Save " + kUnsaved +
+                            "; exit 0"));
     }
-    // Still running, the page still kept in case of a crash.
-    QVERIFY(kept(home.path(), "Hello"));
-    app->kill();
-    app = start(home.path(), session.path());
-    E2E_RUN(*app, {recoverOnly("Yes", home.path())});
-}
-
-// A page taken back after a crash and not yet saved: QUIT and Load on the
-// Start screen ask before they throw it away.
-void TestSession::quitOverARecoveredPage()
-{
-    QTemporaryDir home, session;
-    auto app = start(home.path(), session.path());
-    E2E_RUN(*app, kToSelection + paragraph("Hello"));
-    QTRY_VERIFY_WITH_TIMEOUT(kept(home.path(), "Hello"), app->patience);
-    app->kill();
-    app = start(home.path(), session.path());
-    E2E_RUN(*app, steps(recoverOnly("Yes", home.path()) + "; " + kFolderNext + "; inview Form1; " +
-                        "click Form1/Command2; answer Cancel " + kUnsaved + "; inview Form1; " +
-                        "click Form1/Command6; answer Cancel " +
-                        kUnsavedBefore.arg("Tarnwell loads another page") +
-                        "; inview Form1; " +
-                        "click Form1/Command2; answer Don't_Save " + kUnsaved + "; exit 0"));
+    QTRY_COMPARE_WITH_TIMEOUT(app->descendantsLeft(), 0, app->patience);
+    // Locks too: nothing at all is left.
     QCOMPARE(keptFolder(home.path()).entryList(QStringList(), QDir::Files), QStringList());
 }
 
@@ -375,32 +352,27 @@ void TestSession::workedExampleByKeys()
 // MouseOver names that would stop the pictures changing, and the example buttons.
 void TestSession::repeatedNameRefusedThenExampleButtons()
 {
-    QTemporaryDir session;
-    Program app;
-    app.vars["S"] = session.path();
+    Fresh fresh;
+    auto &[session, app] = fresh;
     app.vars["D"] = installedFile("share/tarnwell");
-    const QStringList open = {"click Form4/Command6", kSameSize, "type Form18/Text1 a.jpg",
-                              "type Form18/Text2 b.jpg"};
-    const QStringList refused = {"type Form18/Text5 Gondola5", "click Form18/Command6",
-                                 "answer OK [stop] The name \"Gondola5\" is used already in this "
-                                 "page. Two pictures with the same name both stop changing. "
-                                 "Please choose another name.",
-                                 "shown Form18", "text Form18/Text5 Gondola5"};
+    const QString open = "click Form4/Command6; " + kSameSize +
+                         "; type Form18/Text1 a.jpg; type Form18/Text2 b.jpg; ";
     // Then each button screen's first dialog opens where the example buttons
     // lie, so a bare name picks one.
-    const QStringList files = {
-        "type Form18/Text5 square",  "click Form18/Command6", "click Form4/Command8",
-        "click Form16/Command1",     "click Form11/Command4", "click Form14/Command1",
-        "click Form15/Command3",     "dialog-folder {D}",     "file home.gif",
-        "text Form15/Text1 home.gif"};
-    const QStringList titles = {"click Form15/Command2", "click Form4/Command8",
-                                "click Form16/Command1", "click Form11/Command2",
-                                "click Form19/Command1", "click Form20/Command2",
-                                "dialog-folder {D}",     "cancel",
-                                "text Form20/Text1 "};
-    E2E_RUN(app, kToSelection + open +
-                     QStringList{"type Form18/Text5 gondola5", "click Form18/Command6"} + open +
-                     refused + files + titles);
+    E2E_RUN(app, kToSelection +
+                     steps(open + "type Form18/Text5 gondola5; click Form18/Command6; " + open +
+                           "type Form18/Text5 Gondola5; click Form18/Command6; answer OK [stop] "
+                           "The name \"Gondola5\" is used already in this page. Two pictures "
+                           "with the same name both stop changing. Please choose another name.; "
+                           "shown Form18; text Form18/Text5 Gondola5; type Form18/Text5 square; "
+                           "click Form18/Command6; " +
+                           kToLinks +
+                           "; click Form11/Command4; click Form14/Command1; "
+                           "click Form15/Command3; dialog-folder {D}; file home.gif; "
+                           "text Form15/Text1 home.gif; click Form15/Command2; " +
+                           kToLinks +
+                           "; click Form11/Command2; click Form19/Command1; "
+                           "click Form20/Command2; dialog-folder {D}; cancel; text Form20/Text1 "));
     // Nothing was added for the refused name.
     QCOMPARE(app.text("Form4/Text1").count("NAME="), 2);
     QVERIFY(app.text("Form4/Text1").endsWith("NAME=\"square\" BORDER=\"0\"></A><P></P><P></P>"));
@@ -548,25 +520,6 @@ void TestSession::unwritableDataFolder()
                                         kFont + "Again</FONT><P></P>"),
                               app->patience);
     QCOMPARE(readAll(data), QByteArray("not a folder"));
-}
-
-// A file the file dialog lets through but that cannot be read as a page.
-void TestSession::failedLoadKeepsPage()
-{
-    QTemporaryDir home, session;
-    auto app = start(home.path(), session.path());
-    app->vars["F"] = session.filePath("pipe.html");
-    QVERIFY(makePipe(app->vars["F"]));
-    E2E_RUN(*app, kToSelection + paragraph("Hello") +
-                      steps("click Form4/Command17; answer Don't_Save " +
-                            kUnsavedBefore.arg("Tarnwell loads another page") +
-                            "; click Form24/Command1; file {F}; "
-                            "answer OK [stop] The file could not be read: it is not an ordinary "
-                            "file; hidden Form24; shown Form4") +
-                      kSave);
-    QTRY_COMPARE_WITH_TIMEOUT(readAll(session.filePath("page.html")),
-                              savedPage(kPlainStart + kFont + "Hello</FONT><P></P>"),
-                              app->patience);
 }
 
 QTEST_GUILESS_MAIN(TestSession)

@@ -14,78 +14,96 @@ class TestWindow final : public QObject
     Q_OBJECT
 
 private slots:
-    void title_data();
-    void title();
-    void closeBox_data();
-    void closeBox();
+    void walks_data();
+    void walks();
     void geometryKept();
     void folderListKeptAfterItsMessage();
-    void everyScreenFits_data();
-    void everyScreenFits();
     void twiceTheScale();
 };
 
-void TestWindow::title_data()
+// The window's title, its close box on each kind of screen, and its smallest
+// size with every screen.
+void TestWindow::walks_data()
 {
     QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QString>("title");
-    QTest::newRow("Start") << QStringList() << "Tarnwell";
+    const auto title = [](const char *name, const QStringList &steps, const QString &title) {
+        QTest::newRow(name) << steps + QStringList{"title Form13 " + title};
+    };
+    title("title: Start", {}, "Tarnwell");
     // A screen shown beside the one in view is a dialog: the window keeps
     // the name of the screen it helps with.
-    QTest::newRow("Start advice") << steps("click Form1/Command3; inview Form17; inview Form1")
-                                  << "Tarnwell";
-    QTest::newRow("advice closed")
-        << steps("click Form1/Command3; click Form17/Command1") << "Tarnwell";
-    QTest::newRow("Check page") << kToSelection + steps("click Form4/CheckPage; inview CheckPage")
-                                << "Tarnwell \u2013 Selection";
-    QTest::newRow("HEAD") << steps(kUseFolder + "; inview Form2") << "Tarnwell \u2013 HEAD";
-    QTest::newRow("Selection") << kToSelection << "Tarnwell \u2013 Selection";
-    QTest::newRow("Text & Picture") << kToSelection + steps("click Form4/Command7; inview Form10")
-                                    << "Tarnwell \u2013 Text & Picture";
+    title("title: Start advice", steps("click Form1/Command3; inview Form17; inview Form1"),
+          "Tarnwell");
+    title("title: advice closed", steps("click Form1/Command3; click Form17/Command1"), "Tarnwell");
+    title("title: Check page", kToSelection + steps("click Form4/CheckPage; inview CheckPage"),
+          "Tarnwell \u2013 Selection");
+    title("title: HEAD", steps(kUseFolder + "; inview Form2"), "Tarnwell \u2013 HEAD");
+    title("title: Selection", kToSelection, "Tarnwell \u2013 Selection");
+    title("title: Text & Picture", kToSelection + steps("click Form4/Command7; inview Form10"),
+          "Tarnwell \u2013 Text & Picture");
+
+    QTest::newRow("close box: Start advice, back")
+        << steps("click Form1/Command3; close Form17; hidden Form17; shown Form1; "
+                 "title Form13 Tarnwell");
+    QTest::newRow("close box: Select Directory, back to Start")
+        << steps("click Form1/Command1; close nonComdlg; hidden nonComdlg; shown Form1; "
+                 "focus Form1/Command1");
+    QTest::newRow("close box: Paragraph, back to Selection")
+        << kToSelection + steps("click Form4/Command4; close Form6; hidden Form6; inview Form4; "
+                                "title Form13 Tarnwell \u2013 Selection");
+    QTest::newRow("close box: Selection, changes not saved")
+        << kToSelection +
+               steps("close Form4; answer Cancel " + kUnsaved +
+                     "; shown Form4; close Form4; answer Don't_Save " + kUnsaved + "; exit 0");
+
+    // At its smallest the window holds every screen at the screen's smallest,
+    // and it does not grow as the screens open.
+    const auto fits = [](const char *name, const QStringList &steps) {
+        QTest::newRow(name) << QStringList{"place Form13 10 20 1 1"} + steps +
+                                   QStringList{"smallest Form13"};
+    };
+    fits("fits: Start", steps("fits Form1; click Form1/Command3; fits Form17; "
+                              "click Form17/Command1; click Form1/Command6; fits Form24; "
+                              "click Form24/Command1; cancel; "
+                              "answer OK [info] You cancelled file loading - continue.; "
+                              "click Form1/Command5; fits nonComdlg"));
+    fits("fits: HEAD and Background",
+         steps(kUseFolder + "; type Form2/Text1 My page; type Form2/Text2 Welcome; "
+                            "click Form2/ModernPage; fits Form2; click Form2/ModernPage; "
+                            "click Form2/Command1; fits Form3; click Form3/Command4; fits Form5"));
+    fits("fits: Selection and what it adds",
+         kToSelection + steps("fits Form4; click Form4/Command4; fits Form6; close Form6; "
+                              "click Form4/Command9; fits Form7; close Form7; "
+                              "click Form4/Command11; fits Form8; close Form8; "
+                              "click Form4/Command5; fits Form9; close Form9; "
+                              "click Form4/Command7; fits Form10; close Form10; "
+                              "click Form4/Command13; fits Form21; close Form21; "
+                              "click Form4/Command6; " +
+                              kSameSize + "; fits Form18; click Form18/Command7; fits Form26"));
+    fits("fits: links",
+         kToSelection + steps("click Form4/Command8; fits Form16; click Form16/Command1; "
+                              "fits Form11; click Form11/Command5; fits Form25; "
+                              "click Form25/Command1; click Form11/Command3; fits Form12; "
+                              "close Form12; " +
+                              kToLinks +
+                              "; click Form11/Command2; fits Form19; "
+                              "click Form19/Option1; click Form19/Command1; fits Form20; "
+                              "close Form20; " +
+                              kToLinks +
+                              "; click Form11/Command4; fits Form14; "
+                              "click Form14/Option1; click Form14/Command1; fits Form15"));
+    fits("fits: advice, Check page and Publish",
+         kToSelection +
+             steps("click Form4/Command14; fits Form22; click Form22/Command2; "
+                   "fits Form23; click Form23/Command1; click Form4/CheckPage; "
+                   "fits CheckPage; close CheckPage; click Form4/Publish; fits Publish"));
 }
 
-void TestWindow::title()
+void TestWindow::walks()
 {
     QFETCH(QStringList, steps);
-    QFETCH(QString, title);
-    QTemporaryDir session;
-    Program app;
-    app.vars = {{"S", session.path()}};
-    E2E_RUN(app, steps + QStringList{"title Form13 " + title});
-}
-
-void TestWindow::closeBox_data()
-{
-    QTest::addColumn<QStringList>("steps"); // up to the close box
-    QTest::addColumn<QStringList>("then");
-    QTest::newRow("Start: QUIT") << QStringList{"close Form1"} << QStringList{"exit 0"};
-    QTest::newRow("Start advice: back")
-        << steps("click Form1/Command3; close Form17")
-        << steps("hidden Form17; shown Form1; title Form13 Tarnwell");
-    QTest::newRow("Select Directory: back to Start")
-        << steps("click Form1/Command1; close nonComdlg")
-        << steps("hidden nonComdlg; shown Form1; focus Form1/Command1");
-    QTest::newRow("Paragraph: back to Selection")
-        << kToSelection + steps("click Form4/Command4; close Form6")
-        << steps("hidden Form6; inview Form4; title Form13 Tarnwell \u2013 Selection");
-    QTest::newRow("Selection: changes not saved")
-        << kToSelection + QStringList{"close Form4"}
-        << steps("answer Cancel " + kUnsaved + "; shown Form4; close Form4; answer Don't_Save " +
-                 kUnsaved + "; exit 0");
-    QTest::newRow("Selection: Saved your file?")
-        << kToSelection + kSave + QStringList{"close Form4"}
-        << steps("answer No Saved your file?; shown Form4; close Form4; "
-                 "answer Yes Saved your file?; exit 0");
-}
-
-void TestWindow::closeBox()
-{
-    QFETCH(QStringList, steps);
-    QFETCH(QStringList, then);
-    QTemporaryDir session;
-    Program app;
-    app.vars = {{"S", session.path()}};
-    E2E_RUN(app, steps + then);
+    Fresh fresh;
+    E2E_RUN(fresh.app, steps);
 }
 
 // Moved and sized, then maximised: each comes back at the next start.
@@ -122,61 +140,6 @@ void TestWindow::folderListKeptAfterItsMessage()
     QCOMPARE(app.text(QStringLiteral("nonComdlg/Dir1")), chosen);
     E2E_RUN(app, steps("click nonComdlg/CmdCancelSetFileToNull; click Form1/Command5"));
     QVERIFY(app.text(QStringLiteral("nonComdlg/Dir1")) != chosen);
-}
-
-void TestWindow::everyScreenFits_data()
-{
-    QTest::addColumn<QStringList>("steps");
-    // The window at its smallest first.
-    const QString start = QStringLiteral("place Form13 10 20 1 1");
-    QTest::newRow("Start") << steps(start +
-                                    "; fits Form1; click Form1/Command3; fits Form17; "
-                                    "click Form17/Command1; click Form1/Command6; fits Form24; "
-                                    "click Form24/Command1; cancel; "
-                                    "answer OK [info] You cancelled file loading - continue.; "
-                                    "click Form1/Command5; fits nonComdlg");
-    QTest::newRow("HEAD and Background")
-        << steps(start + "; " + kUseFolder +
-                 "; type Form2/Text1 My page; type Form2/Text2 Welcome; click Form2/ModernPage; "
-                 "fits Form2; click Form2/ModernPage; click Form2/Command1; fits Form3; "
-                 "click Form3/Command4; fits Form5");
-    QTest::newRow("Selection and what it adds")
-        << QStringList{start} + kToSelection +
-               steps("fits Form4; click Form4/Command4; fits Form6; close Form6; "
-                     "click Form4/Command9; fits Form7; close Form7; "
-                     "click Form4/Command11; fits Form8; close Form8; "
-                     "click Form4/Command5; fits Form9; close Form9; "
-                     "click Form4/Command7; fits Form10; close Form10; "
-                     "click Form4/Command13; fits Form21; close Form21; "
-                     "click Form4/Command6; " +
-                     kSameSize + "; fits Form18; click Form18/Command7; fits Form26");
-    QTest::newRow("links") << QStringList{start} + kToSelection +
-                                  steps(
-                                      "click Form4/Command8; fits Form16; click Form16/Command1; "
-                                      "fits Form11; click Form11/Command5; fits Form25; "
-                                      "click Form25/Command1; click Form11/Command3; fits Form12; "
-                                      "close Form12; click Form4/Command8; click Form16/Command1; "
-                                      "click Form11/Command2; fits Form19; click Form19/Option1; "
-                                      "click Form19/Command1; fits Form20; close Form20; "
-                                      "click Form4/Command8; click Form16/Command1; "
-                                      "click Form11/Command4; fits Form14; click Form14/Option1; "
-                                      "click Form14/Command1; fits Form15");
-    QTest::newRow("advice, Check page and Publish")
-        << QStringList{start} + kToSelection +
-               steps("click Form4/Command14; fits Form22; click Form22/Command2; fits Form23; "
-                     "click Form23/Command1; click Form4/CheckPage; fits CheckPage; "
-                     "close CheckPage; click Form4/Publish; fits Publish");
-}
-
-// At its smallest the window holds every screen at the screen's smallest, and
-// it does not grow as the screens open.
-void TestWindow::everyScreenFits()
-{
-    QFETCH(QStringList, steps);
-    QTemporaryDir session;
-    Program app;
-    app.vars = {{"S", session.path()}};
-    E2E_RUN(app, steps + QStringList{"smallest Form13"});
 }
 
 // The worked example at twice the scale, as on a high-density display.

@@ -8,6 +8,14 @@
 
 namespace tarnwell::e2e {
 
+// A program of its own with an empty session folder {S}.
+struct Fresh
+{
+    QTemporaryDir session;
+    Program app;
+    Fresh() { app.vars = {{"S", session.path()}}; }
+};
+
 // Steps written as one text, "; " between them.
 inline QStringList steps(const QString &script)
 {
@@ -70,6 +78,10 @@ inline const QString kLinksOk =
 // The message as the MouseOver pictures screen opens.
 inline const QString kSameSize =
     QStringLiteral("answer OK Pictures/photos need to be about the same size OK?");
+// The message when a picture of a modern page goes in undescribed.
+inline const QString kDescribe = QStringLiteral(
+    "answer OK [warn] Please describe the picture for someone who cannot see it, or tick \"Only "
+    "decoration: nothing to describe\" if it shows nothing that matters.");
 // From the Selection screen through the button advice to the Links screen.
 inline const QString kToLinks = QStringLiteral(
     "click Form4/Command8; hidden Form4/Command2; click Form16/Command1; shown Form11");
