@@ -290,102 +290,97 @@ void TestPages::pages_data()
         {"stone-wall.jpg=Stone Wall.jpg"});
 
     // Rows from the selection screen on: the page's body between its fixed lines.
-    const auto fragment = [](const char *name, const QStringList &steps, const QByteArray &body,
+    const auto fragment = [](const char *name, const QString &script, const QByteArray &body,
                              const QStringList &files = {}) {
-        QTest::newRow(name) << kModernToSelection + steps << modernPage(body) << files;
+        QTest::newRow(name) << kModernToSelection + steps(script) << modernPage(body) << files;
     };
     const QByteArray bike = "<img src=\"bike.png\" alt=\"Bike\" width=\"12\" height=\"7\">";
 
     fragment("heading, rule and breaks",
-             steps("click Form4/Command11; type Form8/Text1 News; click Form8/Command1; " +
-                   kSizeOk +
-                   "; click Form4/Command9; click Form7/Option2; click Form7/Command1; "
-                   "click Form4/Command15; click Form4/Command12"),
-             QByteArray("\r\n<h1 style=\"font-family: 'Times New Roman', Times, serif; "
-                        "color: #000000\">News</h1>\r\n<hr style=\"width: 75%\">\r\n<br>\r\n"
-                        "<p></p>"));
-    fragment("paragraph keeps its line breaks", paragraph("one\ntwo"),
-             QByteArray("\r\n<p style=\"font-family: 'Times New Roman', Times, serif; "
-                        "font-size: 1.125rem; color: #000000\">one<br>\r\ntwo</p>"));
+             "click Form4/Command11; type Form8/Text1 News; click Form8/Command1; " + kSizeOk +
+                 "; click Form4/Command9; click Form7/Option2; click Form7/Command1; "
+                 "click Form4/Command15; click Form4/Command12",
+             "\r\n<h1 style=\"font-family: 'Times New Roman', Times, serif; color: #000000\">News"
+             "</h1>\r\n<hr style=\"width: 75%\">\r\n<br>\r\n<p></p>");
+    fragment("paragraph keeps its line breaks", paragraph("one\ntwo").join("; "),
+             "\r\n<p style=\"font-family: 'Times New Roman', Times, serif; font-size: 1.125rem; "
+             "color: #000000\">one<br>\r\ntwo</p>");
     fragment("pre-sized picture: decoration",
-             steps("click Form4/Command5; click Form9/Command1; "
-                   "file {P}/bike.png; click Form9/Option1; click Form9/Command2; " +
-                   kDescribe + "; click Form9/Decorative; click Form9/Command2; " + kPlaceOk +
-                   "; hidden Form9"),
-             QByteArray("\r\n<p style=\"text-align: center\"><img src=\"bike.png\" alt=\"\" "
-                        "width=\"12\" height=\"7\"></p>"),
-             QStringList{"bike.png"});
+             "click Form4/Command5; click Form9/Command1; file {P}/bike.png; click Form9/Option1; "
+             "click Form9/Command2; " +
+                 kDescribe + "; click Form9/Decorative; click Form9/Command2; " + kPlaceOk +
+                 "; hidden Form9",
+             "\r\n<p style=\"text-align: center\"><img src=\"bike.png\" alt=\"\" width=\"12\" "
+             "height=\"7\"></p>",
+             {"bike.png"});
     // link.png in the session folder leads to a picture outside it.
     fragment("a link out of the folder is not read",
-             steps("click Form4/Command5; type Form9/Text1 link.png; type Form9/AltText Bike; "
-                   "click Form9/Command2; " +
-                   kPlaceOk),
-             QByteArray("\r\n<p><img src=\"link.png\" alt=\"Bike\"></p>"));
+             "click Form4/Command5; type Form9/Text1 link.png; type Form9/AltText Bike; "
+             "click Form9/Command2; " +
+                 kPlaceOk,
+             "\r\n<p><img src=\"link.png\" alt=\"Bike\"></p>");
     fragment("two pictures, one typed",
-             steps("click Form4/Command13; click Form21/Command1; file {P}/bike.png; "
-                   "type Form21/Text2 typed name.gif; type Form21/AltText Bike; "
-                   "click Form21/Command3; " +
-                   kDescribe +
-                   "; shown Form21; type Form21/AltText2 Car; click Form21/Command3; "
-                   "shown Form4"),
+             "click Form4/Command13; click Form21/Command1; file {P}/bike.png; "
+             "type Form21/Text2 typed name.gif; type Form21/AltText Bike; click Form21/Command3; " +
+                 kDescribe +
+                 "; shown Form21; type Form21/AltText2 Car; click Form21/Command3; shown Form4",
              "\r\n<div class=\"side\" style=\"justify-content: center\">\r\n" + bike +
                  "\r\n<img src=\"typed%20name.gif\" alt=\"Car\"></div>",
-             QStringList{"bike.png"});
+             {"bike.png"});
     fragment("text and picture",
-             steps("click Form4/Command7; type Form10/Text2 Hello; click Form10/Command2; "
-                   "file {P}/bike.png; click Form10/Command1; " +
-                   kDescribe +
-                   "; type Form10/AltText Bike; click Form10/Option2; click Form10/Command1; "
-                   "shown Form4"),
+             "click Form4/Command7; type Form10/Text2 Hello; click Form10/Command2; "
+             "file {P}/bike.png; click Form10/Command1; " +
+                 kDescribe +
+                 "; type Form10/AltText Bike; click Form10/Option2; click Form10/Command1; "
+                 "shown Form4",
              "\r\n<div class=\"side\">\r\n<p style=\"font-family: 'Times New Roman', Times, "
              "serif; font-size: 1rem; color: #000000\">Hello</p>\r\n" +
                  bike + "</div>",
-             QStringList{"bike.png"});
-    fragment(
-        "mouseover picture needs no name",
-        steps("click Form4/Command6; " + kSameSize +
-              "; hidden Form18/Text5; hidden Form18/Label8; hidden Form18/AltText2; "
-              "type Form18/Text1 a.jpg; type Form18/Text2 b.jpg; click Form18/Command6; " +
-              kDescribe + "; type Form18/AltText Gondola; click Form18/Command6; hidden Form18"),
-        "\r\n<p>" + swap("#", "a.jpg", "b.jpg") + "<img src=\"a.jpg\" alt=\"Gondola\"></a></p>");
+             {"bike.png"});
+    fragment("mouseover picture needs no name",
+             "click Form4/Command6; " + kSameSize +
+                 "; hidden Form18/Text5; hidden Form18/Label8; hidden Form18/AltText2; "
+                 "type Form18/Text1 a.jpg; type Form18/Text2 b.jpg; click Form18/Command6; " +
+                 kDescribe + "; type Form18/AltText Gondola; click Form18/Command6; hidden Form18",
+             "\r\n<p>" + swap("#", "a.jpg", "b.jpg") +
+                 "<img src=\"a.jpg\" alt=\"Gondola\"></a></p>");
     fragment("text link",
-             steps(kToLinks + "; click Form11/Command3; type Form12/Text1 page two.html; "
-                              "type Form12/Text2 Next; click Form12/Command1"),
-             QByteArray("\r\n<p style=\"text-align: center\"><a href=\"page%20two.html\" "
-                        "style=\"font-family: 'Times New Roman', Times, serif; font-size: 1rem; "
-                        "color: #0000FF; font-weight: bold\">Next</a></p>"));
+             kToLinks + "; click Form11/Command3; type Form12/Text1 page two.html; "
+                        "type Form12/Text2 Next; click Form12/Command1",
+             "\r\n<p style=\"text-align: center\"><a href=\"page%20two.html\" style=\"font-family: "
+             "'Times New Roman', Times, serif; font-size: 1rem; color: #0000FF; font-weight: "
+             "bold\">Next</a></p>");
     fragment("button links say their words",
-             steps(kToLinks + "; " +
-                   "click Form11/Command2; click Form19/Option1; click Form19/Command1; "
-                   "hidden Form20/AltText3; "
-                   "click Form20/Command2; file {P}/home.png; "
-                   "type Form20/Text2 index.html; type Form20/Text3 next.gif; "
-                   "type Form20/Text4 page2.html; type Form20/AltText Home; "
-                   "click Form20/Command1; " +
-                   kLinkWords + "; type Form20/AltText2 Next page; click Form20/Command1; " +
-                   kLinksOk + "; hidden Form20"),
-             QByteArray("\r\n<p><a href=\"index.html\" target=\"_top\"><img src=\"home.png\" "
-                        "alt=\"Home\" width=\"20\" height=\"10\"></a>\r\n<a href=\"page2.html\" "
-                        "target=\"_top\"><img src=\"next.gif\" alt=\"Next page\"></a></p>"),
-             QStringList{"home.png"});
+             kToLinks +
+                 "; click Form11/Command2; click Form19/Option1; click Form19/Command1; "
+                 "hidden Form20/AltText3; click Form20/Command2; file {P}/home.png; "
+                 "type Form20/Text2 index.html; type Form20/Text3 next.gif; "
+                 "type Form20/Text4 page2.html; type Form20/AltText Home; "
+                 "click Form20/Command1; " +
+                 kLinkWords + "; type Form20/AltText2 Next page; click Form20/Command1; " +
+                 kLinksOk + "; hidden Form20",
+             "\r\n<p><a href=\"index.html\" target=\"_top\"><img src=\"home.png\" alt=\"Home\" "
+             "width=\"20\" height=\"10\"></a>\r\n<a href=\"page2.html\" target=\"_top\"><img "
+             "src=\"next.gif\" alt=\"Next page\"></a></p>",
+             {"home.png"});
     fragment("mouseover buttons, more than one set",
-             steps(kToLinks + "; " +
-                   "click Form11/Command4; click Form14/Option7; click Form14/Command1; "
-                   "hidden Form15/AltText2; click Form15/Command3; file {P}/home.png; "
-                   "click Form15/Command4; file {P}/home2.png; "
-                   "type Form15/Text3 page2.html; click Form15/Command1; " +
-                   kLinkWords + "; type Form15/AltText Home; click Form15/Command1; " + kLinksOk +
-                   "; hidden Form15; enabled Form11/Command4"),
+             kToLinks +
+                 "; click Form11/Command4; click Form14/Option7; click Form14/Command1; "
+                 "hidden Form15/AltText2; click Form15/Command3; file {P}/home.png; "
+                 "click Form15/Command4; file {P}/home2.png; "
+                 "type Form15/Text3 page2.html; click Form15/Command1; " +
+                 kLinkWords + "; type Form15/AltText Home; click Form15/Command1; " + kLinksOk +
+                 "; hidden Form15; enabled Form11/Command4",
              "\r\n<p>" + swap("page2.html", "home.png", "home2.png") +
                  "<img src=\"home.png\" alt=\"Home\" width=\"20\" height=\"10\"></a></p>",
-             QStringList{"home.png", "home2.png"});
+             {"home.png", "home2.png"});
     // More than one picture or button: each keeps its own files, link and words.
     fragment("two mouseover pictures side by side",
-             steps("click Form4/Command6; " + kSameSize +
-                   "; click Form18/Option2; type Form18/Text1 a.jpg; type Form18/Text2 b.jpg; "
-                   "type Form18/Text3 c.jpg; type Form18/Text4 d.jpg; "
-                   "type Form18/AltText Gondola; type Form18/AltText2 Bridge; "
-                   "click Form18/Command6; hidden Form18"),
+             "click Form4/Command6; " + kSameSize +
+                 "; click Form18/Option2; type Form18/Text1 a.jpg; type Form18/Text2 b.jpg; "
+                 "type Form18/Text3 c.jpg; type Form18/Text4 d.jpg; "
+                 "type Form18/AltText Gondola; type Form18/AltText2 Bridge; "
+                 "click Form18/Command6; hidden Form18",
              "\r\n<p>" + swap("#", "a.jpg", "b.jpg") + "<img src=\"a.jpg\" alt=\"Gondola\"></a>" +
                  swap("#", "c.jpg", "d.jpg") + "<img src=\"c.jpg\" alt=\"Bridge\"></a></p>");
     const auto button = [](const QByteArray &link, const QByteArray &file, const QByteArray &alt) {
@@ -393,15 +388,14 @@ void TestPages::pages_data()
                "\"></a>";
     };
     fragment("three buttons down",
-             steps(kToLinks +
-                   "; click Form11/Command2; click Form19/Option5; "
-                   "click Form19/Command1; type Form20/Text1 one.gif; "
-                   "type Form20/Text2 one.html; type Form20/Text3 two.gif; "
-                   "type Form20/Text4 two.html; type Form20/Text5 three.gif; "
-                   "type Form20/Text6 three.html; type Form20/AltText One; "
-                   "type Form20/AltText2 Two; type Form20/AltText3 Three; "
-                   "click Form20/Command1; " +
-                   kLinksOk + "; hidden Form20"),
+             kToLinks +
+                 "; click Form11/Command2; click Form19/Option5; click Form19/Command1; "
+                 "type Form20/Text1 one.gif; type Form20/Text2 one.html; "
+                 "type Form20/Text3 two.gif; type Form20/Text4 two.html; "
+                 "type Form20/Text5 three.gif; type Form20/Text6 three.html; "
+                 "type Form20/AltText One; type Form20/AltText2 Two; "
+                 "type Form20/AltText3 Three; click Form20/Command1; " +
+                 kLinksOk + "; hidden Form20",
              "\r\n<p>" + button("one.html", "one.gif", "One") + "</p>\r\n<p>" +
                  button("two.html", "two.gif", "Two") + "</p>\r\n<p>" +
                  button("three.html", "three.gif", "Three") + "</p>");
@@ -419,13 +413,13 @@ void TestPages::pages_data()
     const QByteArray b = swap("two.html", "bike.png", "a.png") +
                          "<img src=\"bike.png\" alt=\"Two\" width=\"12\" height=\"7\"></a>";
     const QStringList four = {"a.png", "bike.png", "home.png", "home2.png"};
-    fragment("two mouseover buttons down", steps(mouseOverButtons.arg("Option6", "")),
+    fragment("two mouseover buttons down", mouseOverButtons.arg("Option6", ""),
              "\r\n<p>" + a + "</p>\r\n<p>" + b + "</p>", four);
     fragment("three mouseover buttons across",
-             steps(mouseOverButtons.arg("Option3", "click Form15/Command7; file {P}/p.jpg; "
-                                                   "click Form15/Command8; file {P}/bike.png; "
-                                                   "type Form15/Text9 three.html; "
-                                                   "type Form15/AltText3 Three; ")),
+             mouseOverButtons.arg("Option3", "click Form15/Command7; file {P}/p.jpg; "
+                                             "click Form15/Command8; file {P}/bike.png; "
+                                             "type Form15/Text9 three.html; "
+                                             "type Form15/AltText3 Three; "),
              a + b + swap("three.html", "p.jpg", "bike.png") +
                  "<img src=\"p.jpg\" alt=\"Three\" width=\"8\" height=\"8\"></a>",
              four + QStringList{"p.jpg"});

@@ -77,7 +77,6 @@ private slots:
     void initTestCase();
     void previewAndBrowse();
     void previewWithoutTheViewer();
-    void asOnAPhone();
     void scriptsReadNothingOutside_data();
     void scriptsReadNothingOutside();
     void previewFileIsNeverFollowed_data();
@@ -171,6 +170,23 @@ void TestScreens::walks_data()
                                 "shown Form26; click Form18/Command7; click Form26/Command1; "
                                 "hidden Form26");
 
+    // PREVIEW as a phone lays the page out, and back as wide as the window:
+    // without a viewport line 980 pixels wide and shrunk to the phone's 390,
+    // with one at the phone's width. The choice stays for the next PREVIEW.
+    const QString width = QStringLiteral(
+        "<SCRIPT>onload=onresize=function(){var w=document.documentElement.clientWidth,"
+        "s=visualViewport.scale;document.title=w==980&&s.toFixed(2)=='0.40'?'shrunk':"
+        "w==390&&s==1?'phone':w>700&&s==1?'window':w+' at '+s}</SCRIPT>");
+    QTest::newRow("as on a phone")
+        << kToSelection +
+               steps("type Form4/Text1 " + width +
+                     "; click Form4/Command3; title Form27 window; click Form27/PhoneWidth; "
+                     "title Form27 shrunk; click Form27/PhoneWidth; title Form27 window; "
+                     "click Form27/PhoneWidth; type Form4/Text1 <META name=\"viewport\" "
+                     "content=\"width=device-width\">" +
+                     width +
+                     "; click Form4/Command3; checked Form27/PhoneWidth; title Form27 phone");
+
     // The Background screen's seven samples, names and previews after the
     // steps: those named shown, the rest hidden.
     const auto background = [](const char *name, const QStringList &steps, const QString &shown) {
@@ -251,34 +267,10 @@ void TestScreens::previewAndBrowse()
              edited.toLatin1().replace("\n", "\r\n") + "\r\n");
 }
 
-// The page laid out as a phone lays it out, and back as wide as the window:
-// without a viewport line 980 pixels wide and shrunk to the phone's 390, with
-// one at the phone's width. The choice stays for the next PREVIEW.
-void TestScreens::asOnAPhone()
-{
-    Fresh fresh;
-    const QString width = QStringLiteral(
-        "<SCRIPT>onload=onresize=function(){var w=document.documentElement.clientWidth,"
-        "s=visualViewport.scale;document.title=w==980&&s.toFixed(2)=='0.40'?'shrunk':"
-        "w==390&&s==1?'phone':w>700&&s==1?'window':w+' at '+s}</SCRIPT>");
-    E2E_RUN(fresh.app,
-            kToSelection +
-                steps("type Form4/Text1 " + width +
-                      "; click Form4/Command3; title Form27 window; "
-                      "click Form27/PhoneWidth; title Form27 shrunk; "
-                      "click Form27/PhoneWidth; title Form27 window; "
-                      "click Form27/PhoneWidth; type Form4/Text1 <META name=\"viewport\" "
-                      "content=\"width=device-width\">" +
-                      width +
-                      "; click Form4/Command3; checked Form27/PhoneWidth; "
-                      "title Form27 phone"));
-}
-
 // A program whose preview module cannot be loaded says so.
 void TestScreens::previewWithoutTheViewer()
 {
-    QTemporaryDir prefix;
-    QTemporaryDir session;
+    QTemporaryDir prefix, session;
     QDir root(prefix.path());
     QDir installed(installedFile(QString()));
     for (const QString folder : {"bin", "share/tarnwell"}) {

@@ -29,7 +29,15 @@ QString recoverStep(const QString &answer, const QString &file)
         .arg(answer, QLocale().toString(kept.toLocalTime(), QStringLiteral("d MMMM yyyy, HH:mm")));
 }
 const QStringList kChooseFolder = steps(kFolderNext + "; " + kUseFolder + "; shown Form4");
-const QByteArray kFont = "\r\n<FONT FACE=\"Times New Roman\" SIZE=\"4\" COLOR=\"#000000\">";
+// The classic page's paragraphs, every choice left as it is.
+QByteArray paragraphs(const QList<QByteArray> &texts)
+{
+    QByteArray bytes;
+    for (const QByteArray &text : texts)
+        bytes += "\r\n<FONT FACE=\"Times New Roman\" SIZE=\"4\" COLOR=\"#000000\">" + text +
+                 "</FONT><P></P>";
+    return bytes;
+}
 const QString kCannotKeep =
     QStringLiteral("answer OK [warn] Tarnwell cannot keep a safety copy of your page: the folder "
                    "~/.local/share/Tarnwell is not a folder. Save your page often.");
@@ -97,7 +105,7 @@ void TestSession::workedExampleSavedThenLoadedAndExtended_data()
     QTest::addColumn<QByteArray>("extended");
     const QByteArray closing = "</BODY>\r\n</HTML>\r\n\r\n";
     QByteArray again = kWorkedExampleFile;
-    again.replace(closing, kFont + "Again</FONT><P></P>\r\n" + closing);
+    again.replace(closing, paragraphs({"Again"}) + "\r\n" + closing);
     QTest::newRow("classic") << kToSelection + paragraph("Hello") << kWorkedExampleFile
                              << steps("hidden Form4/Command2; text Form4/Label2 {S}") +
                                     paragraph("Again")
@@ -271,10 +279,9 @@ void TestSession::clearedPageBeginsAgain()
 // Saving and loading page files through the real file dialogs.
 void TestSession::saving()
 {
-    QTemporaryDir session;
+    Fresh fresh;
+    auto &[session, app] = fresh;
     QVERIFY(writeBytes(session.filePath(QStringLiteral("c.html")), "earlier"));
-    Program app;
-    app.vars = {{"S", session.path()}};
     const QString save = kSaveAsked + "; ";
     const QString exists = QStringLiteral("This file already exists. Do you want to overwrite it?");
     E2E_RUN(app, kToSelection + steps(save + "cancel; answer OK [info] You cancelled."));
@@ -396,8 +403,7 @@ void TestSession::pageComesBackAfterKill_data()
         << modernPage(modernParagraph("Encore caf\xC3\xA9"));
     QTest::newRow("saved, then changed")
         << QByteArray() << kToSelection + paragraph("Hello") + kSave + paragraph("Later")
-        << QByteArray("Later")
-        << savedPage(kPlainStart + kFont + "Hello</FONT><P></P>" + kFont + "Later</FONT><P></P>");
+        << QByteArray("Later") << savedPage(kPlainStart + paragraphs({"Hello", "Later"}));
     // Pasted whole, each paste longer than a piece the keeper follows the
     // text in, one paste undone and pasted again.
     QByteArray lines;
@@ -503,7 +509,7 @@ void TestSession::unwritableDataFolder()
     E2E_RUN(*app, kNext.mid(1) + QStringList{kCannotKeep} + paragraph("Hello") + kSave +
                       paragraph("More"));
     const QString page = session.filePath(QStringLiteral("page.html"));
-    const QByteArray saved = savedPage(kPlainStart + kFont + "Hello</FONT><P></P>");
+    const QByteArray saved = savedPage(kPlainStart + paragraphs({"Hello"}));
     QCOMPARE(readAll(page), saved);
 
     QVERIFY(QFile::remove(data));
@@ -514,11 +520,9 @@ void TestSession::unwritableDataFolder()
     E2E_RUN(*app, paragraph("Again") + QStringList{kCannotKeep});
     QCOMPARE(readAll(page), saved);
     E2E_RUN(*app, kSave + QStringList{kOverwrite});
-    QTRY_COMPARE_WITH_TIMEOUT(readAll(page),
-                              savedPage(kPlainStart + kFont + "Hello</FONT><P></P>" + kFont +
-                                        "More</FONT><P></P>" + kFont + "Kept</FONT><P></P>" +
-                                        kFont + "Again</FONT><P></P>"),
-                              app->patience);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        readAll(page), savedPage(kPlainStart + paragraphs({"Hello", "More", "Kept", "Again"})),
+        app->patience);
     QCOMPARE(readAll(data), QByteArray("not a folder"));
 }
 
