@@ -7,7 +7,6 @@
 #include "walks.h"
 
 #include <QFileInfo>
-#include <QImage>
 #include <QTest>
 #include <map>
 #include <memory>
@@ -32,13 +31,6 @@ const QString kOutlined = QStringLiteral(
     "(function () { var b = document.querySelector('[data-tarnwell=outline]'); "
     "return b ? document.getElementsByTagName('*')[+b.getAttribute('data-element')] : null; })()");
 
-bool writePicture(const QString &path, int width, int height, QColor colour)
-{
-    QImage picture(width, height, QImage::Format_RGB32);
-    picture.fill(colour);
-    return picture.save(path);
-}
-
 } // namespace
 
 class TestLive final : public QObject
@@ -62,22 +54,22 @@ private:
 void TestLive::workedExample()
 {
     QTemporaryDir session, pictures;
-    QVERIFY(writePicture(pictures.filePath("beach.jpg"), 3000, 2000, Qt::blue));
+    QVERIFY(writePictureFile(pictures.filePath("beach.jpg"), 3000, 2000, Qt::blue));
     Program app;
     app.vars = {{"S", session.path()},
                 {"P", pictures.path()},
                 {"F", session.filePath("page.html")},
                 {"MB", QString::number(QFileInfo(pictures.filePath("beach.jpg")).size() / 1048576.0,
                                        'f', 1)}};
-    E2E_RUN(app,
-            kToSelection + QStringList{"checked Form4/ShowPage", "text Form4/LiveWidth Computer",
-                                       live("document.querySelector('h1').textContent === "
-                                            "'Welcome'")});
-    E2E_RUN(app, paragraph("Hello") + QStringList{bodyHas("Hello")});
     // Tab goes past the page, which has loaded by now, from the code to the
     // buttons and round again.
-    E2E_RUN(app, {"tab Form4/Text1", "key Tab", "focus Form4/Command4", "tab Form4/Command1",
-                  "key Tab", "focus Form4/ShowPage"});
+    E2E_RUN(app,
+            kToSelection +
+                QStringList{"checked Form4/ShowPage", "text Form4/LiveWidth Computer",
+                            live("document.querySelector('h1').textContent === 'Welcome'")} +
+                paragraph("Hello") +
+                QStringList{bodyHas("Hello"), "tab Form4/Text1", "key Tab", "focus Form4/Command4",
+                            "tab Form4/Command1", "key Tab", "focus Form4/ShowPage"});
     // A word typed into the code, then taken back.
     const QString code = app.text("Form4/Text1");
     const int afterHello = int(code.indexOf("Hello</FONT>")) + 5;
@@ -199,12 +191,12 @@ void TestLive::pictureReplaced()
 {
     Fresh fresh;
     auto &[session, app] = fresh;
-    QVERIFY(writePicture(session.filePath("photo.png"), 300, 200, Qt::red));
+    QVERIFY(writePictureFile(session.filePath("photo.png"), 300, 200, Qt::red));
     const QString width = "document.images[0].naturalWidth === ";
     E2E_RUN(app, kToSelection + QStringList{"type Form4/Text1 <IMG SRC=\"photo.png\">",
                                             live(width + "300"), "click Form4/Command3",
                                             "page Form27/brwWebBrowser " + width + "300"});
-    QVERIFY(writePicture(session.filePath("photo.png"), 120, 80, Qt::green));
+    QVERIFY(writePictureFile(session.filePath("photo.png"), 120, 80, Qt::green));
     E2E_RUN(app, {live(width + "120"), "click Form4/Command3",
                   "page Form27/brwWebBrowser " + width + "120"});
 }

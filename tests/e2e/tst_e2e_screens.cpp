@@ -56,13 +56,6 @@ QString bySwap(const QString &first, const QString &second)
            "ONERROR=\"document.title='nothing'\">";
 }
 
-bool writePicture(const QString &path, int width, int height)
-{
-    QImage picture(width, height, QImage::Format_RGB32);
-    picture.fill(Qt::red);
-    return picture.save(path, "PNG");
-}
-
 } // namespace
 
 class TestScreens final : public QObject
@@ -333,10 +326,10 @@ void TestScreens::scriptsReadNothingOutside()
     QVERIFY(around.mkpath(QStringLiteral("session/pics")));
     const QString session = around.filePath(QStringLiteral("session"));
     QVERIFY(writeBytes(around.filePath(QStringLiteral("secret.txt")), "the secret"));
-    QVERIFY(writePicture(around.filePath(QStringLiteral("secret.png")), 3, 2));
+    QVERIFY(writePictureFile(around.filePath(QStringLiteral("secret.png")), 3, 2));
     QVERIFY(writeBytes(session + "/inside.txt", "inside"));
-    QVERIFY(writePicture(session + "/pics/in.png", 4, 4));
-    QVERIFY(writePicture(session + "/pics/over.png", 5, 5));
+    QVERIFY(writePictureFile(session + "/pics/in.png", 4, 4));
+    QVERIFY(writePictureFile(session + "/pics/over.png", 5, 5));
     QVERIFY(QFile::link(QStringLiteral("../secret.txt"), session + "/link.txt"));
     QVERIFY(QFile::link(QStringLiteral("../secret.png"), session + "/linked.png"));
     QVERIFY(QFile::link(place.path(), session + "/up"));

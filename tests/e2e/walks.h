@@ -4,6 +4,7 @@
 #include "support/worked_example.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <QStringList>
 
 namespace tarnwell::e2e {
@@ -15,6 +16,14 @@ struct Fresh
     Program app;
     Fresh() { app.vars = {{"S", session.path()}}; }
 };
+
+// A picture of one colour, its format from the file's suffix.
+inline bool writePictureFile(const QString &path, int width, int height, QColor colour = Qt::red)
+{
+    QImage picture(width, height, QImage::Format_RGB32);
+    picture.fill(colour);
+    return picture.save(path);
+}
 
 // Steps written as one text, "; " between them.
 inline QStringList steps(const QString &script)
