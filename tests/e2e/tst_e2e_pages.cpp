@@ -60,12 +60,10 @@ void TestPages::initTestCase()
     } pictures[] = {{"My Photo \u0436.PNG", 8, 8}, {"a.png", 8, 8},      {"p.jpg", 8, 8},
                     {"bike.png", 12, 7},           {"home.png", 20, 10}, {"home2.png", 20, 10},
                     {"Stone Wall.jpg", 9, 9}};
-    for (const auto &picture : pictures) {
-        QImage image(picture.width, picture.height, QImage::Format_RGB32);
-        image.fill(QColor::fromHsv(qHash(QByteArray(picture.name)) % 360, 200, 200));
-        const QString file = QString::fromUtf8(picture.name);
-        QVERIFY(image.save(m_pictures.filePath(file), file.endsWith(".jpg") ? "JPG" : "PNG"));
-    }
+    for (const auto &picture : pictures)
+        QVERIFY(writePictureFile(m_pictures.filePath(QString::fromUtf8(picture.name)),
+                                 picture.width, picture.height,
+                                 QColor::fromHsv(qHash(QByteArray(picture.name)) % 360, 200, 200)));
     QVERIFY(writeBytes(m_pictures.filePath(QStringLiteral("Page Two.html")), "<P>2</P>"));
     QVERIFY(
         writeBytes(m_pictures.filePath(QStringLiteral("stone.jpg")), "text, not a picture\r\n"));

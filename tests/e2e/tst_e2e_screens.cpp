@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QTest>
 
 using namespace tarnwell::e2e;
@@ -230,9 +229,7 @@ void TestScreens::walks()
 // Pictures for the Background screen's texture.
 void TestScreens::initTestCase()
 {
-    QImage image(8, 8, QImage::Format_RGB32);
-    image.fill(Qt::gray);
-    QVERIFY(image.save(m_pictures.filePath(QStringLiteral("stone.jpg")), "JPG"));
+    QVERIFY(writePictureFile(m_pictures.filePath(QStringLiteral("stone.jpg")), 8, 8, Qt::gray));
     QVERIFY(makePipe(m_pictures.filePath("pipe.jpg")));
 }
 

@@ -7,7 +7,6 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QImage>
 #include <QLocale>
 #include <QTest>
 #include <memory>
@@ -127,9 +126,7 @@ void TestSession::workedExampleSavedThenLoadedAndExtended()
     QFETCH(QStringList, extend);
     QFETCH(QByteArray, extended);
     QTemporaryDir session, pictures;
-    QImage bike(12, 7, QImage::Format_RGB32);
-    bike.fill(Qt::darkCyan);
-    QVERIFY(bike.save(pictures.filePath(QStringLiteral("bike.png"))));
+    QVERIFY(writePictureFile(pictures.filePath(QStringLiteral("bike.png")), 12, 7, Qt::darkCyan));
     const QString page = session.filePath(QStringLiteral("page.html"));
     {
         Program app;
