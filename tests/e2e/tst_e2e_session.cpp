@@ -211,7 +211,7 @@ void TestSession::changesNotSaved_data()
         << steps("close Form4; " + ask.arg("Save") + "; " + kSaveAsked.section("; ", 1) +
                  "; cancel; answer OK [info] You cancelled.; shown Form4")
         << false << QByteArray();
-    const QString clear = "answer %1 " + kUnsavedBefore.arg("Tarnwell clears it");
+    const QString clear = "answer %1 " + kUnsavedBefore.arg("Tarnwell clears the page");
     const QString load = "answer %1 " + kUnsavedBefore.arg("Tarnwell loads another page");
     // Cleared once saved: nothing is left to ask about on the way out.
     QTest::newRow("Clear, Save") << steps("click Form4/Command16; " + clear.arg("Save") + "; " +
@@ -281,7 +281,7 @@ void TestSession::clearedPageBeginsAgain()
     E2E_RUN(*app, kToSelection + paragraph("Hello"));
     QTRY_VERIFY_WITH_TIMEOUT(kept(home.path(), "Hello"), app->patience);
     E2E_RUN(*app, steps("click Form4/Command16; answer Don't_Save " +
-                        kUnsavedBefore.arg("Tarnwell clears it") + "; hidden Form4; shown Form1"));
+                        kUnsavedBefore.arg("Tarnwell clears the page") + "; hidden Form4; shown Form1"));
     QTRY_COMPARE_WITH_TIMEOUT(keptFolder(home.path()).entryList(QStringList(), QDir::Files),
                               QStringList(), app->patience);
     E2E_RUN(*app, steps(kUseFolder + "; text Form2/Text1 My page; text Form2/Text2 ; "
