@@ -76,15 +76,12 @@ private slots:
     void hostField();
     void knownHostsLines_data();
     void knownHostsLines();
-    void keyPassphrase_data();
-    void keyPassphrase();
+    void sshTrust_data();
+    void sshTrust();
     void renewedCertificate_data();
     void renewedCertificate();
-    void hostInCapitals();
     void damagedTrustFile_data();
     void damagedTrustFile();
-    void revokedKey_data();
-    void revokedKey();
     void replaceAside_data();
     void replaceAside();
     void onlyTls13_data();
@@ -170,31 +167,68 @@ void TestPublishTrust::knownHostsLines()
     QCOMPARE(kept.count('\n'), hashed.count('\n') - (found ? 1 : 0));
 }
 
-// A key in the older PEM form with a passphrase.
-void TestPublishTrust::keyPassphrase_data()
+// What decides an SFTP login besides the server: a key file in the older PEM
+// form with a passphrase, "@revoked" in the user's own known_hosts, and a key
+// remembered for "localhost" that the server no longer shows when the user
+// types "LocalHost" (the alarm, not a first time).
+void TestPublishTrust::sshTrust_data()
 {
-    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("password"); // for the PEM key; "-": the plain key, no password
+    QTest::addColumn<QString>("revoked");  // hosts marked in the user's file; %1: the port
+    QTest::addColumn<bool>("otherKnown");  // another key remembered for "localhost"
     QTest::addColumn<Failure>("failure");
-    QTest::newRow("no password typed") << QString() << Failure::KeyNeedsPassword;
-    QTest::newRow("its password") << SshdServer::pemKeyPassphrase() << Failure::None;
-    QTest::newRow("another password") << "not-it" << Failure::KeyRefused;
+    const auto row = [](const char *name, const QString &password, const QString &revoked,
+                        Failure failure, bool otherKnown = false) {
+        QTest::newRow(name) << password << revoked << otherKnown << failure;
+    };
+    row("key file, no password typed", "", "", Failure::KeyNeedsPassword);
+    row("key file, its password", SshdServer::pemKeyPassphrase(), "", Failure::None);
+    row("key file, another password", "not-it", "", Failure::KeyRefused);
+    row("revoked for this server", "-", "[127.0.0.1]:%1", Failure::RevokedHostKey);
+    row("revoked for every server", "-", "*", Failure::RevokedHostKey);
+    row("revoked for another port", "-", "[127.0.0.1]:1", Failure::None);
+    row("host in capitals", "-", "", Failure::ChangedHostKey, true);
 }
 
-void TestPublishTrust::keyPassphrase()
+void TestPublishTrust::sshTrust()
 {
     QFETCH(QString, password);
+    QFETCH(QString, revoked);
+    QFETCH(bool, otherKnown);
     QFETCH(Failure, failure);
     SshdServer server;
     server.addPemKey();
     QString why;
     QVERIFY2(server.start(&why), qPrintable(why));
     const QTemporaryDir data;
+    const Store store = storeWithin(data.path());
     Site site = siteOf(server);
-    site.keyFile = server.pemKey();
-    site.password = password;
-    const Problem problem = connectOnce(site, storeIn(data.path()));
+    if (password != "-") {
+        site.keyFile = server.pemKey();
+        site.password = password;
+    }
+    if (!revoked.isEmpty())
+        QVERIFY(writeBytes(store.userKnownHosts,
+                           QString("@revoked %1 %2\n")
+                               .arg(QString(revoked).replace("%1", QString::number(server.port())))
+                               .arg(server.hostKeyLine())
+                               .toLatin1()));
+    if (otherKnown) {
+        QVERIFY(writeBytes(store.knownHosts, QString("[localhost]:%1 %2\n")
+                                                 .arg(server.port())
+                                                 .arg(server.otherKeyLine())
+                                                 .toLatin1()));
+        site.host = "LocalHost";
+        site.acceptedFingerprint.clear();
+    }
+    const Problem problem = connectOnce(site, store);
     COMPARE_FAILURE(problem, failure);
     QVERIFY(!problem.details.contains(SshdServer::pemKeyPassphrase()));
+    if (failure == Failure::RevokedHostKey) {
+        QCOMPARE(problem.where, store.userKnownHosts);
+        QCOMPARE(problem.fingerprint, server.fingerprint());
+        QVERIFY(!QFile::exists(store.knownHosts));
+    }
 }
 
 // A certificate shown on the first connection, accepted for "localhost",
@@ -277,25 +311,6 @@ void TestPublishTrust::renewedCertificate()
     }
 }
 
-// Remembered for "localhost", the server now shows another key, and the
-// user types "LocalHost": the alarm, not a first time.
-void TestPublishTrust::hostInCapitals()
-{
-    SshdServer server;
-    QString why;
-    QVERIFY2(server.start(&why), qPrintable(why));
-    const QTemporaryDir data;
-    const Store store = storeIn(data.path());
-    QVERIFY(writeBytes(
-        store.knownHosts,
-        QString("[localhost]:%1 %2\n").arg(server.port()).arg(server.otherKeyLine()).toLatin1()));
-    Site site = siteOf(server);
-    site.host = "LocalHost";
-    site.acceptedFingerprint.clear();
-    const Problem problem = connectOnce(site, store);
-    COMPARE_FAILURE(problem, Failure::ChangedHostKey);
-}
-
 // Tarnwell's own file of keys or certificates damaged: set aside whole and
 // told, never read in part or written over.
 void TestPublishTrust::damagedTrustFile_data()
@@ -334,39 +349,6 @@ void TestPublishTrust::damagedTrustFile()
     QVERIFY(!QFile::exists(file));
     if (server.ftp)
         QVERIFY(!server.ftp->commands().contains("PASS"));
-}
-
-// "@revoked" in the user's own known_hosts.
-void TestPublishTrust::revokedKey_data()
-{
-    QTest::addColumn<QString>("hosts"); // %1: the port
-    QTest::addColumn<Failure>("failure");
-    QTest::newRow("for this server") << "[127.0.0.1]:%1" << Failure::RevokedHostKey;
-    QTest::newRow("for every server") << "*" << Failure::RevokedHostKey;
-    QTest::newRow("for another port") << "[127.0.0.1]:1" << Failure::None;
-}
-
-void TestPublishTrust::revokedKey()
-{
-    QFETCH(QString, hosts);
-    QFETCH(Failure, failure);
-    SshdServer server;
-    QString why;
-    QVERIFY2(server.start(&why), qPrintable(why));
-    const QTemporaryDir data;
-    const Store store = storeWithin(data.path());
-    QVERIFY(writeBytes(store.userKnownHosts,
-                       QString("@revoked %1 %2\n")
-                           .arg(QString(hosts).replace("%1", QString::number(server.port())))
-                           .arg(server.hostKeyLine())
-                           .toLatin1()));
-    const Problem problem = connectOnce(siteOf(server), store);
-    COMPARE_FAILURE(problem, failure);
-    if (failure == Failure::RevokedHostKey) {
-        QCOMPARE(problem.where, store.userKnownHosts);
-        QCOMPARE(problem.fingerprint, server.fingerprint());
-        QVERIFY(!QFile::exists(store.knownHosts));
-    }
 }
 
 // A new page in place of the old one where the server does not rename over
