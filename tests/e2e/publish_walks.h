@@ -38,9 +38,20 @@ inline QStringList toPublishOver(const QString &method)
 inline const QString kSaveFirst =
     QStringLiteral("answer Yes Save your page before publishing?; answer OK [info] Make sure you "
                    "save to your session folder.; file {S}/page");
+inline const QString kUpToDate =
+    QStringLiteral("answer OK [info] Everything was already up to date");
 inline const QString kSent =
     QStringLiteral("answer OK [info] Your page is published: %1 of 3 files sent, the others "
                    "unchanged.");
+
+// No to making a missing folder on the server, and what is said then.
+inline QString noFolder(const QString &folder)
+{
+    return QString("answer No There is no folder %1 on 127.0.0.1. Make it?; answer OK [warn] There "
+                   "is no folder %1 on 127.0.0.1, and Tarnwell sent nothing. Check the folder's "
+                   "name: your web host's letter says where your pages go.")
+        .arg(folder);
+}
 
 // The session folder of every walk: two pictures the page uses, and a file
 // it does not.

@@ -25,7 +25,6 @@ using Files = QMap<QString, QByteArray>;
 namespace {
 const QByteArray kPictureC = "\xFF\xD8\xFF\xE0 c picture" + QByteArray(5000, 'c');
 
-const QString kUpToDate = "answer OK [info] Everything was already up to date";
 // The secrets the keyring holds, counted over its bus.
 int keyringItems(const QString &bus)
 {
@@ -113,11 +112,8 @@ void TestPublishPaths::ftpRefusalsTold()
     E2E_RUN(app, steps("type Publish/Password {W}; click Publish/TestConnection; "
                        "answer OK [warn] 127.0.0.1 does not let you write to closed. Check the "
                        "folder's name: your web host's letter says where your pages go.; "
-                       "type Publish/RemoteFolder gone; click Publish/TestConnection; "
-                       "answer No There is no folder gone on 127.0.0.1. Make it?; "
-                       "answer OK [warn] There is no folder gone on 127.0.0.1, and Tarnwell sent "
-                       "nothing. Check the folder's name: your web host's letter says where your "
-                       "pages go."));
+                       "type Publish/RemoteFolder gone; click Publish/TestConnection; " +
+                       noFolder("gone")));
     QVERIFY(!QFileInfo::exists(walk.web() + "/gone"));
 }
 

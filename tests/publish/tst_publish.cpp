@@ -99,13 +99,6 @@ struct Folder
     }
 };
 
-// An FTP or FTPS transport that nothing cancels.
-std::unique_ptr<Transport> ftpTransport(const Site &site, const Store &store)
-{
-    static const std::atomic_bool never{false};
-    return makeFtpTransport(site, store, never);
-}
-
 // The rows' server: what it wrote down, and how each is stopped part-way.
 struct Server : PublishServer
 {
@@ -473,7 +466,8 @@ void TestPublish::ftpFolders()
     FtpServer server;
     QVERIFY2(server.start(), qPrintable(server.error()));
     QTemporaryDir data;
-    const std::unique_ptr<Transport> transport = ftpTransport(siteOf(server), storeIn(data.path()));
+    const std::atomic_bool never{false};
+    const auto transport = makeFtpTransport(siteOf(server), storeIn(data.path()), never);
     QVERIFY(!transport->connect());
     QByteArray bytes = "<p>page</p>";
     QBuffer local(&bytes);
