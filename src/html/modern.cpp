@@ -192,19 +192,28 @@ QString modernPageClosing()
     return QStringLiteral("</main></BODY>") + CRLF + QStringLiteral("</HTML>") + CRLF;
 }
 
-QString modernParagraph(const QString &text, TextFont font, int size, Emphasis emphasis,
-                        const QString &colour)
+namespace {
+
+// A browser runs typed lines together; each line break keeps its line, with
+// a <br> before it unless the user typed one there.
+QString keptLines(const QString &text)
 {
-    // A browser runs typed lines together; each line break keeps its line,
-    // with a <br> before it unless the user typed one there.
     static const QRegularExpression lineEnd(
         QStringLiteral("(?<!<br>)(?<!<br/>)(?<!<br />)(\\r\\n|\\r(?!\\n)|(?<!\\r)\\n)"),
         QRegularExpression::CaseInsensitiveOption);
     QString lines = text;
     lines.replace(lineEnd, QStringLiteral("<br>\\1"));
+    return lines;
+}
+
+} // namespace
+
+QString modernParagraph(const QString &text, TextFont font, int size, Emphasis emphasis,
+                        const QString &colour)
+{
     return CRLF + QStringLiteral("<p") +
            attribute("style", textStyle(font == TextFont::Arial, size, colour, emphasis)) +
-           QLatin1Char('>') + lines + QStringLiteral("</p>");
+           QLatin1Char('>') + keptLines(text) + QStringLiteral("</p>");
 }
 
 QString modernHeadingElement(const QString &text, int size, HeadingFont font, const QString &colour,
@@ -252,7 +261,7 @@ QString modernTextAndPicture(const PagePicture &picture, const QString &text, co
     const QString textItem = CRLF + QStringLiteral("<p") +
                              attribute("style", textStyle(font == TextPictureFont::Arial,
                                                           size.toInt(), colour, Emphasis::Normal)) +
-                             QLatin1Char('>') + text + QStringLiteral("</p>");
+                             QLatin1Char('>') + keptLines(text) + QStringLiteral("</p>");
     return CRLF + QStringLiteral("<div class=\"side\">") +
            (pictureLeft ? pictureItem + textItem : textItem + pictureItem) +
            QStringLiteral("</div>");

@@ -326,9 +326,10 @@ bool SelectionScreen::mayLeaveChanges(QWidget *asker, Leaving leaving)
 {
     if (!m_workspace.session().hasUnsavedChanges())
         return true;
-    const QString before = leaving == Leaving::End     ? QStringLiteral("Tarnwell ends")
-                           : leaving == Leaving::Clear ? QStringLiteral("Tarnwell clears it")
-                                                       : QStringLiteral("Tarnwell loads another page");
+    const QString before = leaving == Leaving::End ? QStringLiteral("Tarnwell ends")
+                           : leaving == Leaving::Clear
+                               ? QStringLiteral("Tarnwell clears the page")
+                               : QStringLiteral("Tarnwell loads another page");
     switch (m_workspace.interaction().askToSave(
         asker, QStringLiteral("Your page has changes that are not saved. Save them before %1?")
                    .arg(before))) {

@@ -100,8 +100,8 @@ StartScreen::StartScreen(Workspace &workspace, QWidget *parent)
     connect(m_useExisting, &QPushButton::clicked, this, &StartScreen::useExistingFolder);
     connect(load, &QPushButton::clicked, this, [this] {
         // A page taken back after a crash may be under this screen too.
-        if (!m_workspace.screen<SelectionScreen>()->mayLeaveChanges(
-                this, SelectionScreen::Leaving::Load))
+        if (!m_workspace.screen<SelectionScreen>()->mayLeaveChanges(this,
+                                                                    SelectionScreen::Leaving::Load))
             return;
         m_workspace.session().setExistingFileMode(1);
         bringToFront(m_workspace.screen<LoadAdviceScreen>());
@@ -146,8 +146,7 @@ void StartScreen::quitProgram()
 {
     // A page taken back after a crash, not saved yet, may be under this
     // screen.
-    if (m_workspace.screen<SelectionScreen>()->mayLeaveChanges(this,
-                                                               SelectionScreen::Leaving::End))
+    if (m_workspace.screen<SelectionScreen>()->mayLeaveChanges(this, SelectionScreen::Leaving::End))
         m_workspace.quit();
 }
 

@@ -54,7 +54,7 @@ void TestHostile::sessionFolderMadeReadOnly()
                        "save to your session folder.; file {S}/page; "
                        "answer OK [stop] The page was not saved: Read-only file system; "
                        "click Form4/Command16; answer Don't_Save " +
-                       kUnsavedBefore.arg("Tarnwell clears it") + "; "
+                       kUnsavedBefore.arg("Tarnwell clears the page") + "; "
                        "click Form1/Command5; folder {S}; "
                        "type nonComdlg/Text1 inner; click nonComdlg/CmdUseFile; answer OK "
                        "[info] Directory already exists! Type another name or click Cancel"));

@@ -5,11 +5,8 @@
 // page is on the web. No walk leaves the password in a file of its home.
 
 #include "driver.h"
-#include "support/ftp_server.h"
-#include "support/keyring_session.h"
-#include "support/sshd_server.h"
-#include "support/web_server.h"
 #include "publish_walks.h"
+#include "support/web_server.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -20,56 +17,27 @@
 using namespace tarnwell::e2e;
 using tarnwell::test::filesHolding;
 using tarnwell::test::filesUnder;
-using tarnwell::test::FtpServer;
-using tarnwell::test::KeyringSession;
 using tarnwell::test::SshdServer;
 using tarnwell::test::WebServer;
 
 namespace {
-const QString kFirstTime =
-    "answer %1 This is the first time Tarnwell connects to 127.0.0.1. The server's key "
-    "fingerprint is {FP}. If your web host publishes its fingerprint, compare them. Connect and "
-    "remember this server?";
+// The server's answers that two steps of a walk give.
+const QString kChangedCertificate =
+    "answer OK [stop] The certificate of 127.0.0.1 has changed since Tarnwell last connected, and "
+    "with it its key. Someone may be pretending to be your server, so Tarnwell sent nothing. If "
+    "your web host says that it changed the certificate's key, press Forget this server's key and "
+    "connect again.";
+const QString kUpRefused =
+    "answer OK [warn] Tarnwell sent nothing: the folder on the server \"../up\" cannot be used. "
+    "It is counted from the folder you log in to, and cannot go up with \"..\".";
 
-// The first publish of a walk: saved, the server's key taken, all sent.
-const QString kFirstPublish =
-    "click Publish/Upload; " + kSaveFirst + "; " + kFirstTime.arg("Yes") + "; " + kSent.arg(3);
-
-// The walk's variables: the session folder and how to reach the server.
-template <typename Server>
-QMap<QString, QString> varsOf(const QString &session, const Server &server, const QString &remote,
-                              const QString &fingerprint = {})
+QString notInFolder(const QString &name)
 {
-    return {{"S", session},       {"P", QString::number(server.port())},
-            {"U", server.user()}, {"W", server.password()},
-            {"R", remote},        {"FP", fingerprint}};
+    return "answer OK [warn] Tarnwell did not send " + name +
+           ": it is not a file of your session folder (it is missing, a link or a folder, or it "
+           "was replaced while Tarnwell was publishing). Put the file itself in your session "
+           "folder and publish again.";
 }
-
-struct Walk
-{
-    explicit Walk(const QString &home = {}, const QMap<QString, QString> &environment = {})
-        : app(home, {}, environment)
-    {}
-
-    QTemporaryDir session;
-    SshdServer server;
-    Program app;
-
-    bool start(QString *why)
-    {
-        if (!fillSession(session.path()) || !server.start(why))
-            return false;
-        app.vars = varsOf(session.path(), server, server.remoteFolder(), server.fingerprint());
-        return true;
-    }
-};
-
-#define START(walk)                                                                                \
-    do {                                                                                           \
-        REQUIRE_PASSWORD_LOGIN();                                                                  \
-        QString why;                                                                               \
-        QVERIFY2((walk).start(&why), qPrintable(why));                                             \
-    } while (false)
 } // namespace
 
 class TestPublish final : public QObject
@@ -79,7 +47,6 @@ class TestPublish final : public QObject
 private slots:
     void publishOverSftp();
     void trustMistakesAndStops();
-    void passwordInTheKeyring();
     void ftpsWithItsCertificate();
     void plainFtp();
     void refusedBeforeConnecting();
@@ -87,22 +54,22 @@ private slots:
 
 void TestPublish::publishOverSftp()
 {
-    Walk walk;
-    START(walk);
+    PublishWalk walk;
+    START_WALK(walk);
     Program &app = walk.app;
-    const QString web = walk.server.webFolder();
+    const QString web = walk.web();
 
     // A cancelled save publishes nothing; so does No to a new server.
     E2E_RUN(app, kToPublish +
                      steps("click Publish/Upload; answer Yes Save your page before publishing?; "
                            "answer OK [info] Make sure you save to your session folder.; cancel; "
                            "answer OK [info] You cancelled.; click Publish/Upload; " +
-                           kSaveFirst + "; " + kFirstTime.arg("No") +
+                           kSaveFirst + "; " + walk.firstTime("No") +
                            "; answer OK [info] Tarnwell did not connect to 127.0.0.1, and sent "
                            "nothing.; enabled Publish/Upload"));
     QVERIFY(filesUnder(web).isEmpty());
 
-    E2E_RUN(app, steps("click Publish/Upload; " + kFirstTime.arg("Yes") + "; " + kSent.arg(3)));
+    E2E_RUN(app, steps("click Publish/Upload; " + walk.firstTime() + "; " + kSent.arg(3)));
     const QByteArray page = readAll(walk.session.filePath("page.html"));
     QCOMPARE(filesUnder(web),
              (QMap<QString, QByteArray>{
@@ -134,21 +101,21 @@ void TestPublish::publishOverSftp()
     QCOMPARE(app.text("Publish/Sent"), "pics/b.jpg | sent | 3.0 kB\na.jpg | unchanged | "
                                        "2.9 kB\npage.html | unchanged | " +
                                            QString("%1 bytes").arg(page.size()));
-    QCOMPARE(filesHolding(app.home(), walk.server.password()), QStringList());
+    QCOMPARE(filesHolding(app.home(), walk.password()), QStringList());
 }
 
 void TestPublish::trustMistakesAndStops()
 {
-    Walk walk;
-    walk.server.addPemKey();
-    START(walk);
+    PublishWalk walk;
+    walk.ssh.addPemKey();
+    START_WALK(walk);
     Program &app = walk.app;
     // A key remembered for this server that is not its own.
     const QString known = app.home() + "/.local/share/Tarnwell/known_hosts";
     QVERIFY(QDir().mkpath(QFileInfo(known).path()));
     QVERIFY(writeBytes(known, QString("[127.0.0.1]:%1 %2\n")
-                                  .arg(walk.server.port())
-                                  .arg(walk.server.otherKeyLine().section(' ', 0, 1))
+                                  .arg(walk.ssh.port())
+                                  .arg(walk.ssh.otherKeyLine().section(' ', 0, 1))
                                   .toUtf8()));
     E2E_RUN(app, kToPublish + steps("click Publish/TestConnection; answer OK [stop] The key "
                                     "of 127.0.0.1 has changed since Tarnwell last connected. "
@@ -157,28 +124,26 @@ void TestPublish::trustMistakesAndStops()
                                     "key, press Forget this server's key and connect again."));
     QVERIFY(QFile::remove(known));
 
-    E2E_RUN(app, steps("type Publish/Password wrong; click Publish/TestConnection; " +
-                       kFirstTime.arg("Yes") +
-                       "; answer OK [warn] 127.0.0.1 refused the user name or the password. Check "
-                       "both: capital and small letters count.; "
-                       "type Publish/Password {W}; type Publish/RemoteFolder {R}/new/deeper; "
-                       "click Publish/TestConnection; answer No There is no folder {R}/new/deeper "
-                       "on 127.0.0.1. Make it?; answer OK [warn] There is no folder {R}/new/deeper "
-                       "on 127.0.0.1, and Tarnwell sent nothing. Check the folder's name: your "
-                       "web host's letter says where your pages go.; "
-                       "click Publish/Remember; click Publish/TestConnection; answer Yes There is "
-                       "no folder {R}/new/deeper on 127.0.0.1. Make it?; answer OK [info] "
-                       "Connected: Tarnwell can write to {R}/new/deeper on 127.0.0.1.; "
-                       "answer OK [info] This computer has no keyring that Tarnwell can use, so "
-                       "your password was not kept. Type it again next time.; "
-                       "type Publish/Port 1; click Publish/TestConnection; answer OK [warn] "
-                       "127.0.0.1 does not take connections on port 1. Check the method and the "
-                       "port: SFTP usually uses 22, FTP and FTPS 21."));
-    QVERIFY(QFileInfo(walk.server.webFolder() + "/new/deeper").isDir());
-    QCOMPARE(filesUnder(walk.server.webFolder()), (QMap<QString, QByteArray>{}));
+    E2E_RUN(app,
+            steps("type Publish/Password wrong; click Publish/TestConnection; " + walk.firstTime() +
+                  "; answer OK [warn] 127.0.0.1 refused the user name or the password. Check "
+                  "both: capital and small letters count.; "
+                  "type Publish/Password {W}; type Publish/RemoteFolder {R}/new/deeper; "
+                  "click Publish/TestConnection; " +
+                  noFolder("{R}/new/deeper") +
+                  "; click Publish/Remember; click Publish/TestConnection; answer Yes There is "
+                  "no folder {R}/new/deeper on 127.0.0.1. Make it?; answer OK [info] "
+                  "Connected: Tarnwell can write to {R}/new/deeper on 127.0.0.1.; "
+                  "answer OK [info] This computer has no keyring that Tarnwell can use, so "
+                  "your password was not kept. Type it again next time.; "
+                  "type Publish/Port 1; click Publish/TestConnection; answer OK [warn] "
+                  "127.0.0.1 does not take connections on port 1. Check the method and the "
+                  "port: SFTP usually uses 22, FTP and FTPS 21."));
+    QVERIFY(QFileInfo(walk.web() + "/new/deeper").isDir());
+    QCOMPARE(filesUnder(walk.web()), (QMap<QString, QByteArray>{}));
 
     // Published to the folder made, the key already taken.
-    const QString web = walk.server.webFolder() + "/new/deeper";
+    const QString web = walk.web() + "/new/deeper";
     E2E_RUN(app, steps("type Publish/Port {P}; click Publish/Upload; " + kSaveFirst + "; " +
                        kSent.arg(3)));
 
@@ -197,7 +162,7 @@ void TestPublish::trustMistakesAndStops()
     while (!deadline.hasExpired() && filesUnder(web).size() < 4)
         QThread::msleep(20);
     QCOMPARE(filesUnder(web).size(), 4); // the temporary file is on its way
-    walk.server.killSessions();
+    walk.ssh.killSessions();
     E2E_RUN(app, steps("answer OK [warn] The connection to 127.0.0.1 was lost part-way. The "
                        "files not listed as sent are as they were on the server: publish "
                        "again to send them."));
@@ -212,7 +177,7 @@ void TestPublish::trustMistakesAndStops()
 
     // A key file with a password, none typed: said, never asked on a
     // terminal; typed, it logs in.
-    app.vars["K"] = walk.server.pemKey();
+    app.vars["K"] = walk.ssh.pemKey();
     app.vars["KW"] = SshdServer::pemKeyPassphrase();
     E2E_RUN(app, steps("type Publish/KeyFile {K}; type Publish/Password ; "
                        "click Publish/TestConnection; answer OK [warn] This key file needs its "
@@ -224,57 +189,30 @@ void TestPublish::trustMistakesAndStops()
     const QString userKnown = app.home() + "/.ssh/known_hosts";
     QVERIFY(QDir().mkpath(QFileInfo(userKnown).path()));
     QVERIFY(writeBytes(userKnown, QString("@revoked [127.0.0.1]:%1 %2\n")
-                                      .arg(walk.server.port())
-                                      .arg(walk.server.hostKeyLine())
+                                      .arg(walk.ssh.port())
+                                      .arg(walk.ssh.hostKeyLine())
                                       .toUtf8()));
     E2E_RUN(app, steps("click Publish/TestConnection; answer OK [stop] The key of 127.0.0.1 has "
                        "been marked revoked on this computer (in " + userKnown +
                        "), and Tarnwell will not connect to a server that shows it. It sent "
                        "nothing. Ask your web host for the server's new key."));
-    QCOMPARE(filesHolding(app.home(), walk.server.password()), QStringList());
-}
-
-// Remembered in a real keyring, the password is there at the next start and
-// in no file of the home, the keyring's own included.
-void TestPublish::passwordInTheKeyring()
-{
-    QTemporaryDir home;
-    KeyringSession keyring(home.path());
-    QVERIFY2(keyring.error().isEmpty(), qPrintable(keyring.error()));
-    const QMap<QString, QString> bus = {{"DBUS_SESSION_BUS_ADDRESS", keyring.busAddress()}};
-    Walk walk(home.path(), bus);
-    START(walk);
-    E2E_RUN(walk.app, kToPublish + steps("click Publish/Remember; " + kFirstPublish + "; " +
-                                         kExitSaved + "; exit 0"));
-    Program app(home.path(), {}, bus);
-    app.vars = walk.app.vars;
-    E2E_RUN(app, kToSelection + steps("click Form4/Publish; text Publish/Password {W}; "
-                                      "checked Publish/Remember; text Publish/Host 127.0.0.1"));
-    QCOMPARE(filesHolding(home.path(), walk.server.password()), QStringList());
+    QCOMPARE(filesHolding(app.home(), walk.password()), QStringList());
 }
 
 void TestPublish::ftpsWithItsCertificate()
 {
-    QTemporaryDir session;
-    FtpServer server;
-    QVERIFY(fillSession(session.path()));
-    QVERIFY2(server.start(), qPrintable(server.error()));
-    Program app;
-    app.vars = varsOf(session.path(), server, "site");
-    // The certificate the server shows now.
-    const auto firstTime = [&server] {
-        return "answer Yes This is the first time Tarnwell connects to 127.0.0.1. The server's "
-               "certificate fingerprint is " +
-               server.fingerprint() +
-               ". If your web host publishes its fingerprint, compare them. Connect and remember "
-               "this server?";
-    };
-    E2E_RUN(app, toPublishOver("FTP with TLS (FTPS)") +
-                     steps("hidden Publish/NotSecure; hidden Publish/KeyFile; "
-                           "click Publish/Upload; " +
-                           kSaveFirst + "; " + firstTime() +
-                           "; answer Yes There is no folder site on 127.0.0.1. Make it?; " +
-                           kSent.arg(3)));
+    PublishWalk walk(kFtps);
+    START_WALK(walk);
+    Program &app = walk.app;
+    auto &server = *walk.ftp;
+    const QTemporaryDir &session = walk.session;
+    app.vars["R"] = "site";
+    E2E_RUN(app,
+            toPublishOver("{M}") +
+                steps("hidden Publish/NotSecure; hidden Publish/KeyFile; click Publish/Upload; " +
+                      kSaveFirst + "; " + walk.firstTime() +
+                      "; answer Yes There is no folder site on 127.0.0.1. Make it?; " +
+                      kSent.arg(3)));
     const QByteArray page = readAll(session.filePath("page.html"));
     QCOMPARE(filesUnder(server.home()),
              (QMap<QString, QByteArray>{{"site/page.html", page},
@@ -286,40 +224,30 @@ void TestPublish::ftpsWithItsCertificate()
     QVERIFY(server.newCertificate());
     QVERIFY2(server.start(), qPrintable(server.error()));
     QVERIFY(writeBytes(session.filePath("a.jpg"), kPictureB));
-    E2E_RUN(app, steps("click Publish/Upload; answer OK [stop] The certificate of 127.0.0.1 "
-                       "has changed since Tarnwell last connected, and with it its key. Someone "
-                       "may be pretending to be your server, so Tarnwell sent nothing. If your "
-                       "web host says that it changed the certificate's key, press Forget this "
-                       "server's key and connect again."));
+    app.vars["FP"] = server.fingerprint();
+    E2E_RUN(app, steps("click Publish/Upload; " + kChangedCertificate));
     QCOMPARE(readAll(server.home() + "/site/a.jpg"), kPictureA);
 
     // The host says it changed the certificate: its old one forgotten after
     // a warning (No keeps it), the new one shown and taken as the first was.
-    const QString forget =
-        "answer %1 [stop] Forget the certificate of 127.0.0.1 on port {P}? Tarnwell remembers it "
-        "so that it can tell when someone pretends to be your server to catch your password and "
-        "your files. Forget it only when your web host says that it changed the certificate: "
-        "the next connection shows the new one's fingerprint and asks first.";
+    const auto forget = [](const QString &answer, const QString &port = "{P}") {
+        return "click Publish/ForgetKey; answer " + answer +
+               " [stop] Forget the certificate of 127.0.0.1 on port " + port +
+               "? Tarnwell remembers it so that it can tell when someone pretends to be your "
+               "server to catch your password and your files. Forget it only when your web host "
+               "says that it changed the certificate: the next connection shows the new one's "
+               "fingerprint and asks first.";
+    };
+    const QString forgotten =
+        "answer OK [info] Tarnwell has forgotten the certificate of 127.0.0.1. The next connection "
+        "shows the fingerprint of the server's certificate and asks first.";
     const QString certificates = app.home() + "/.local/share/Tarnwell/certificates.json";
     const QByteArray remembered = readAll(certificates);
-    E2E_RUN(app, steps("click Publish/ForgetKey; " + forget.arg("No") +
-                       "; click Publish/Upload; answer OK [stop] The certificate of 127.0.0.1 "
-                       "has changed since Tarnwell last connected, and with it its key. Someone "
-                       "may be pretending to be your server, so Tarnwell sent nothing. If your "
-                       "web host says that it changed the certificate's key, press Forget this "
-                       "server's key and connect again."));
+    E2E_RUN(app, steps(forget("No") + "; click Publish/Upload; " + kChangedCertificate));
     QCOMPARE(readAll(certificates), remembered);
-    E2E_RUN(app, steps("click Publish/ForgetKey; " + forget.arg("Yes") +
-                       "; answer OK [info] Tarnwell has forgotten the certificate of 127.0.0.1. "
-                       "The next connection shows the fingerprint of the server's certificate "
-                       "and asks first.; click Publish/Upload; " +
-                       firstTime() + "; " + kSent.arg(1) +
-                       "; click Publish/ForgetKey; " + forget.arg("Yes") +
-                       "; answer OK [info] Tarnwell has forgotten the certificate of 127.0.0.1. The "
-                       "next connection shows the fingerprint of the server's certificate and "
-                       "asks first."
-                       "; type Publish/Port 1; click Publish/ForgetKey; " + forget.arg("Yes")
-                                                                                .replace("{P}", "1") +
+    E2E_RUN(app, steps(forget("Yes") + "; " + forgotten + "; click Publish/Upload; " +
+                       walk.firstTime() + "; " + kSent.arg(1) + "; " + forget("Yes") + "; " +
+                       forgotten + "; type Publish/Port 1; " + forget("Yes", "1") +
                        "; answer OK [info] Tarnwell remembers no certificate of 127.0.0.1 on "
                        "port 1."));
     QCOMPARE(readAll(server.home() + "/site/a.jpg"), kPictureB);
@@ -338,7 +266,8 @@ void TestPublish::ftpsWithItsCertificate()
                        "set it aside as " + data.filePath(aside.first()) +
                        " and sent nothing. Connect again: Tarnwell asks about each server as on "
                        "a first connection, so compare the fingerprint with your web host's.; "
-                       "click Publish/TestConnection; " + firstTime() +
+                       "click Publish/TestConnection; " +
+                       walk.firstTime() +
                        "; answer OK [info] Connected: Tarnwell can write to site on 127.0.0.1."));
     QCOMPARE(readAll(QFileInfo(certificates).path() + '/' + aside.first()),
              "{\"servers\": {\"127.0.0.1:");
@@ -347,27 +276,23 @@ void TestPublish::ftpsWithItsCertificate()
 
 void TestPublish::plainFtp()
 {
-    QTemporaryDir session;
-    FtpServer server(FtpServer::Tls::None);
-    QVERIFY(fillSession(session.path()));
-    QVERIFY2(server.start(), qPrintable(server.error()));
-    Program app;
-    app.vars = varsOf(session.path(), server, "");
-    const QString plain = "answer %1 Connect to 127.0.0.1 over plain FTP? Your password and your "
-                          "files will travel unencrypted.";
+    PublishWalk walk(kFtp);
+    START_WALK(walk);
+    Program &app = walk.app;
+    auto &server = *walk.ftp;
+    const QTemporaryDir &session = walk.session;
     // FTPS to a server without TLS: the password is never sent.
-    E2E_RUN(app, toPublishOver("FTP with TLS (FTPS)") +
+    E2E_RUN(app, toPublishOver(kFtps) +
                      steps("click Publish/TestConnection; answer OK [warn] 127.0.0.1 does not "
                            "offer FTP with TLS, so Tarnwell did not send your password. Ask your "
                            "web host whether it offers SFTP or FTPS."));
     QVERIFY(!server.commands().contains("PASS"));
 
-    E2E_RUN(app, steps("choose Publish/Method FTP (not secure); shown Publish/NotSecure; "
-                       "type Publish/Port {P}; click Publish/Upload; " +
-                       kSaveFirst + "; " + plain.arg("No") + "; click Publish/Upload; " +
-                       plain.arg("Yes") + "; " + kSent.arg(3) +
-                       "; click Publish/Upload; answer OK [info] Everything was already up "
-                       "to date"));
+    E2E_RUN(app,
+            steps("choose Publish/Method FTP (not secure); shown Publish/NotSecure; "
+                  "type Publish/Port {P}; click Publish/Upload; " +
+                  kSaveFirst + "; " + walk.firstTime("No") + "; click Publish/Upload; " +
+                  walk.firstTime() + "; " + kSent.arg(3) + "; click Publish/Upload; " + kUpToDate));
     QCOMPARE(filesUnder(server.home()),
              (QMap<QString, QByteArray>{{"page.html", readAll(session.filePath("page.html"))},
                                         {"a.jpg", kPictureA},
@@ -412,8 +337,8 @@ void TestPublish::refusedBeforeConnecting()
     QVERIFY(::getrlimit(RLIMIT_CORE, &core) == 0 && core.rlim_max != 0);
     core.rlim_cur = core.rlim_max;
     QVERIFY(::setrlimit(RLIMIT_CORE, &core) == 0);
-    Walk walk;
-    START(walk);
+    PublishWalk walk;
+    START_WALK(walk);
     Program &app = walk.app;
     // No core dump while the password field holds one, and as before once
     // it is emptied.
@@ -431,28 +356,19 @@ void TestPublish::refusedBeforeConnecting()
     QCOMPARE(coreLimit(), before);
     E2E_RUN(app, steps("type Publish/RemoteFolder ../up; type Publish/Password {W}; "
                        "click Publish/Upload; " +
-                                    kSaveFirst +
-                                    "; answer OK [warn] Tarnwell sent nothing: the folder on the "
-                                    "server \"../up\" cannot be used. It is counted from the folder you "
-                                    "log in to, and cannot go up with \"..\"."));
+                       kSaveFirst + "; " + kUpRefused));
     const QString page = walk.session.filePath("page.html");
     QTemporaryDir outside;
     QVERIFY(QFile::rename(page, outside.filePath("page.html")));
     QVERIFY(QFile::link(outside.filePath("page.html"), page));
-    E2E_RUN(app, steps("type Publish/RemoteFolder {R}; click Publish/Upload; answer OK [warn] "
-                       "Tarnwell did not send page.html: it is not a file of your session "
-                       "folder (it is missing, a link or a folder, or it was replaced while "
-                       "Tarnwell was publishing). Put the file itself in your session folder and "
-                       "publish again."));
+    E2E_RUN(app, steps("type Publish/RemoteFolder {R}; click Publish/Upload; " +
+                       notInFolder("page.html")));
     QVERIFY(QFile::remove(page) && QFile::rename(outside.filePath("page.html"), page));
     // A picture that is a link, even to a file of the folder, is not sent, and
     // the page is not published without it.
     const QString picture = walk.session.filePath("pics/b.jpg");
     QVERIFY(QFile::remove(picture) && QFile::link("../a.jpg", picture));
-    E2E_RUN(app, steps("click Publish/Upload; answer OK [warn] Tarnwell did not send pics/b.jpg: "
-                       "it is not a file of your session folder (it is missing, a link or a "
-                       "folder, or it was replaced while Tarnwell was publishing). Put the file "
-                       "itself in your session folder and publish again."));
+    E2E_RUN(app, steps("click Publish/Upload; " + notInFolder("pics/b.jpg")));
     QVERIFY(QFile::remove(picture) && writeBytes(picture, kPictureB));
     E2E_RUN(app, steps("type Publish/SiteAddress file:///etc/; click Publish/Upload; answer OK "
                        "[info] The web address of the folder must start with http:// or "
@@ -460,19 +376,18 @@ void TestPublish::refusedBeforeConnecting()
                        "empty.; enabled Publish/Upload"));
     // Typed without its scheme, as in a browser: taken as https, and shown so.
     E2E_RUN(app, steps("type Publish/SiteAddress example.org/~ann/; type Publish/RemoteFolder "
-                       "../up; click Publish/Upload; answer OK [warn] Tarnwell sent nothing: the "
-                       "folder on the server \"../up\" cannot be used. It is counted from the "
-                       "folder you log in to, and cannot go up with \"..\".; text "
-                       "Publish/SiteAddress https://example.org/~ann/; type Publish/RemoteFolder "
-                       "{R}"));
-    QVERIFY(filesUnder(walk.server.webFolder()).isEmpty());
+                       "../up; click Publish/Upload; " +
+                       kUpRefused +
+                       "; text Publish/SiteAddress https://example.org/~ann/; "
+                       "type Publish/RemoteFolder {R}"));
+    QVERIFY(filesUnder(walk.web()).isEmpty());
 
     // On the server, a link where the page goes is left as it is.
-    const QString web = walk.server.webFolder();
+    const QString web = walk.web();
     QVERIFY(writeBytes(web + "/../other.txt", "the account's own"));
     QVERIFY(QFile::link("../other.txt", web + "/page.html"));
     E2E_RUN(app, steps("type Publish/SiteAddress http://127.0.0.1:1/; click Publish/Upload; " +
-                       kFirstTime.arg("Yes") +
+                       walk.firstTime() +
                        "; answer OK [warn] On 127.0.0.1, {R}/page.html is a link or a folder, "
                        "not a file, so Tarnwell did not replace it. Remove it from your web "
                        "space, then publish again."));

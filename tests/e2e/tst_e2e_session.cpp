@@ -185,7 +185,7 @@ void TestSession::endings_data()
         << true << example;
 
     const QString ask = "answer %1 " + kUnsaved;
-    const QString clear = "answer %1 " + kUnsavedBefore.arg("Tarnwell clears it");
+    const QString clear = "answer %1 " + kUnsavedBefore.arg("Tarnwell clears the page");
     const QString load = "answer %1 " + kUnsavedBefore.arg("Tarnwell loads another page");
     const QString saveAsked = kSaveAsked.section("; ", 1);
     const QString givenUp = "; cancel; answer OK [info] You cancelled.; shown Form4";
@@ -261,8 +261,9 @@ void TestSession::clearedPageBeginsAgain()
     auto app = start(home.path(), session.path());
     E2E_RUN(*app, kToSelection + paragraph("Hello"));
     QTRY_VERIFY_WITH_TIMEOUT(kept(home.path(), "Hello"), app->patience);
-    E2E_RUN(*app, steps("click Form4/Command16; answer Don't_Save " +
-                        kUnsavedBefore.arg("Tarnwell clears it") + "; hidden Form4; shown Form1"));
+    E2E_RUN(*app,
+            steps("click Form4/Command16; answer Don't_Save " +
+                  kUnsavedBefore.arg("Tarnwell clears the page") + "; hidden Form4; shown Form1"));
     QTRY_COMPARE_WITH_TIMEOUT(keptFolder(home.path()).entryList(QStringList(), QDir::Files),
                               QStringList(), app->patience);
     E2E_RUN(*app, steps(kUseFolder + "; text Form2/Text1 My page; text Form2/Text2 ; "

@@ -135,7 +135,7 @@ void TestModern::fragments_data()
     row("two", modernTwoPictures(photo(), small, false),
         "\r\n<div class=\"side\">\r\n" + img + "\r\n" + smallImg + "</div>");
     const QString text =
-        "\r\n<p style=\"" + kTimes + "; font-size: 1rem; color: #000000\">Hello\r\nthere</p>";
+        "\r\n<p style=\"" + kTimes + "; font-size: 1rem; color: #000000\">Hello<br>\r\nthere</p>";
     row("text right of picture",
         modernTextAndPicture(photo(), "Hello\r\nthere", "#000000", TextPictureFont::Times, "3",
                              true),

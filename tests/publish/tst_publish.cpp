@@ -2,16 +2,15 @@
 // the rows that are the same idea over every method (files arrive byte for
 // byte, a wrong password, a refused port, a missing folder made, a cancel or
 // a dead server part-way leaving the old file whole), then what is only
-// SFTP's (host keys) or only FTP's (the certificate against openssl's own
-// fingerprint, no password to a server without TLS).
+// SFTP's (host keys) or only FTP's (no password to a server without TLS, the
+// folders and files the publisher does not reach).
 
 #include "publish/ftp_text.h"
 #include "publish/publisher.h"
 #include "publish/transport.h"
 #include "support/files.h"
-#include "support/ftp_server.h"
 #include "support/mount.h"
-#include "support/sshd_server.h"
+#include "support/publish_server.h"
 #include "support/web_server.h"
 
 #include <QBuffer>
@@ -24,11 +23,15 @@
 using namespace tarnwell::publish;
 using tarnwell::test::filesHolding;
 using tarnwell::test::filesUnder;
+using tarnwell::test::freePort;
 using tarnwell::test::FtpServer;
 using tarnwell::test::Mount;
+using tarnwell::test::PublishServer;
 using tarnwell::test::readAll;
-using tarnwell::test::runProgram;
+using tarnwell::test::reportOf;
+using tarnwell::test::siteOf;
 using tarnwell::test::SshdServer;
+using tarnwell::test::storeWithin;
 using tarnwell::test::WebServer;
 using tarnwell::test::writeBytes;
 
@@ -96,78 +99,10 @@ struct Folder
     }
 };
 
-// What openssl itself prints for the certificate, as "SHA256:" and base64.
-QString opensslFingerprint(const QString &certificate)
+// The rows' server: what it wrote down, and how each is stopped part-way.
+struct Server : PublishServer
 {
-    QString why;
-    QByteArray line; // "... Fingerprint=AB:CD:..."
-    if (!runProgram("openssl", {"x509", "-in", certificate, "-noout", "-fingerprint", "-sha256"},
-                    &why, &line))
-        return {};
-    const QByteArray hex = line.trimmed().mid(line.indexOf('=') + 1).replace(':', "");
-    return "SHA256:" +
-           QString::fromLatin1(QByteArray::fromHex(hex).toBase64(QByteArray::OmitTrailingEquals));
-}
-
-Site ftpSite(const FtpServer &server, Method method)
-{
-    Site site;
-    site.method = method;
-    site.host = "127.0.0.1";
-    site.port = server.port();
-    site.user = server.user();
-    site.password = server.password();
-    site.acceptedFingerprint = opensslFingerprint(server.certificate());
-    return site;
-}
-
-// An FTP or FTPS transport that nothing cancels.
-std::unique_ptr<Transport> ftpTransport(const Site &site, const Store &store)
-{
-    static const std::atomic_bool never{false};
-    return makeFtpTransport(site, store, never);
-}
-
-// Either server, as the rows that are the same over every method see it.
-struct Server
-{
-    Server(Method method, bool otherTls) : method(method)
-    {
-        if (method != Method::Sftp)
-            ftp.emplace((method == Method::Ftps) != otherTls ? FtpServer::Tls::Required
-                                                             : FtpServer::Tls::None);
-    }
-
-    bool start(QString *why)
-    {
-        if (!ftp)
-            return ssh.start(why);
-        const bool started = ftp->start() && QDir().mkpath(web());
-        *why = ftp->error();
-        return started;
-    }
-    Site site(bool password) const
-    {
-        Site site;
-        if (ftp) {
-            site = ftpSite(*ftp, method);
-            site.remoteFolder = "web";
-            return site;
-        }
-        site.host = "127.0.0.1";
-        site.port = ssh.port();
-        site.user = ssh.user();
-        site.remoteFolder = ssh.remoteFolder();
-        site.acceptedFingerprint = ssh.fingerprint();
-        if (password)
-            site.password = ssh.password();
-        else
-            site.keyFile = ssh.clientKey();
-        return site;
-    }
-    // The folder the files land in, on this machine.
-    QString web() const { return ftp ? ftp->home() + "/web" : ssh.webFolder(); }
-    QString password() const { return ftp ? ftp->password() : ssh.password(); }
+    using PublishServer::PublishServer;
     QString log() const { return ftp ? QString::fromLocal8Bit(ftp->log()) : ssh.log(); }
     // All that the server wrote down: its log and, for FTP, every command.
     QByteArray records() const { return ftp ? ftp->commands() + ftp->log() : ssh.log().toUtf8(); }
@@ -176,10 +111,6 @@ struct Server
     void kill() { ftp ? ftp->kill() : ssh.killSessions(); }
     bool revive() { return !ftp || ftp->start(); }
     void stall() { ftp ? ftp->freeze(true) : ssh.stallSessions(); }
-
-    const Method method;
-    SshdServer ssh;
-    std::optional<FtpServer> ftp;
 };
 } // namespace
 
@@ -192,7 +123,6 @@ private slots:
     void runs();
     void arrival_data();
     void arrival();
-    void certificates();
     void ftpFolders();
 };
 
@@ -271,21 +201,17 @@ void TestPublish::runs()
 
     // Under HOME, so that the look for the password there reads it.
     const QTemporaryDir data(QDir::homePath() + "/data-XXXXXX");
-    Store store = storeIn(data.path());
-    store.userKnownHosts = data.filePath("user_known_hosts");
+    const Store store = storeWithin(data.path());
     Folder folder;
     Site site = server.site(password);
 
     const auto publish = [&](const Site &to,
                              const std::function<void(Publisher &, qint64)> &during = {}) {
         Publisher publisher(to, store, folder.files);
-        Report report;
-        QObject::connect(&publisher, &Publisher::finished, [&](const Report &r) { report = r; });
         if (during)
             QObject::connect(&publisher, &Publisher::progress,
                              [&](qint64 done, qint64) { during(publisher, done); });
-        publisher.run();
-        return report;
+        return reportOf(publisher);
     };
     const QString big = "pics/big sky.jpg";
     const QString knownLine = "[127.0.0.1]:%1 %2\n";
@@ -306,14 +232,11 @@ void TestPublish::runs()
         QCOMPARE(publish(site).problem.failure, Failure::None);
         if (run == Run::Remembered)
             site.acceptedFingerprint.clear();
-        if (run == Run::OneChanged) {
-            // Shorter than before: a replaced file is cut to its new end.
-            QVERIFY(writeBytes(folder.dir.filePath("stone.png"), "\x89PNG o"));
-            expected.insert("stone.png", "\x89PNG o");
-        }
-        if (run == Run::SameSize) {
-            QVERIFY(writeBytes(folder.dir.filePath("stone.png"), "\x89PNG STONE"));
-            expected.insert("stone.png", "\x89PNG STONE");
+        if (run == Run::OneChanged || run == Run::SameSize) {
+            // One shorter than before: a replaced file is cut to its new end.
+            const QByteArray now = run == Run::SameSize ? "\x89PNG STONE" : "\x89PNG o";
+            QVERIFY(writeBytes(folder.dir.filePath("stone.png"), now));
+            expected.insert("stone.png", now);
         }
         if (run >= Run::Cancel) { // the four that stop part-way
             QVERIFY(writeBytes(folder.dir.filePath(big), pattern(Folder::kBig, 1)));
@@ -364,9 +287,7 @@ void TestPublish::runs()
         // server.
         site.host = "nowhere..invalid";
         break;
-    case Run::First:
-    case Run::FirstPassword:
-    case Run::OtherTls:
+    default:
         break;
     }
     const QByteArray knownBefore = readAll(store.knownHosts);
@@ -492,96 +413,49 @@ void TestPublish::runs()
 
 void TestPublish::arrival_data()
 {
-    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("address"); // {A}: the web server's; {F}: a port nothing listens on
     QTest::addColumn<QByteArray>("sent");
     QTest::addColumn<Arrival>("arrival");
+    QTest::addColumn<bool>("told"); // the details say why
 
     const QByteArray page = "<html><body><p>Hello</p></body></html>\n";
-    QTest::newRow("same bytes") << "index.html" << page << Arrival::Same;
-    QTest::newRow("the folder's address") << "" << page << Arrival::Same;
-    QTest::newRow("an older page") << "index.html" << page.chopped(1) << Arrival::Different;
-    QTest::newRow("not there") << "gone.html" << page << Arrival::NotFound;
-    QTest::newRow("far bigger than a page") << "big.html" << page << Arrival::Different;
-    QTest::newRow("nothing listens") << "" << page << Arrival::NotFound;
+    QTest::newRow("same bytes") << "{A}index.html" << page << Arrival::Same << false;
+    QTest::newRow("the folder's address") << "{A}" << page << Arrival::Same << false;
+    QTest::newRow("an older page")
+        << "{A}index.html" << page.chopped(1) << Arrival::Different << false;
+    QTest::newRow("not there") << "{A}gone.html" << page << Arrival::NotFound << true;
+    QTest::newRow("far bigger than a page") << "{A}big.html" << page << Arrival::Different << true;
+    QTest::newRow("nothing listens")
+        << "http://127.0.0.1:{F}/" << page << Arrival::NotFound << true;
+    // Only a web server's answer shows that the page is on the web.
+    for (const char *other : {"file", "ftp://127.0.0.1/index.html", "example.org/index.html",
+                              "data:text/html,hello", "http:///index.html"})
+        QTest::addRow("not a web address: %s", other) << other << page << Arrival::NotFound << true;
 }
 
 void TestPublish::arrival()
 {
-    QFETCH(QString, path);
+    QFETCH(QString, address);
     QFETCH(QByteArray, sent);
     QFETCH(Arrival, arrival);
+    QFETCH(bool, told);
 
     QTemporaryDir served;
     QVERIFY(writeBytes(served.filePath("index.html"), "<html><body><p>Hello</p></body></html>\n"));
     QVERIFY(writeBytes(served.filePath("big.html"), QByteArray(20 * 1024 * 1024, 'x')));
-    std::optional<WebServer> web;
-    QString address = QString("http://127.0.0.1:%1/").arg(tarnwell::test::freePort());
-    if (QTest::currentDataTag() != QLatin1String("nothing listens")) {
-        web.emplace(served.path());
-        QVERIFY(web->listening());
-        address = web->address();
-    }
+    WebServer web(served.path());
+    QVERIFY(web.listening());
+    address.replace("{A}", web.address()).replace("{F}", QString::number(freePort()));
+    const QUrl url =
+        address == "file" ? QUrl::fromLocalFile(served.filePath("index.html")) : QUrl(address);
     QString details;
-    const Arrival found = checkArrival(QUrl(address + path), sent, &details);
+    const Arrival found = checkArrival(url, sent, &details);
     QVERIFY2(found == arrival, qPrintable(details));
-    QCOMPARE(details.isEmpty(), arrival == Arrival::Same || path == QLatin1String("index.html"));
-}
-
-// The first connection shows the certificate's fingerprint and sends no
-// password; accepted, it is remembered; a new certificate is refused.
-void TestPublish::certificates()
-{
-    FtpServer server;
-    QVERIFY2(server.start(), qPrintable(server.error()));
-    QTemporaryDir data;
-    // A first run: the data folder is not there yet.
-    const Store store = storeIn(data.filePath("tarnwell/data"));
-    Site site = ftpSite(server, Method::Ftps);
-    const QString fingerprint = site.acceptedFingerprint;
-    site.acceptedFingerprint.clear();
-    QVERIFY(fingerprint.size() == 50);
-
-    Problem problem = ftpTransport(site, store)->connect();
-    QCOMPARE(problem.failure, Failure::NewCertificate);
-    QCOMPARE(problem.fingerprint, fingerprint);
-    QVERIFY(!QFile::exists(store.certificates));
-
-    // Accepted, but not the certificate that the server shows.
-    site.acceptedFingerprint = "SHA256:" + QString(43, u'A');
-    problem = ftpTransport(site, store)->connect();
-    QCOMPARE(problem.failure, Failure::NewCertificate);
-    QCOMPARE(problem.fingerprint, fingerprint);
-    QVERIFY(!server.commands().contains("USER"));
-    QVERIFY(!server.commands().contains("PASS"));
-
-    site.acceptedFingerprint = fingerprint;
-    problem = ftpTransport(site, store)->connect();
-    QVERIFY2(!problem, qPrintable(problem.details));
-    const QString key = QString("127.0.0.1:%1").arg(server.port());
-    QCOMPARE(rememberedCertificate(readAll(store.certificates), key)
-                 .value_or(RememberedCertificate())
-                 .fingerprint,
-             fingerprint);
-
-    site.acceptedFingerprint.clear();
-    std::unique_ptr<Transport> remembered = ftpTransport(site, store);
-    QVERIFY(!remembered->connect());
-    QVERIFY(remembered->folderExists(QString(), &problem));
-
-    server.stop();
-    QVERIFY(server.newCertificate());
-    const QString changed = opensslFingerprint(server.certificate());
-    QVERIFY(changed != fingerprint);
-    const QByteArray before = server.commands();
-    QVERIFY2(server.start(), qPrintable(server.error()));
-    for (const QString &accepted : {QString(), changed}) {
-        site.acceptedFingerprint = accepted;
-        problem = ftpTransport(site, store)->connect();
-        QCOMPARE(problem.failure, Failure::ChangedCertificate);
-        QCOMPARE(problem.fingerprint, changed);
-        QCOMPARE(problem.where, store.certificates);
-    }
-    QCOMPARE(server.commands().count("PASS"), before.count("PASS"));
+    QCOMPARE(!details.isEmpty(), told);
+    QCOMPARE(isWebAddress(url), address.startsWith("http://127.0.0.1:"));
+    if (!isWebAddress(url))
+        QVERIFY(details.contains("http://"));
+    QVERIFY(isWebAddress(QUrl("HTTPS://example.org/~ann/")));
 }
 
 // What the publisher does not reach: a file sent into a missing folder, a
@@ -592,8 +466,8 @@ void TestPublish::ftpFolders()
     FtpServer server;
     QVERIFY2(server.start(), qPrintable(server.error()));
     QTemporaryDir data;
-    const std::unique_ptr<Transport> transport =
-        ftpTransport(ftpSite(server, Method::Ftps), storeIn(data.path()));
+    const std::atomic_bool never{false};
+    const auto transport = makeFtpTransport(siteOf(server), storeIn(data.path()), never);
     QVERIFY(!transport->connect());
     QByteArray bytes = "<p>page</p>";
     QBuffer local(&bytes);

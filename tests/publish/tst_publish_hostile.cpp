@@ -3,7 +3,7 @@
 // planted at the names Tarnwell writes, a file changed on the server behind
 // its back, a file swapped in the session folder once listed, names and
 // folders that cannot be sent, two publishes at once. Then the plain rules
-// (the folder on the server, names, the page file, the web address, MLST's
+// (the folder on the server, names, the page file, MLST's
 // facts, the record's entries) as tables.
 
 #include "publish/ftp_text.h"
@@ -11,8 +11,7 @@
 #include "publish/sent_record.h"
 #include "publish/transport.h"
 #include "support/files.h"
-#include "support/ftp_server.h"
-#include "support/sshd_server.h"
+#include "support/publish_server.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -26,25 +25,26 @@
 
 using namespace tarnwell::publish;
 using tarnwell::test::filesUnder;
-using tarnwell::test::FtpServer;
 using tarnwell::test::makePipe;
+using tarnwell::test::publishNow;
+using tarnwell::test::PublishServer;
 using tarnwell::test::readAll;
-using tarnwell::test::SshdServer;
+using tarnwell::test::reportOf;
+using tarnwell::test::storeWithin;
 using tarnwell::test::writeBytes;
 
 namespace {
 
 enum class Case {
-    PlantedTemporary, // a link at the name the page used to be sent under
-    PlantedTestFile,  // the same at the test connection's old name
-    LinkAtPage,       // the page's name on the server is a link
-    FolderAtPicture,  // a picture's name on the server is a folder
-    EditedSameSize,   // someone else's bytes of the same size, later
-    SwappedLocal,     // a picture becomes a link out of the session folder once listed
-    UpFolder,         // the folder on the server goes up with ".."
-    TildeFolder,      // "~/web"
-    LongName,         // a picture's name too long once sent under a temporary name
-    LineBreak,        // a picture's name with a line break
+    Planted,         // a link where Tarnwell writes (the page, its old temporary name)
+    TestConnection,  // the same at the test connection's old name
+    FolderAtPicture, // a picture's name on the server is a folder
+    EditedSameSize,  // someone else's bytes of the same size, later
+    SwappedLocal,    // a picture becomes a link out of the session folder once listed
+    UpFolder,        // the folder on the server goes up with ".."
+    TildeFolder,     // "~/web"
+    LongName,        // a picture's name too long once sent under a temporary name
+    LineBreak,       // a picture's name with a line break
 };
 
 const QByteArray kSecret = "the account's other file\n";
@@ -76,41 +76,10 @@ struct Folder
     }
 };
 
-// Either server, with the folder the account's files land in on this machine.
-struct Server
+// The server, and the account's own file beside the web folder.
+struct Server : PublishServer
 {
-    explicit Server(Method method) : method(method)
-    {
-        if (method != Method::Sftp)
-            ftp.emplace(FtpServer::Tls::None);
-    }
-    bool start(QString *why)
-    {
-        if (!ftp)
-            return ssh.start(why);
-        const bool started = ftp->start() && QDir().mkpath(web());
-        *why = ftp->error();
-        return started;
-    }
-    Site site() const
-    {
-        Site site;
-        site.method = method;
-        site.host = "127.0.0.1";
-        site.remoteFolder = "web";
-        if (ftp) {
-            site.port = ftp->port();
-            site.user = ftp->user();
-            site.password = ftp->password();
-        } else {
-            site.port = ssh.port();
-            site.user = ssh.user();
-            site.keyFile = ssh.clientKey();
-            site.acceptedFingerprint = ssh.fingerprint();
-        }
-        return site;
-    }
-    QString web() const { return ftp ? ftp->home() + "/web" : ssh.webFolder(); }
+    using PublishServer::PublishServer;
     // The login folder: the account's other files are here.
     QString home() const { return QFileInfo(web()).path(); }
     // A file of the account's own outside the web folder, that it may write.
@@ -123,19 +92,7 @@ struct Server
             return {};
         return path;
     }
-    const Method method;
-    SshdServer ssh;
-    std::optional<FtpServer> ftp;
 };
-
-Report publish(const Site &site, const Store &store, const QList<PageFile> &files)
-{
-    Publisher publisher(site, store, files);
-    Report report;
-    QObject::connect(&publisher, &Publisher::finished, [&](const Report &r) { report = r; });
-    publisher.run();
-    return report;
-}
 
 bool isLink(const QString &path)
 {
@@ -159,8 +116,6 @@ private slots:
     void names();
     void pageFile_data();
     void pageFile();
-    void webAddress_data();
-    void webAddress();
     void facts_data();
     void facts();
     void statLines_data();
@@ -178,17 +133,21 @@ void TestPublishHostile::runs_data()
     QTest::addColumn<Failure>("failure");
     QTest::addColumn<int>("sent");
     QTest::addColumn<QString>("where"); // the name the problem is about
+    QTest::addColumn<QString>("planted"); // a link in the web folder to the account's file
 
     const QString longName = QString(245, u'n') + ".png";
     for (const Method method : {Method::Sftp, Method::Ftp}) {
         const auto row = [method](const char *name, Case which, Failure failure, int sent,
-                                  const QString &where = {}) {
+                                  const QString &where = {}, const QString &planted = {}) {
             QTest::addRow("%s, %s", method == Method::Sftp ? "SFTP" : "FTP", name)
-                << method << which << failure << sent << where;
+                << method << which << failure << sent << where << planted;
         };
-        row("link at the temporary name", Case::PlantedTemporary, Failure::None, 3);
-        row("link at the test file's name", Case::PlantedTestFile, Failure::None, 0);
-        row("link at the page's name", Case::LinkAtPage, Failure::NotAFile, 2, "web/index.html");
+        row("link at the temporary name", Case::Planted, Failure::None, 3, {},
+            ".index.html.tarnwell-tmp");
+        row("link at the test file's name", Case::TestConnection, Failure::None, 0, {},
+            ".tarnwell-test");
+        row("link at the page's name", Case::Planted, Failure::NotAFile, 2, "web/index.html",
+            "index.html");
         row("folder at a picture's name", Case::FolderAtPicture, Failure::NotAFile, 0,
             "web/stone.png");
         row("changed on the server, same size", Case::EditedSameSize, Failure::None, 1);
@@ -208,36 +167,28 @@ void TestPublishHostile::runs()
     QFETCH(Failure, failure);
     QFETCH(int, sent);
     QFETCH(QString, where);
+    QFETCH(QString, planted);
 
     Server server(method);
     QString why;
     QVERIFY2(server.start(&why), qPrintable(why));
     const QTemporaryDir data;
-    Store store = storeIn(data.path());
-    store.userKnownHosts = data.filePath("user_known_hosts");
+    const Store store = storeWithin(data.path());
     Folder folder;
     Site site = server.site();
     const QString victim = server.victim();
     QVERIFY(!victim.isEmpty());
     const QString web = server.web();
-    QByteArray wanted = "\x89PNG stone";
 
     // Before the run under test.
+    if (!planted.isEmpty())
+        QVERIFY(QFile::link("../victim.txt", web + '/' + planted));
     switch (which) {
-    case Case::PlantedTemporary:
-        QVERIFY(QFile::link("../victim.txt", web + "/.index.html.tarnwell-tmp"));
-        break;
-    case Case::PlantedTestFile:
-        QVERIFY(QFile::link("../victim.txt", web + "/.tarnwell-test"));
-        break;
-    case Case::LinkAtPage:
-        QVERIFY(QFile::link("../victim.txt", web + "/index.html"));
-        break;
     case Case::FolderAtPicture:
         QVERIFY(QDir().mkpath(web + "/stone.png"));
         break;
     case Case::EditedSameSize: {
-        QCOMPARE(publish(site, store, folder.files()).sent, 3);
+        QCOMPARE(publishNow(site, store, folder.files()).sent, 3);
         // Another program's bytes, written a minute later, as an edit would.
         const QString there = web + "/stone.png";
         const qint64 then = QFileInfo(there).lastModified().toSecsSinceEpoch();
@@ -260,7 +211,7 @@ void TestPublishHostile::runs()
                             "<img src=\"" + QUrl::toPercentEncoding(name) + "\">");
         break;
     }
-    case Case::SwappedLocal:
+    default:
         break;
     }
     QList<PageFile> files = folder.files();
@@ -272,17 +223,11 @@ void TestPublishHostile::runs()
         QVERIFY(QFile::link(victim, folder.dir.filePath("pics/photo.jpg")));
     }
 
-    Report report;
-    if (which == Case::PlantedTestFile) {
-        Publisher publisher(site, store, {});
-        QObject::connect(&publisher, &Publisher::finished, [&](const Report &r) { report = r; });
-        publisher.testConnection();
-    } else {
-        report = publish(site, store, files);
-    }
-    QVERIFY2(report.problem.failure == failure,
-             qPrintable(QString("failure %1: %2").arg(int(report.problem.failure))
-                            .arg(report.problem.details)));
+    Publisher publisher(site, store, which == Case::TestConnection ? QList<PageFile>() : files);
+    const Report report = reportOf(publisher, which == Case::TestConnection);
+    QVERIFY2(report.problem.failure == failure, qPrintable(QString("failure %1: %2")
+                                                               .arg(int(report.problem.failure))
+                                                               .arg(report.problem.details)));
     QCOMPARE(report.sent, sent);
     QCOMPARE(report.problem.where, where);
     if (failure != Failure::None) {
@@ -301,34 +246,22 @@ void TestPublishHostile::runs()
                  qPrintable(file.key()));
     QVERIFY(!QDir(server.home()).exists("outside") && !QDir(server.home()).exists("~"));
 
-    switch (which) {
-    case Case::PlantedTemporary:
-    case Case::TildeFolder:
-    case Case::EditedSameSize:
-        QVERIFY(!isLink(web + "/index.html"));
-        QCOMPARE(readAll(web + "/index.html"), kPage);
-        QCOMPARE(readAll(web + "/stone.png"), wanted);
-        break;
-    case Case::PlantedTestFile:
-        QVERIFY(isLink(web + "/.tarnwell-test"));
+    if (!planted.isEmpty())
+        QVERIFY(isLink(web + '/' + planted));
+    if (which == Case::TestConnection) {
         QCOMPARE(QDir(web).entryList(QDir::Files | QDir::Hidden | QDir::System),
                  QStringList{".tarnwell-test"});
-        break;
-    case Case::LinkAtPage:
-        QVERIFY(isLink(web + "/index.html"));
-        break;
-    case Case::FolderAtPicture:
+    } else if (failure == Failure::None) {
+        QVERIFY(!isLink(web + "/index.html"));
+        QCOMPARE(readAll(web + "/index.html"), kPage);
+        QCOMPARE(readAll(web + "/stone.png"), "\x89PNG stone");
+    } else if (which == Case::FolderAtPicture) {
         QVERIFY(QFileInfo(web + "/stone.png").isDir());
         QVERIFY(!QFile::exists(web + "/index.html"));
-        break;
-    case Case::SwappedLocal:
-    case Case::UpFolder:
-    case Case::LongName:
-    case Case::LineBreak:
+    } else if (planted.isEmpty()) {
         // Nothing that was not sent before the problem showed.
         QVERIFY(!QFile::exists(web + "/index.html"));
         QCOMPARE(QFile::exists(web + "/stone.png"), which == Case::SwappedLocal);
-        break;
     }
 }
 
@@ -347,15 +280,14 @@ void TestPublishHostile::atOnce()
     QString why;
     QVERIFY2(server.start(&why), qPrintable(why));
     const QTemporaryDir data;
-    Store store = storeIn(data.path());
-    store.userKnownHosts = data.filePath("user_known_hosts");
+    const Store store = storeWithin(data.path());
     const Site site = server.site();
     Folder one("one.html");
     Folder two("two.html");
     Report first;
     Report second;
-    std::thread other([&] { second = publish(site, store, two.files("two.html")); });
-    first = publish(site, store, one.files("one.html"));
+    std::thread other([&] { second = publishNow(site, store, two.files("two.html")); });
+    first = publishNow(site, store, one.files("one.html"));
     other.join();
     QCOMPARE(first.problem.failure, Failure::None);
     QCOMPARE(second.problem.failure, Failure::None);
@@ -483,31 +415,6 @@ void TestPublishHostile::pageFile()
     QCOMPARE(!files.isEmpty() && files.last().name == name, !refused);
 }
 
-void TestPublishHostile::webAddress_data()
-{
-    QTest::addColumn<QString>("address");
-    QTest::newRow("a file here") << "file";
-    QTest::newRow("ftp") << "ftp://127.0.0.1/index.html";
-    QTest::newRow("no scheme") << "example.org/index.html";
-    QTest::newRow("data") << "data:text/html,hello";
-    QTest::newRow("http without a host") << "http:///index.html";
-}
-
-// Only a web server's answer shows that the page is on the web.
-void TestPublishHostile::webAddress()
-{
-    QFETCH(QString, address);
-    QTemporaryDir served;
-    QVERIFY(writeBytes(served.filePath("index.html"), kPage));
-    const QUrl url = address == "file" ? QUrl::fromLocalFile(served.filePath("index.html"))
-                                       : QUrl(address);
-    QVERIFY(!isWebAddress(url));
-    QString details;
-    QCOMPARE(checkArrival(url, kPage, &details), Arrival::NotFound);
-    QVERIFY(details.contains("http://"));
-    QVERIFY(isWebAddress(QUrl("HTTPS://example.org/~ann/")));
-}
-
 void TestPublishHostile::facts_data()
 {
     QTest::addColumn<QByteArray>("line");
@@ -516,35 +423,28 @@ void TestPublishHostile::facts_data()
     QTest::addColumn<qint64>("size");
     QTest::addColumn<qint64>("modified");
 
-    const qint64 t = 1704164645; // 2024-01-02 03:04:05 UTC
-    QTest::newRow("a file") << QByteArray(" modify=20240102030405;size=12;type=file; /web/a b.png")
-                            << true << true << qint64(12) << t;
-    QTest::newRow("capitals, a fraction, other facts")
-        << QByteArray(" Type=FILE;Size=0;Modify=20240102030405.123;UNIX.mode=0644; x") << true
-        << true << qint64(0) << t;
-    QTest::newRow("a folder") << QByteArray(" modify=20240102030405;type=dir; /web") << true
-                              << false << qint64(0) << t;
-    QTest::newRow("a link") << QByteArray(" modify=20240102030405;size=9;type=OS.unix=symlink; l")
-                            << true << false << qint64(9) << t;
-    QTest::newRow("a link with its target")
-        << QByteArray(" type=OS.unix=slink:/etc/passwd;size=9;modify=20240102030405; l") << true
-        << false << qint64(9) << t;
-    QTest::newRow("no type") << QByteArray(" modify=20240102030405;size=12; a") << false << false
-                             << qint64(0) << qint64(0);
-    QTest::newRow("a file without a time") << QByteArray(" size=12;type=file; a") << false
-                                           << false << qint64(0) << qint64(0);
-    QTest::newRow("a negative size") << QByteArray(" modify=20240102030405;size=-1;type=file; a")
-                                     << false << false << qint64(0) << qint64(0);
-    QTest::newRow("a size too big")
-        << QByteArray(" modify=20240102030405;size=99999999999999999999;type=file; a") << false
-        << false << qint64(0) << qint64(0);
-    QTest::newRow("month 13") << QByteArray(" modify=20241302030405;size=1;type=file; a")
-                              << false << false << qint64(0) << qint64(0);
-    QTest::newRow("no leading space") << QByteArray("type=file;size=1;modify=20240102030405; a")
-                                      << false << false << qint64(0) << qint64(0);
-    QTest::newRow("no name") << QByteArray(" type=file;size=1;modify=20240102030405;") << false
-                             << false << qint64(0) << qint64(0);
-    QTest::newRow("empty") << QByteArray() << false << false << qint64(0) << qint64(0);
+    // Read: modified at 2024-01-02 03:04:05 UTC.
+    const auto read = [](const char *name, const char *line, bool regular, qint64 size) {
+        QTest::newRow(name) << QByteArray(line) << true << regular << size << qint64(1704164645);
+    };
+    const auto refused = [](const char *name, const QByteArray &line) {
+        QTest::newRow(name) << line << false << false << qint64(0) << qint64(0);
+    };
+    read("a file", " modify=20240102030405;size=12;type=file; /web/a b.png", true, 12);
+    read("capitals, a fraction, other facts",
+         " Type=FILE;Size=0;Modify=20240102030405.123;UNIX.mode=0644; x", true, 0);
+    read("a folder", " modify=20240102030405;type=dir; /web", false, 0);
+    read("a link", " modify=20240102030405;size=9;type=OS.unix=symlink; l", false, 9);
+    read("a link with its target",
+         " type=OS.unix=slink:/etc/passwd;size=9;modify=20240102030405; l", false, 9);
+    refused("no type", " modify=20240102030405;size=12; a");
+    refused("a file without a time", " size=12;type=file; a");
+    refused("a negative size", " modify=20240102030405;size=-1;type=file; a");
+    refused("a size too big", " modify=20240102030405;size=99999999999999999999;type=file; a");
+    refused("month 13", " modify=20241302030405;size=1;type=file; a");
+    refused("no leading space", "type=file;size=1;modify=20240102030405; a");
+    refused("no name", " type=file;size=1;modify=20240102030405;");
+    refused("empty", QByteArray());
 }
 
 // What an FTP server says of a name: only "type=file" is a file.
@@ -590,18 +490,16 @@ void TestPublishHostile::recordEntries_data()
     QTest::addColumn<bool>("kept");
     QTest::addColumn<qint64>("modified"); // -1: none
     const QByteArray hash = "\"" + QByteArray(64, 'a') + "\"";
+    const auto row = [&hash](const char *name, const char *modified, qint64 read = -1) {
+        QTest::newRow(name) << "{\"sha256\":" + hash + modified + "}" << true << read;
+    };
     QTest::newRow("older record: the hash alone") << hash << true << qint64(-1);
-    QTest::newRow("hash and time") << "{\"sha256\":" + hash + ",\"modified\":1704164645}" << true
-                                   << qint64(1704164645);
-    QTest::newRow("no time") << "{\"sha256\":" + hash + "}" << true << qint64(-1);
-    QTest::newRow("negative time") << "{\"sha256\":" + hash + ",\"modified\":-5}" << true
-                                   << qint64(-1);
-    QTest::newRow("fraction") << "{\"sha256\":" + hash + ",\"modified\":1.5}" << true
-                              << qint64(-1);
-    QTest::newRow("time too big") << "{\"sha256\":" + hash + ",\"modified\":1e300}" << true
-                                  << qint64(-1);
-    QTest::newRow("time as text") << "{\"sha256\":" + hash + ",\"modified\":\"1\"}" << true
-                                  << qint64(-1);
+    row("hash and time", ",\"modified\":1704164645", 1704164645);
+    row("no time", "");
+    row("negative time", ",\"modified\":-5");
+    row("fraction", ",\"modified\":1.5");
+    row("time too big", ",\"modified\":1e300");
+    row("time as text", ",\"modified\":\"1\"");
     QTest::newRow("no hash") << QByteArray("{\"modified\":1}") << false << qint64(-1);
     QTest::newRow("a number") << QByteArray("7") << false << qint64(-1);
 }

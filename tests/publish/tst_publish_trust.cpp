@@ -10,8 +10,7 @@
 #include "publish/secret.h"
 #include "publish/transport.h"
 #include "support/files.h"
-#include "support/ftp_server.h"
-#include "support/sshd_server.h"
+#include "support/publish_server.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -26,51 +25,19 @@
 using namespace tarnwell::publish;
 using tarnwell::test::filesUnder;
 using tarnwell::test::FtpServer;
+using tarnwell::test::PublishServer;
 using tarnwell::test::readAll;
+using tarnwell::test::reportOf;
 using tarnwell::test::runProgram;
+using tarnwell::test::siteOf;
 using tarnwell::test::SshdServer;
+using tarnwell::test::storeWithin;
 using tarnwell::test::writeBytes;
 
 namespace {
 using Files = QMap<QString, QByteArray>;
 
 const std::atomic_bool never{false};
-
-QString opensslFingerprint(const QString &certificate)
-{
-    QString why;
-    QByteArray line; // "... Fingerprint=AB:CD:..."
-    if (!runProgram("openssl", {"x509", "-in", certificate, "-noout", "-fingerprint", "-sha256"},
-                    &why, &line))
-        return {};
-    const QByteArray hex = line.trimmed().mid(line.indexOf('=') + 1).replace(':', "");
-    return "SHA256:" +
-           QString::fromLatin1(QByteArray::fromHex(hex).toBase64(QByteArray::OmitTrailingEquals));
-}
-
-Site ftpsSite(const FtpServer &server)
-{
-    Site site;
-    site.method = Method::Ftps;
-    site.host = "127.0.0.1";
-    site.port = server.port();
-    site.user = server.user();
-    site.password = server.password();
-    site.acceptedFingerprint = opensslFingerprint(server.certificate());
-    return site;
-}
-
-Site sftpSite(const SshdServer &server)
-{
-    Site site;
-    site.host = "127.0.0.1";
-    site.port = server.port();
-    site.user = server.user();
-    site.keyFile = server.clientKey();
-    site.remoteFolder = server.remoteFolder();
-    site.acceptedFingerprint = server.fingerprint();
-    return site;
-}
 
 // Connects, and fails the test rather than hang when the connection waits
 // for someone to type at a terminal.
@@ -109,16 +76,12 @@ private slots:
     void hostField();
     void knownHostsLines_data();
     void knownHostsLines();
-    void keyPassphrase_data();
-    void keyPassphrase();
+    void sshTrust_data();
+    void sshTrust();
     void renewedCertificate_data();
     void renewedCertificate();
-    void hostInCapitals_data();
-    void hostInCapitals();
     void damagedTrustFile_data();
     void damagedTrustFile();
-    void revokedKey_data();
-    void revokedKey();
     void replaceAside_data();
     void replaceAside();
     void onlyTls13_data();
@@ -204,34 +167,72 @@ void TestPublishTrust::knownHostsLines()
     QCOMPARE(kept.count('\n'), hashed.count('\n') - (found ? 1 : 0));
 }
 
-// A key in the older PEM form with a passphrase.
-void TestPublishTrust::keyPassphrase_data()
+// What decides an SFTP login besides the server: a key file in the older PEM
+// form with a passphrase, "@revoked" in the user's own known_hosts, and a key
+// remembered for "localhost" that the server no longer shows when the user
+// types "LocalHost" (the alarm, not a first time).
+void TestPublishTrust::sshTrust_data()
 {
-    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("password"); // for the PEM key; "-": the plain key, no password
+    QTest::addColumn<QString>("revoked");  // hosts marked in the user's file; %1: the port
+    QTest::addColumn<bool>("otherKnown");  // another key remembered for "localhost"
     QTest::addColumn<Failure>("failure");
-    QTest::newRow("no password typed") << QString() << Failure::KeyNeedsPassword;
-    QTest::newRow("its password") << SshdServer::pemKeyPassphrase() << Failure::None;
-    QTest::newRow("another password") << "not-it" << Failure::KeyRefused;
+    const auto row = [](const char *name, const QString &password, const QString &revoked,
+                        Failure failure, bool otherKnown = false) {
+        QTest::newRow(name) << password << revoked << otherKnown << failure;
+    };
+    row("key file, no password typed", "", "", Failure::KeyNeedsPassword);
+    row("key file, its password", SshdServer::pemKeyPassphrase(), "", Failure::None);
+    row("key file, another password", "not-it", "", Failure::KeyRefused);
+    row("revoked for this server", "-", "[127.0.0.1]:%1", Failure::RevokedHostKey);
+    row("revoked for every server", "-", "*", Failure::RevokedHostKey);
+    row("revoked for another port", "-", "[127.0.0.1]:1", Failure::None);
+    row("host in capitals", "-", "", Failure::ChangedHostKey, true);
 }
 
-void TestPublishTrust::keyPassphrase()
+void TestPublishTrust::sshTrust()
 {
     QFETCH(QString, password);
+    QFETCH(QString, revoked);
+    QFETCH(bool, otherKnown);
     QFETCH(Failure, failure);
     SshdServer server;
     server.addPemKey();
     QString why;
     QVERIFY2(server.start(&why), qPrintable(why));
     const QTemporaryDir data;
-    Site site = sftpSite(server);
-    site.keyFile = server.pemKey();
-    site.password = password;
-    const Problem problem = connectOnce(site, storeIn(data.path()));
+    const Store store = storeWithin(data.path());
+    Site site = siteOf(server);
+    if (password != "-") {
+        site.keyFile = server.pemKey();
+        site.password = password;
+    }
+    if (!revoked.isEmpty())
+        QVERIFY(writeBytes(store.userKnownHosts,
+                           QString("@revoked %1 %2\n")
+                               .arg(QString(revoked).replace("%1", QString::number(server.port())))
+                               .arg(server.hostKeyLine())
+                               .toLatin1()));
+    if (otherKnown) {
+        QVERIFY(writeBytes(store.knownHosts, QString("[localhost]:%1 %2\n")
+                                                 .arg(server.port())
+                                                 .arg(server.otherKeyLine())
+                                                 .toLatin1()));
+        site.host = "LocalHost";
+        site.acceptedFingerprint.clear();
+    }
+    const Problem problem = connectOnce(site, store);
     COMPARE_FAILURE(problem, failure);
     QVERIFY(!problem.details.contains(SshdServer::pemKeyPassphrase()));
+    if (failure == Failure::RevokedHostKey) {
+        QCOMPARE(problem.where, store.userKnownHosts);
+        QCOMPARE(problem.fingerprint, server.fingerprint());
+        QVERIFY(!QFile::exists(store.knownHosts));
+    }
 }
 
-// A certificate accepted once, then the server's certificate renewed.
+// A certificate shown on the first connection, accepted for "localhost",
+// then the server's certificate renewed, and the user types "LocalHost".
 void TestPublishTrust::renewedCertificate_data()
 {
     QTest::addColumn<FtpServer::Key>("key");
@@ -251,12 +252,25 @@ void TestPublishTrust::renewedCertificate()
     FtpServer server;
     QVERIFY2(server.start(), qPrintable(server.error()));
     const QTemporaryDir data;
-    const Store store = storeIn(data.path());
-    Site site = ftpsSite(server);
+    // A first run: the data folder is not there yet.
+    const Store store = storeIn(data.filePath("tarnwell/data"));
+    Site site = siteOf(server);
+    site.host = "localhost";
     const QString first = site.acceptedFingerprint;
+    QCOMPARE(first.size(), 50);
+    // Not accepted, or another one accepted: shown, and nothing sent or kept.
+    for (const QString &accepted : {QString(), "SHA256:" + QString(43, u'A')}) {
+        site.acceptedFingerprint = accepted;
+        const Problem problem = connectOnce(site, store);
+        COMPARE_FAILURE(problem, Failure::NewCertificate);
+        QCOMPARE(problem.fingerprint, first);
+    }
+    QVERIFY(!QFile::exists(store.certificates));
+    QVERIFY(!server.commands().contains("USER") && !server.commands().contains("PASS"));
+    site.acceptedFingerprint = first;
     QVERIFY(!connectOnce(site, store));
     site.acceptedFingerprint.clear();
-    const QString entry = QString("127.0.0.1:%1").arg(server.port());
+    const QString entry = QString("localhost:%1").arg(server.port());
     const RememberedCertificate remembered =
         rememberedCertificate(readAll(store.certificates), entry).value_or(RememberedCertificate());
     QCOMPARE(remembered.fingerprint, first);
@@ -272,8 +286,10 @@ void TestPublishTrust::renewedCertificate()
         QVERIFY(server.newCertificate(key));
         QVERIFY2(server.start(), qPrintable(server.error()));
     }
-    const QString now = opensslFingerprint(server.certificate());
+    const QString now = server.fingerprint();
     QCOMPARE(now == first, wholeCertificateEntry);
+    // The name typed in capitals is the same server: not a first time.
+    site.host = "LocalHost";
     const Problem problem = connectOnce(site, store);
     COMPARE_FAILURE(problem, failure);
     const RememberedCertificate after =
@@ -284,52 +300,14 @@ void TestPublishTrust::renewedCertificate()
         QVERIFY(!connectOnce(site, store));
     } else {
         QCOMPARE(problem.fingerprint, now);
+        QCOMPARE(problem.where, store.certificates);
         QCOMPARE(after.fingerprint, first);
+        // Accepted as on a first connection, it is refused all the same.
+        site.acceptedFingerprint = now;
+        const Problem again = connectOnce(site, store);
+        COMPARE_FAILURE(again, Failure::ChangedCertificate);
+        QCOMPARE(again.fingerprint, now);
         QCOMPARE(server.commands().count("PASS"), 1);
-    }
-}
-
-// Remembered for "localhost", the server now shows another key or
-// certificate, and the user types "LocalHost": the alarm, not a first time.
-void TestPublishTrust::hostInCapitals_data()
-{
-    QTest::addColumn<Method>("method");
-    QTest::newRow("SFTP") << Method::Sftp;
-    QTest::newRow("FTPS") << Method::Ftps;
-}
-
-void TestPublishTrust::hostInCapitals()
-{
-    QFETCH(Method, method);
-    const QTemporaryDir data;
-    const Store store = storeIn(data.path());
-    Problem problem;
-    if (method == Method::Sftp) {
-        SshdServer server;
-        QString why;
-        QVERIFY2(server.start(&why), qPrintable(why));
-        QVERIFY(writeBytes(store.knownHosts, QString("[localhost]:%1 %2\n")
-                                                 .arg(server.port())
-                                                 .arg(server.otherKeyLine())
-                                                 .toLatin1()));
-        Site site = sftpSite(server);
-        site.host = "LocalHost";
-        site.acceptedFingerprint.clear();
-        problem = connectOnce(site, store);
-        COMPARE_FAILURE(problem, Failure::ChangedHostKey);
-    } else {
-        FtpServer server;
-        QVERIFY2(server.start(), qPrintable(server.error()));
-        Site site = ftpsSite(server);
-        site.host = "localhost";
-        QVERIFY(!connectOnce(site, store));
-        server.stop();
-        QVERIFY(server.newCertificate());
-        QVERIFY2(server.start(), qPrintable(server.error()));
-        site.host = "LocalHost";
-        site.acceptedFingerprint.clear();
-        problem = connectOnce(site, store);
-        COMPARE_FAILURE(problem, Failure::ChangedCertificate);
     }
 }
 
@@ -359,60 +337,18 @@ void TestPublishTrust::damagedTrustFile()
     const Store store = storeIn(data.path());
     const QString file = method == Method::Sftp ? store.knownHosts : store.certificates;
     QVERIFY(writeBytes(file, bytes));
-    SshdServer ssh;
-    FtpServer ftp;
+    PublishServer server(method);
     QString why;
-    Site site;
-    if (method == Method::Sftp) {
-        QVERIFY2(ssh.start(&why), qPrintable(why));
-        site = sftpSite(ssh);
-    } else {
-        QVERIFY2(ftp.start(), qPrintable(ftp.error()));
-        site = ftpsSite(ftp);
-    }
-    const Problem problem = connectOnce(site, store);
+    QVERIFY2(server.start(&why), qPrintable(why));
+    const Problem problem = connectOnce(server.site(), store);
     COMPARE_FAILURE(problem, Failure::DamagedTrustFile);
     QCOMPARE(problem.details, file);
     QVERIFY2(QRegularExpression("\\.damaged-\\d{8}-\\d{6}$").match(problem.where).hasMatch(),
              qPrintable(problem.where));
     QCOMPARE(readAll(problem.where), bytes);
     QVERIFY(!QFile::exists(file));
-    if (method == Method::Ftps)
-        QVERIFY(!ftp.commands().contains("PASS"));
-}
-
-// "@revoked" in the user's own known_hosts.
-void TestPublishTrust::revokedKey_data()
-{
-    QTest::addColumn<QString>("hosts"); // %1: the port
-    QTest::addColumn<Failure>("failure");
-    QTest::newRow("for this server") << "[127.0.0.1]:%1" << Failure::RevokedHostKey;
-    QTest::newRow("for every server") << "*" << Failure::RevokedHostKey;
-    QTest::newRow("for another port") << "[127.0.0.1]:1" << Failure::None;
-}
-
-void TestPublishTrust::revokedKey()
-{
-    QFETCH(QString, hosts);
-    QFETCH(Failure, failure);
-    SshdServer server;
-    QString why;
-    QVERIFY2(server.start(&why), qPrintable(why));
-    const QTemporaryDir data;
-    Store store = storeIn(data.path());
-    store.userKnownHosts = data.filePath("user_known_hosts");
-    QVERIFY(writeBytes(store.userKnownHosts, QString("@revoked %1 %2\n")
-                                                 .arg(QString(hosts).replace(
-                                                     "%1", QString::number(server.port())))
-                                                 .arg(server.hostKeyLine())
-                                                 .toLatin1()));
-    const Problem problem = connectOnce(sftpSite(server), store);
-    COMPARE_FAILURE(problem, failure);
-    if (failure == Failure::RevokedHostKey) {
-        QCOMPARE(problem.where, store.userKnownHosts);
-        QCOMPARE(problem.fingerprint, server.fingerprint());
-        QVERIFY(!QFile::exists(store.knownHosts));
-    }
+    if (server.ftp)
+        QVERIFY(!server.ftp->commands().contains("PASS"));
 }
 
 // A new page in place of the old one where the server does not rename over
@@ -449,27 +385,19 @@ void TestPublishTrust::replaceAside()
     QFETCH(QString, leftBefore);
     QFETCH(Failure, failure);
     QFETCH(QString, left);
-    SshdServer ssh;
-    FtpServer ftp;
-    Site site;
-    QString web;
-    if (method == Method::Sftp) {
-        ssh.refusePosixRename();
-        QString why;
-        QVERIFY2(ssh.start(&why), qPrintable(why));
-        site = sftpSite(ssh);
-        web = ssh.webFolder();
-    } else {
-        ftp.setAllowOverwrite(false);
+    PublishServer server(method);
+    if (server.ftp) {
+        server.ftp->setAllowOverwrite(false);
         if (pageDenied)
-            ftp.setMoreConfiguration("<Directory ~/web/index.html>\n<Limit RNTO>\nDenyAll\n"
-                                     "</Limit>\n</Directory>\n");
-        QVERIFY2(ftp.start(), qPrintable(ftp.error()));
-        site = ftpsSite(ftp);
-        site.remoteFolder = "web";
-        web = ftp.home() + "/web";
-        QVERIFY(QDir().mkpath(web));
+            server.ftp->setMoreConfiguration("<Directory ~/web/index.html>\n<Limit RNTO>\n"
+                                             "DenyAll\n</Limit>\n</Directory>\n");
+    } else {
+        server.ssh.refusePosixRename();
     }
+    QString why;
+    QVERIFY2(server.start(&why), qPrintable(why));
+    const Site site = server.site();
+    const QString web = server.web();
     const QTemporaryDir data;
     const QString local = data.filePath("index.html");
     QVERIFY(writeBytes(local, "new"));
@@ -530,19 +458,15 @@ void TestPublishTrust::onlyTls13()
     for (auto file = files.cbegin(); file != files.cend(); ++file)
         QVERIFY(writeBytes(folder.filePath(file.key()), file.value()));
     const QTemporaryDir data;
-    Publisher publisher(ftpsSite(server), storeIn(data.path()),
+    Publisher publisher(siteOf(server), storeIn(data.path()),
                         filesToPublish(folder.path(), "index.html",
                                        QString::fromLatin1(files.value("index.html"))));
-    Report report;
-    QObject::connect(&publisher, &Publisher::finished, [&](const Report &r) { report = r; });
+    const Report report = reportOf(publisher, !publish);
+    QVERIFY2(!report.problem, qPrintable(failureText(report.problem)));
     if (publish) {
-        publisher.run();
-        QVERIFY2(!report.problem, qPrintable(failureText(report.problem)));
         QCOMPARE(report.sent, 3);
         QCOMPARE(filesUnder(server.home()), files);
     } else {
-        publisher.testConnection();
-        QVERIFY2(!report.problem, qPrintable(failureText(report.problem)));
         QVERIFY(server.commands().contains("STOR .tarnwell-test"));
     }
 }
@@ -561,7 +485,7 @@ void TestPublishTrust::noCoreDumpWithPassword()
     QVERIFY(::getrlimit(RLIMIT_CORE, &before) == 0);
     QCOMPARE(dumpableBefore, 1);
 
-    Publisher publisher(ftpsSite(server), storeIn(data.path()),
+    Publisher publisher(siteOf(server), storeIn(data.path()),
                         filesToPublish(folder.path(), "index.html", u"<p>page</p>"));
     QList<int> dumpable;
     QList<rlim_t> coreLimit;
@@ -571,9 +495,7 @@ void TestPublishTrust::noCoreDumpWithPassword()
         ::getrlimit(RLIMIT_CORE, &now);
         coreLimit << now.rlim_cur;
     });
-    Report report;
-    QObject::connect(&publisher, &Publisher::finished, [&](const Report &r) { report = r; });
-    publisher.run();
+    const Report report = reportOf(publisher);
     QVERIFY2(!report.problem, qPrintable(failureText(report.problem)));
     // The first report comes before the connection, the others while it is open.
     QVERIFY(dumpable.size() >= 2);
