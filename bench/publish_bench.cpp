@@ -3,6 +3,7 @@
 // the same run; then a second Publish with nothing changed.
 #include "bench_util.h"
 #include "publish/publisher.h"
+#include "support/publish_server.h"
 #include "support/sshd_server.h"
 
 #include <QCoreApplication>
@@ -91,13 +92,7 @@ int main(int argc, char *argv[])
     const QString page = makeFolder(folder);
     const QList<PageFile> files = filesToPublish(folder, QStringLiteral("index.html"), page);
 
-    Site site;
-    site.host = QStringLiteral("127.0.0.1");
-    site.port = server.port();
-    site.user = server.user();
-    site.keyFile = server.clientKey();
-    site.remoteFolder = server.remoteFolder();
-    site.acceptedFingerprint = server.fingerprint();
+    Site site = tarnwell::test::siteOf(server);
 
     // OpenSSH's client: the same key, the same known host, no configuration of its own.
     const QString known = work.filePath(QStringLiteral("known_hosts"));
