@@ -55,6 +55,15 @@ void offerLeftPages(Workspace &workspace, StartScreen *startScreen)
         return;
     }
 }
+
+// A page taken back after a crash, not saved yet, may be under this screen:
+// only then is the Selection screen, and with it the viewer, made to ask.
+bool mayLeavePage(Workspace &workspace, QWidget *asker, SelectionScreen::Leaving leaving)
+{
+    return !workspace.session().hasUnsavedChanges() ||
+           workspace.screen<SelectionScreen>()->mayLeaveChanges(asker, leaving);
+}
+
 } // namespace
 
 StartScreen::StartScreen(Workspace &workspace, QWidget *parent)
@@ -99,9 +108,7 @@ StartScreen::StartScreen(Workspace &workspace, QWidget *parent)
     connect(m_makeFolder, &QPushButton::clicked, this, &StartScreen::makeFolder);
     connect(m_useExisting, &QPushButton::clicked, this, &StartScreen::useExistingFolder);
     connect(load, &QPushButton::clicked, this, [this] {
-        // A page taken back after a crash may be under this screen too.
-        if (!m_workspace.screen<SelectionScreen>()->mayLeaveChanges(this,
-                                                                    SelectionScreen::Leaving::Load))
+        if (!mayLeavePage(m_workspace, this, SelectionScreen::Leaving::Load))
             return;
         m_workspace.session().setExistingFileMode(1);
         bringToFront(m_workspace.screen<LoadAdviceScreen>());
@@ -144,9 +151,7 @@ void StartScreen::closeEvent(QCloseEvent *event)
 
 void StartScreen::quitProgram()
 {
-    // A page taken back after a crash, not saved yet, may be under this
-    // screen.
-    if (m_workspace.screen<SelectionScreen>()->mayLeaveChanges(this, SelectionScreen::Leaving::End))
+    if (mayLeavePage(m_workspace, this, SelectionScreen::Leaving::End))
         m_workspace.quit();
 }
 
