@@ -6,7 +6,6 @@
 #include "walks.h"
 
 #include <QDir>
-#include <QImage>
 #include <QTest>
 
 using namespace tarnwell::e2e;
@@ -33,9 +32,8 @@ void TestHostile::sessionFolderMadeReadOnly()
     Mount mount(locked);
     REQUIRE_MOUNT(mount.mount(QStringLiteral("size=1m")));
     QVERIFY(writeBytes(m_place.filePath(QStringLiteral("photo.gif")), "GIF89a"));
-    QImage wide(600, 10, QImage::Format_RGB32);
-    wide.fill(Qt::darkGreen);
-    QVERIFY(wide.save(m_place.filePath(QStringLiteral("Wide Photo.png"))));
+    QVERIFY(writePictureFile(m_place.filePath(QStringLiteral("Wide Photo.png")), 600, 10,
+                             Qt::darkGreen));
     Program app;
     app.vars = {{"S", locked}, {"P", m_place.path()}};
     E2E_RUN(app, kToSelection);
